@@ -1,0 +1,23 @@
+#!/usr/bin/env bash
+# Installs every Debian 12 package the build, the tests and the benchmarks need.
+# Safe to run again; needs root (or sudo) and network access to the Debian mirrors.
+set -euo pipefail
+
+packages=(
+  build-essential cmake pkg-config git
+  libgtest-dev
+  libfreeimage-dev
+  libcairo2-dev libpango1.0-dev libfontconfig-dev
+  libgdk-pixbuf-2.0-dev
+  libarchive-dev zlib1g-dev
+  fonts-liberation2
+  qt6-base-dev
+  xvfb xauth
+)
+
+SUDO=""
+if [ "$(id -u)" -ne 0 ]; then SUDO="sudo"; fi
+
+export DEBIAN_FRONTEND=noninteractive
+$SUDO apt-get update
+$SUDO apt-get install -y --no-install-recommends "${packages[@]}"

@@ -1,0 +1,37 @@
+// Reading Radiance HDR input and writing output files through FreeImage,
+// always over handles on files the program opened itself.
+#pragma once
+
+#include <FreeImage.h>
+
+#include <functional>
+#include <string>
+
+namespace orvex {
+
+// Decodes `path` with the Radiance HDR reader whatever its extension. The
+// header is checked first; an unsafe or impossible header, a failed decode
+// or a zero dimension gives nullptr and a reason in `failureReason`. The
+// returned bitmap is the right way up for every Radiance orientation.
+FIBITMAP* LoadInputImage(const std::string& path, std::string* failureReason = nullptr);
+
+// Writes `image` with writer `formatId` and `flags` into a temporary file in
+// the target's folder and renames it over `path` only when the writer
+// succeeded. The image is unloaded in every case.
+bool SaveImage(FIBITMAP* image, const std::string& path, int formatId, int flags,
+               std::string* failureReason = nullptr);
+
+// While alive, FreeImage's messages on this thread go to `sink` (for the
+// current file's debug output); without a scope they are dropped.
+class FreeImageMessageScope {
+public:
+    explicit FreeImageMessageScope(std::function<void(const std::string&)> sink);
+    ~FreeImageMessageScope();
+    FreeImageMessageScope(const FreeImageMessageScope&) = delete;
+    FreeImageMessageScope& operator=(const FreeImageMessageScope&) = delete;
+
+private:
+    std::function<void(const std::string&)> m_previous;
+};
+
+}  // namespace orvex

@@ -1,0 +1,41 @@
+// The record of the current job, shared by the console run, the desktop and
+// the conversion worker.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace orvex {
+
+struct ProjectState {
+    std::string AppFolder;       // folder of the executable, ends with "/"
+    std::string ProjectFile;     // current list file name
+    std::string InputPath;       // file being converted
+    std::string InputArgument;   // input as named by "-i"
+    std::string InputSubfolder;  // current file's folder relative to its input root
+    std::string OutputPath;      // output file of the current file
+    std::string OutputFolder;    // ends with "/" once resolved
+    int32_t RandomNumber = 0;    // 1 to 99999, "%rnd%"
+    int32_t FileCounter = 0;     // 1 after a reset, "%n%"
+    std::string InputExtension;
+    int32_t OutputFormatId = 0;
+    std::string OutputExtension;
+    int32_t OutputBitDepth = 0;  // 0 = automatic until the depth step has chosen one
+    int32_t SaveFlags = 0;
+    int8_t AutoBitDepth = 0;
+    int32_t SourceBitDepth = 0;
+    int32_t CurrentWidth = 0;
+    int32_t CurrentHeight = 0;
+    int32_t CurrentFrame = 0;
+    int8_t CommandLineInput = 0;
+    std::string RunMode;  // "", "DEBUG" or "T"
+};
+
+// A uniformly drawn number from 1 to 99999 for "%rnd%".
+int32_t DrawRandomNumber();
+
+// Clears the job: every text empty and every number 0, except AppFolder
+// (given), ProjectFile "untitled.lmv", a fresh RandomNumber and FileCounter 1.
+void ResetProjectState(ProjectState& project, const std::string& appFolder);
+
+}  // namespace orvex
