@@ -1,11 +1,4 @@
-// Process entry: picks the console or the desktop face.
-#include <cstdio>
+// Process entry.
+#include "app/startup.h"
 
-int main(int argc, char** argv) {
-    (void)argv;
-    if (argc <= 1) {
-        std::fprintf(stderr, "orvex: this build has no desktop interface; run it with -h for the console usage.\n");
-        return 1;
-    }
-    return 0;
-}
+int main(int argc, char** argv) { return orvex::RunProgram(argc, argv); }

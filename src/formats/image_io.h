@@ -21,6 +21,11 @@ FIBITMAP* LoadInputImage(const std::string& path, std::string* failureReason = n
 bool SaveImage(FIBITMAP* image, const std::string& path, int formatId, int flags,
                std::string* failureReason = nullptr);
 
+// True when `a` and `b` name the same file: the same device and inode when
+// both exist, otherwise the same normalised absolute path (symbolic links in
+// the existing part of the paths resolved).
+bool IsSameFile(const std::string& a, const std::string& b);
+
 // While alive, FreeImage's messages on this thread go to `sink` (for the
 // current file's debug output); without a scope they are dropped.
 class FreeImageMessageScope {

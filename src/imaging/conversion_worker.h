@@ -3,6 +3,7 @@
 #pragma once
 
 #include <atomic>
+#include <chrono>
 #include <condition_variable>
 #include <cstdint>
 #include <functional>
@@ -44,11 +45,15 @@ public:
     bool IsHeld() const;
     // Called by the worker at each checkpoint; returns at once when not held.
     void WaitWhileHeld();
+    // For the holder: waits until the worker has stopped at a checkpoint
+    // (true), or until `timeout` has passed (false).
+    bool WaitUntilWorkerHolds(std::chrono::milliseconds timeout) const;
 
 private:
     mutable std::mutex m_mutex;
-    std::condition_variable m_released;
+    mutable std::condition_variable m_changed;
     bool m_held = false;
+    int m_waiting = 0;  // workers stopped at a checkpoint
 };
 
 // Everything one run of the worker reads and writes, set by the starter

@@ -4,6 +4,7 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "settings/conversion_settings.h"
 
@@ -21,5 +22,12 @@ bool LoadConfiguration(ConversionSettings& settings, const std::string& path,
 // Writes the file through a temporary file renamed into place; a failure is
 // silent and leaves the old file intact. Returns whether it was written.
 bool SaveConfiguration(const ConversionSettings& settings, const std::string& path);
+
+// The complete file as SaveConfiguration writes it, with the format-specific
+// keys of the given reader groups and writer extensions (SaveConfiguration
+// passes the lists of this build).
+std::string ConfigurationText(const ConversionSettings& settings,
+                              const std::vector<std::string>& inputExtensions,
+                              const std::vector<std::string>& outputExtensions);
 
 }  // namespace orvex

@@ -1,0 +1,180 @@
+// The argument loop. Run options (input, output, conversion, profile and the
+// three run flags) are handled here; every other "--" name is looked up in
+// the long option table.
+#include "console/command_line.h"
+
+#include <array>
+
+#include "console/option_table.h"
+#include "console/profile_file.h"
+#include "console/value_parsing.h"
+#include "text/unicode_case.h"
+
+namespace orvex {
+
+namespace {
+
+enum class RunOption { Input, Output, Conversion, Profile, Debug, Quiet, Pause };
+
+struct RunOptionRow {
+    const char* shortName;  // nullptr when there is none
+    const char* longName;
+    RunOption option;
+};
+
+constexpr std::array<RunOptionRow, 7> kRunOptions{{
+    {"-I", "--INPUT", RunOption::Input},
+    {"-O", "--OUTPUT", RunOption::Output},
+    {"-C", "--CONVERSION", RunOption::Conversion},
+    {nullptr, "--PROFILE", RunOption::Profile},
+    {"-D", "--DEBUG", RunOption::Debug},
+    {"-Q", "--QUIET", RunOption::Quiet},
+    {"-P", "--PAUSE", RunOption::Pause},
+}};
+
+const RunOptionRow* FindRunOption(const std::string& name) {
+    for (const RunOptionRow& row : kRunOptions) {
+        if ((row.shortName != nullptr && name == row.shortName) || name == row.longName)
+            return &row;
+    }
+    return nullptr;
+}
+
+bool StartsWith(std::string_view text, std::string_view prefix) {
+    return text.substr(0, prefix.size()) == prefix;
+}
+
+bool EndsWithQuote(const std::string& text) { return text.size() >= 2 && text.back() == '"'; }
+
+// A value that opens a quote the caller's shell split into several
+// arguments is joined back with single spaces; `index` moves past every
+// argument taken.
+std::string JoinQuoted(std::string value, const std::vector<std::string>& arguments,
+                       size_t& index) {
+    if (value.empty() || value.front() != '"') return value;
+    while (!EndsWithQuote(value) && index + 1 < arguments.size()) {
+        ++index;
+        value += ' ';
+        value += OptionValue(arguments, index);
+    }
+    return value;
+}
+
+class ArgumentLoop {
+public:
+    ArgumentLoop(const std::vector<std::string>& arguments, ConversionSettings& settings,
+                 ProjectState& project)
+        : m_arguments(arguments), m_settings(settings), m_project(project) {}
+
+    CommandLineResult Run() {
+        for (m_index = 0; m_index < m_arguments.size() && m_result.error.empty(); ++m_index) {
+            std::string name = OptionName(m_arguments[m_index]);
+            if (name.empty()) continue;
+            if (const RunOptionRow* row = FindRunOption(name)) {
+                ApplyRunOption(*row, name);
+            } else if (const LongOption* option = FindCommandLineOption(name)) {
+                ApplyLong(*option);
+            }
+            // Anything else is not an option of this program and is skipped.
+        }
+        return m_result;
+    }
+
+private:
+    // Path and short text values: the next argument after a one-dash name,
+    // the part after "=" of a "--" argument. Refused when empty or when it
+    // looks like the next option.
+    bool TakePathValue(const std::string& name, bool join, std::string& value) {
+        if (!StartsWith(name, "--")) ++m_index;
+        value = OptionValue(m_arguments, m_index);
+        if (value.empty() || value.front() == '-') return Refuse();
+        if (join) value = JoinQuoted(std::move(value), m_arguments, m_index);
+        value = std::string(StripQuotes(value));
+        return true;
+    }
+
+    // Long values come only after "=" of the same argument; a negative
+    // number is a value, another "--" option is not.
+    bool TakeLongValue(bool join, std::string& value) {
+        value = OptionValue(m_arguments, m_index);
+        if (value.empty() || StartsWith(value, "--")) return Refuse();
+        if (join) {
+            value = JoinQuoted(std::move(value), m_arguments, m_index);
+            value = std::string(StripQuotes(value));
+        }
+        return true;
+    }
+
+    bool Refuse() {
+        m_result.error = kIncorrectParameters;
+        return false;
+    }
+
+    void ApplyRunOption(const RunOptionRow& row, const std::string& name) {
+        std::string value;
+        switch (row.option) {
+            case RunOption::Input:
+                // The job counts as a command-line job even when its value
+                // is then refused.
+                m_project.CommandLineInput = 1;
+                if (TakePathValue(name, true, value)) m_project.InputArgument = value;
+                break;
+            case RunOption::Output:
+                if (TakePathValue(name, true, value)) m_project.OutputFolder = value;
+                break;
+            case RunOption::Conversion:
+                if (TakePathValue(name, false, value)) m_project.OutputExtension = value;
+                break;
+            case RunOption::Profile:
+                if (TakeLongValue(true, value) && !ReadProfile(value, m_settings))
+                    m_result.error = kInvalidProfileFile;
+                break;
+            case RunOption::Debug: m_project.RunMode = "DEBUG"; break;
+            case RunOption::Quiet: m_result.quiet = true; break;
+            case RunOption::Pause: m_result.pause = true; break;
+        }
+    }
+
+    void ApplyLong(const LongOption& option) {
+        std::string value;
+        if (option.kind != OptionKind::Flag &&
+            !TakeLongValue(option.kind == OptionKind::Text, value)) {
+            return;
+        }
+        ApplyLongOption(option, value, m_settings);
+    }
+
+    const std::vector<std::string>& m_arguments;
+    ConversionSettings& m_settings;
+    ProjectState& m_project;
+    CommandLineResult m_result;
+    size_t m_index = 0;
+};
+
+}  // namespace
+
+std::string OptionName(std::string_view argument) {
+    std::string_view trimmed = TrimBlanks(argument);
+    std::string_view name;
+    if (StartsWith(trimmed, "--")) name = trimmed.substr(0, trimmed.find('='));
+    else if (StartsWith(trimmed, "-")) name = trimmed;
+    return ToUpperUtf8(name);
+}
+
+std::string OptionValue(const std::vector<std::string>& arguments, size_t index) {
+    if (index >= arguments.size()) return {};
+    std::string_view trimmed = TrimBlanks(arguments[index]);
+    if (StartsWith(trimmed, "--")) {
+        size_t equals = trimmed.find('=', 2);
+        if (equals != std::string_view::npos) return std::string(trimmed.substr(equals + 1));
+    }
+    return std::string(trimmed);
+}
+
+CommandLineResult ReadCommandLine(const std::vector<std::string>& arguments,
+                                  ConversionSettings& settings, ProjectState& project) {
+    return ArgumentLoop(arguments, settings, project).Run();
+}
+
+}  // namespace orvex
+

@@ -1,0 +1,30 @@
+// The console batch run: resolves and checks the input and the output,
+// prints the status and debug report, converts the one input file on a
+// worker thread and prints the outcome.
+#pragma once
+
+#include "settings/conversion_settings.h"
+#include "settings/project_state.h"
+
+namespace orvex {
+
+class ConsoleOutput;
+class TextTable;
+
+enum class ConsoleRunOutcome {
+    Converted,    // at least one file was converted
+    NotComplete,  // nothing was imported, or no file converted
+    Refused,      // an "Error: " line ended the run before any work
+};
+
+ConsoleRunOutcome RunConsoleBatch(const ConversionSettings& settings, ProjectState& project,
+                                  const TextTable& texts, ConsoleOutput& out, bool quiet);
+
+// The folder part of `path` up to and including the last "/", or "".
+std::string FolderOf(const std::string& path);
+
+// `folder` made absolute against `workingFolder` (which ends with "/") when it
+// does not begin with "/", with a leading "./" dropped, and ending with "/".
+std::string ResolveOutputFolder(std::string folder, const std::string& workingFolder);
+
+}  // namespace orvex

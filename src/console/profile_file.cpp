@@ -1,0 +1,142 @@
+// Lenient INI reading of profile files and the profile's value rules.
+#include "console/profile_file.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+
+#include "console/option_table.h"
+#include "console/value_parsing.h"
+#include "text/unicode_case.h"
+
+namespace orvex {
+
+namespace {
+
+void AppendUtf8(std::string& out, uint32_t code) {
+    if (code < 0x80) {
+        out += static_cast<char>(code);
+    } else if (code < 0x800) {
+        out += static_cast<char>(0xC0 | (code >> 6));
+        out += static_cast<char>(0x80 | (code & 0x3F));
+    } else if (code < 0x10000) {
+        out += static_cast<char>(0xE0 | (code >> 12));
+        out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (code & 0x3F));
+    } else {
+        out += static_cast<char>(0xF0 | (code >> 18));
+        out += static_cast<char>(0x80 | ((code >> 12) & 0x3F));
+        out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (code & 0x3F));
+    }
+}
+
+// A profile saved as UTF-16 by a Windows editor, turned into UTF-8. Lone
+// surrogates become U+FFFD; an odd last byte is dropped.
+std::string Utf16ToUtf8(std::string_view bytes, bool bigEndian) {
+    std::string out;
+    out.reserve(bytes.size() / 2);
+    auto unit = [&](size_t at) -> uint32_t {
+        auto hi = static_cast<unsigned char>(bytes[at + (bigEndian ? 0 : 1)]);
+        auto lo = static_cast<unsigned char>(bytes[at + (bigEndian ? 1 : 0)]);
+        return (uint32_t{hi} << 8) | lo;
+    };
+    for (size_t at = 0; at + 1 < bytes.size(); at += 2) {
+        uint32_t code = unit(at);
+        if (code >= 0xD800 && code <= 0xDBFF && at + 3 < bytes.size()) {
+            uint32_t low = unit(at + 2);
+            if (low >= 0xDC00 && low <= 0xDFFF) {
+                code = 0x10000 + ((code - 0xD800) << 10) + (low - 0xDC00);
+                at += 2;
+            } else {
+                code = 0xFFFD;
+            }
+        } else if (code >= 0xD800 && code <= 0xDFFF) {
+            code = 0xFFFD;
+        }
+        AppendUtf8(out, code);
+    }
+    return out;
+}
+
+// The value as the profile stores it: text trimmed with its quotes kept,
+// the file-name mask trimmed and unquoted so that quoted spaces survive.
+std::string ProfileValue(const LongOption& option, std::string_view raw) {
+    std::string_view value = TrimBlanks(raw);
+    if (option.kind == OptionKind::Text && option.profileUnquotes) value = StripQuotes(value);
+    return std::string(value);
+}
+
+void ApplyUtf8Text(std::string_view text, ConversionSettings& settings) {
+    if (text.substr(0, 3) == "\xEF\xBB\xBF") text.remove_prefix(3);
+    bool inCliGroup = false;
+    while (!text.empty()) {
+        size_t end = text.find('\n');
+        std::string_view line = text.substr(0, end);
+        text.remove_prefix(end == std::string_view::npos ? text.size() : end + 1);
+        if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+
+        std::string_view trimmed = TrimBlanks(line);
+        if (trimmed.empty() || trimmed.front() == ';' || trimmed.front() == '#') continue;
+        if (trimmed.front() == '[') {
+            size_t close = trimmed.find(']');
+            std::string_view group =
+                TrimBlanks(trimmed.substr(1, close == std::string_view::npos ? trimmed.npos
+                                                                             : close - 1));
+            inCliGroup = ToUpperAscii(group) == "CLI";
+            continue;
+        }
+        if (!inCliGroup) continue;
+        size_t equals = line.find('=');
+        if (equals == std::string_view::npos) continue;
+        std::string key = ToUpperUtf8(TrimBlanks(line.substr(0, equals)));
+        const LongOption* option = FindProfileOption(key);
+        if (option == nullptr) continue;
+        ApplyLongOption(*option, ProfileValue(*option, line.substr(equals + 1)), settings);
+    }
+}
+
+}  // namespace
+
+void ApplyProfileText(std::string_view text, ConversionSettings& settings) {
+    if (text.substr(0, 2) == "\xFF\xFE" || text.substr(0, 2) == "\xFE\xFF") {
+        bool bigEndian = text[0] == '\xFE';
+        ApplyUtf8Text(Utf16ToUtf8(text.substr(2), bigEndian), settings);
+        return;
+    }
+    ApplyUtf8Text(text, settings);
+}
+
+bool ReadProfile(const std::string& path, ConversionSettings& settings) {
+    if (path.empty()) return false;
+    // O_NONBLOCK: opening a FIFO by mistake must not hang the run; only a
+    // regular file is read.
+    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0) return false;
+    struct stat info {};
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) || info.st_size < 0 ||
+        static_cast<unsigned long long>(info.st_size) > kMaxProfileBytes) {
+        ::close(fd);
+        return false;
+    }
+    std::string text(static_cast<size_t>(info.st_size), '\0');
+    size_t filled = 0;
+    while (filled < text.size()) {
+        ssize_t got = ::read(fd, text.data() + filled, text.size() - filled);
+        if (got < 0 && errno == EINTR) continue;
+        if (got < 0) {
+            ::close(fd);
+            return false;
+        }
+        if (got == 0) break;  // the file shrank while it was read
+        filled += static_cast<size_t>(got);
+    }
+    ::close(fd);
+    text.resize(filled);
+    ApplyProfileText(text, settings);
+    return true;
+}
+
+}  // namespace orvex

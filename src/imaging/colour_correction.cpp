@@ -1,0 +1,24 @@
+// Colour correction through FreeImage's combined adjustment.
+#include "imaging/colour_correction.h"
+
+#include "imaging/bitmap_step.h"
+#include "settings/conversion_settings.h"
+
+namespace orvex {
+
+FIBITMAP* AdjustColours(FIBITMAP* image, const ConversionSettings& settings) {
+    if (!image || settings.DoImageColorCorrection == 0) return image;
+    const unsigned bpp = FreeImage_GetBPP(image);
+    if (bpp < 8 || bpp > 32) {
+        image = ReplaceBy24Bits(image);
+        if (!image) return nullptr;
+    }
+    // Neutral values (0, 0, 1.0, no invert) leave the pixels as they are;
+    // a refusal by FreeImage leaves them too, so its flag is not needed.
+    FreeImage_AdjustColors(image, static_cast<double>(settings.ImageBrightness),
+                           static_cast<double>(settings.ImageContrast),
+                           static_cast<double>(settings.ImageGamma), settings.ImageInvert != 0);
+    return image;
+}
+
+}  // namespace orvex

@@ -1,0 +1,14 @@
+// Chain step: conversion to an 8-bit greyscale picture.
+#pragma once
+
+#include <FreeImage.h>
+
+namespace orvex {
+
+struct ConversionSettings;
+
+// With DoImageGreyscale on, the picture (made 24-bit first when deeper than
+// 32 bits) is replaced by its 8-bit greyscale. Returns the image to continue with.
+FIBITMAP* MakeGreyscale(FIBITMAP* image, const ConversionSettings& settings);
+
+}  // namespace orvex

@@ -1,0 +1,13 @@
+// Chain step: greyscale pixel types brought to a standard 8-bit picture.
+#pragma once
+
+#include <FreeImage.h>
+
+namespace orvex {
+
+// A picture of colour type MINISWHITE or MINISBLACK (for example a 32-bit
+// floating-point greyscale) becomes a standard bitmap, linearly scaled into
+// 0..255; any other picture is returned as it is.
+FIBITMAP* NormalisePixelType(FIBITMAP* image);
+
+}  // namespace orvex

@@ -1,0 +1,166 @@
+// Placeholder values of the output file-name mask and of the watermark text,
+// and the output path built from the mask.
+#include "settings/file_name_mask.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <ctime>
+
+#include "settings/conversion_settings.h"
+#include "settings/project_state.h"
+#include "text/unicode_case.h"
+
+namespace orvex {
+namespace {
+
+constexpr const char* kDefaultMask = "%filename%.%ext%";
+
+// The input's file name without folder and without its last extension.
+std::string BaseFileName(const std::string& path) {
+    const size_t slash = path.find_last_of('/');
+    std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
+    const size_t dot = name.find_last_of('.');
+    if (dot != std::string::npos) name.erase(dot);
+    return name;
+}
+
+// Counters are written with at least five digits; larger values keep all of
+// their digits so that numbers stay unique and sortable by length.
+std::string FiveDigits(int32_t value) {
+    char buffer[16];
+    std::snprintf(buffer, sizeof buffer, "%05d", static_cast<int>(value));
+    return buffer;
+}
+
+std::string TwoDigits(int value) {
+    char buffer[16];
+    std::snprintf(buffer, sizeof buffer, "%02d", value);
+    return buffer;
+}
+
+std::tm LocalNow() {
+    const std::time_t now = std::time(nullptr);
+    std::tm local{};
+    localtime_r(&now, &local);
+    return local;
+}
+
+// The value of one placeholder for the file now being converted; false for
+// a text that is not one of the placeholders.
+bool PlaceholderValue(std::string_view placeholder, const ProjectState& project,
+                      std::string& value) {
+    if (placeholder == "%filename%") {
+        value = BaseFileName(project.InputPath);
+    } else if (placeholder == "%filename[u]%") {
+        value = ToUpperUtf8(BaseFileName(project.InputPath));
+    } else if (placeholder == "%filename[l]%") {
+        value = ToLowerUtf8(BaseFileName(project.InputPath));
+    } else if (placeholder == "%filename[t]%") {
+        value = ToTitleUtf8(BaseFileName(project.InputPath));
+    } else if (placeholder == "%ext%") {
+        value = project.OutputExtension;
+    } else if (placeholder == "%ext[u]%") {
+        value = ToUpperUtf8(project.OutputExtension);
+    } else if (placeholder == "%ext[t]%") {
+        value = ToTitleUtf8(project.OutputExtension);
+    } else if (placeholder == "%yyyy%") {
+        value = std::to_string(LocalNow().tm_year + 1900);
+    } else if (placeholder == "%mm%") {
+        value = TwoDigits(LocalNow().tm_mon + 1);
+    } else if (placeholder == "%dd%") {
+        value = TwoDigits(LocalNow().tm_mday);
+    } else if (placeholder == "%hh%") {
+        value = TwoDigits(LocalNow().tm_hour);
+    } else if (placeholder == "%ii%") {
+        value = TwoDigits(LocalNow().tm_min);
+    } else if (placeholder == "%ss%") {
+        value = TwoDigits(LocalNow().tm_sec);
+    } else if (placeholder == "%bpp%") {
+        value = std::to_string(project.OutputBitDepth);
+    } else if (placeholder == "%width%") {
+        value = std::to_string(project.CurrentWidth);
+    } else if (placeholder == "%height%") {
+        value = std::to_string(project.CurrentHeight);
+    } else if (placeholder == "%frame%") {
+        value = std::to_string(project.CurrentFrame);
+    } else if (placeholder == "%rnd%") {
+        value = FiveDigits(project.RandomNumber);
+    } else if (placeholder == "%n%") {
+        value = FiveDigits(project.FileCounter);
+    } else {
+        return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+const std::vector<std::string>& FileNamePlaceholders() {
+    static const std::vector<std::string> placeholders = {
+        "%filename%", "%filename[u]%", "%filename[l]%", "%filename[t]%", "%ext%",
+        "%ext[u]%",   "%ext[t]%",      "%yyyy%",        "%mm%",          "%dd%",
+        "%hh%",       "%ii%",          "%ss%",          "%bpp%",         "%width%",
+        "%height%",   "%frame%",       "%rnd%",         "%n%",
+    };
+    return placeholders;
+}
+
+std::string ExpandPlaceholder(std::string_view text, std::string_view placeholder,
+                              const ConversionSettings& /*settings*/,
+                              const ProjectState& project) {
+    std::string value;
+    if (placeholder.empty() || !PlaceholderValue(placeholder, project, value)) {
+        return std::string(text);
+    }
+    // Replace left to right; an inserted value is not searched again by this
+    // placeholder (later placeholders do see it).
+    std::string result;
+    result.reserve(text.size());
+    size_t from = 0;
+    for (size_t at = text.find(placeholder); at != std::string_view::npos;
+         at = text.find(placeholder, from)) {
+        result.append(text.substr(from, at - from));
+        result.append(value);
+        from = at + placeholder.size();
+    }
+    result.append(text.substr(from));
+    return result;
+}
+
+std::string ExpandFileNameMask(const ConversionSettings& settings, const ProjectState& project) {
+    // Lower-casing the whole mask finds placeholders in any letter case; the
+    // literal parts of the mask are therefore written in lower case too.
+    std::string name = ToLowerUtf8(settings.FilenameMask);
+    if (name.empty()) name = kDefaultMask;
+    for (const std::string& placeholder : FileNamePlaceholders()) {
+        if (name.find(placeholder) != std::string::npos) {
+            name = ExpandPlaceholder(name, placeholder, settings, project);
+        }
+    }
+    return name;
+}
+
+std::string ExpandWatermarkText(const ConversionSettings& settings, const ProjectState& project) {
+    const std::string& text = settings.Text;
+    if (std::count(text.begin(), text.end(), '%') < 2) return text;
+    // Placeholders are detected in a lower-case copy but replaced only where
+    // they are written in lower case, so the rest of the text keeps its case
+    // and a placeholder written with capitals stays as it is.
+    const std::string detection = ToLowerUtf8(text);
+    std::string result = text;
+    for (const std::string& placeholder : FileNamePlaceholders()) {
+        if (detection.find(placeholder) != std::string::npos) {
+            result = ExpandPlaceholder(result, placeholder, settings, project);
+        }
+    }
+    return result;
+}
+
+std::string BuildOutputPath(const ConversionSettings& settings, const ProjectState& project) {
+    std::string path = project.OutputFolder;
+    if (settings.KeepSubfolders != 0) path += project.InputSubfolder;
+    path += ExpandFileNameMask(settings, project);
+    return path;
+}
+
+}  // namespace orvex

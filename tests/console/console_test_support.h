@@ -1,0 +1,171 @@
+// Helpers for the console tests: temporary folders, running the real
+// executable with its output captured, and small Radiance test pictures.
+#pragma once
+
+#include <FreeImage.h>
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace orvex::test {
+
+// A folder below the system's temporary folder for one test, removed with
+// everything in it afterwards.
+class TempFolder {
+public:
+    TempFolder() {
+        const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
+        std::string name = std::string("orvex_console_") + (info ? info->name() : "case") + "_" +
+                           std::to_string(::getpid());
+        for (char& c : name) {
+            if (c == '/') c = '_';
+        }
+        m_path = std::filesystem::temp_directory_path() / name;
+        std::filesystem::remove_all(m_path);
+        std::filesystem::create_directories(m_path);
+    }
+    ~TempFolder() {
+        std::error_code ignored;
+        std::filesystem::remove_all(m_path, ignored);
+    }
+    TempFolder(const TempFolder&) = delete;
+    TempFolder& operator=(const TempFolder&) = delete;
+
+    std::string folder() const { return m_path.string() + "/"; }
+    std::string file(const std::string& name) const { return (m_path / name).string(); }
+
+private:
+    std::filesystem::path m_path;
+};
+
+inline std::string ReadWholeFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream buffer;
+    buffer << in.rdbuf();
+    return buffer.str();
+}
+
+inline void WriteWholeFile(const std::string& path, const std::string& content) {
+    std::ofstream(path, std::ios::binary) << content;
+}
+
+struct ProcessResult {
+    int exitCode = -1;
+    std::string out;
+    std::string err;
+
+    std::vector<std::string> outLines() const { return SplitLines(out); }
+    std::vector<std::string> errLines() const { return SplitLines(err); }
+
+    static std::vector<std::string> SplitLines(const std::string& text) {
+        std::vector<std::string> lines;
+        std::string line;
+        std::istringstream in(text);
+        while (std::getline(in, line)) lines.push_back(line);
+        return lines;
+    }
+};
+
+// Starts `program` with `arguments` in `workingFolder`, standard input from
+// /dev/null, and collects standard output, standard error and exit code.
+class Process {
+public:
+    Process(const std::string& program, std::vector<std::string> arguments,
+            const std::string& workingFolder)
+        : m_program(program), m_arguments(std::move(arguments)), m_folder(workingFolder) {}
+
+    void Start() {
+        // The captures lie outside the working folder, whose listing tests check.
+        std::string stem = (std::filesystem::temp_directory_path() /
+                            ("orvex_capture_" + std::to_string(::getpid()) + "_" +
+                             std::to_string(++Counter())))
+                               .string();
+        m_outPath = stem + ".out";
+        m_errPath = stem + ".err";
+        m_pid = ::fork();
+        if (m_pid == 0) {
+            int in = ::open("/dev/null", O_RDONLY);
+            int out = ::open(m_outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+            int err = ::open(m_errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+            if (in < 0 || out < 0 || err < 0 || ::chdir(m_folder.c_str()) != 0) ::_exit(127);
+            ::dup2(in, 0);
+            ::dup2(out, 1);
+            ::dup2(err, 2);
+            std::vector<char*> argv;
+            argv.push_back(const_cast<char*>(m_program.c_str()));
+            for (std::string& argument : m_arguments) argv.push_back(argument.data());
+            argv.push_back(nullptr);
+            ::execv(m_program.c_str(), argv.data());
+            ::_exit(127);
+        }
+    }
+
+    ProcessResult Wait() {
+        ProcessResult result;
+        int status = 0;
+        if (m_pid > 0 && ::waitpid(m_pid, &status, 0) == m_pid)
+            result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+        result.out = ReadWholeFile(m_outPath);
+        result.err = ReadWholeFile(m_errPath);
+        std::error_code ignored;
+        std::filesystem::remove(m_outPath, ignored);
+        std::filesystem::remove(m_errPath, ignored);
+        return result;
+    }
+
+private:
+    static int& Counter() {
+        static int counter = 0;
+        return counter;
+    }
+
+    std::string m_program;
+    std::vector<std::string> m_arguments;
+    std::string m_folder;
+    std::string m_outPath;
+    std::string m_errPath;
+    pid_t m_pid = -1;
+};
+
+inline ProcessResult RunOrvex(const std::vector<std::string>& arguments,
+                              const std::string& workingFolder) {
+    Process process(ORVEX_EXECUTABLE, arguments, workingFolder);
+    process.Start();
+    return process.Wait();
+}
+
+// A Radiance picture of `width` x `height` with a horizontal ramp from dark
+// to above 1.0, written by FreeImage's own writer.
+inline bool WriteTestHdr(const std::string& path, unsigned width = 32, unsigned height = 24) {
+    FIBITMAP* image = FreeImage_AllocateT(FIT_RGBF, static_cast<int>(width),
+                                          static_cast<int>(height));
+    if (image == nullptr) return false;
+    for (unsigned y = 0; y < height; ++y) {
+        auto* row = reinterpret_cast<FIRGBF*>(FreeImage_GetScanLine(image, static_cast<int>(y)));
+        for (unsigned x = 0; x < width; ++x) {
+            float level = 0.05f + 3.0f * static_cast<float>(x) / static_cast<float>(width);
+            row[x] = FIRGBF{level, level * 0.8f, level * 0.5f + 0.1f * static_cast<float>(y % 3)};
+        }
+    }
+    bool saved = FreeImage_Save(FIF_HDR, image, path.c_str(), 0) != FALSE;
+    FreeImage_Unload(image);
+    return saved;
+}
+
+// The size of a JPEG file as FreeImage reads it, {0, 0} when it does not load.
+inline std::pair<unsigned, unsigned> JpegSize(const std::string& path) {
+    FIBITMAP* image = FreeImage_Load(FIF_JPEG, path.c_str(), 0);
+    if (image == nullptr) return {0, 0};
+    std::pair<unsigned, unsigned> size{FreeImage_GetWidth(image), FreeImage_GetHeight(image)};
+    FreeImage_Unload(image);
+    return size;
+}
+
+}  // namespace orvex::test

@@ -1,0 +1,259 @@
+// Real Radiance files through the whole chain, checked on the JPEG written.
+#include "imaging/conversion_chain.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "imaging_test_support.h"
+#include "settings/conversion_settings.h"
+#include "settings/project_state.h"
+#include "support/hdr_writer.h"
+
+namespace orvex {
+namespace {
+
+using test::Bitmap;
+using test_support::Rgb;
+
+// A picture with a bright red marker in its top-left corner on mid grey.
+Rgb Marked(int x, int y) {
+    return (x < 6 && y < 6) ? Rgb{8.0f, 0.0f, 0.0f} : Rgb{0.5f, 0.5f, 0.5f};
+}
+
+class ChainTest : public ::testing::Test {
+protected:
+    ChainTest() : folder("chain") {
+        project.OutputFolder = folder.File("out/");
+        std::filesystem::create_directories(project.OutputFolder);
+        project.OutputExtension = "jpg";
+        project.OutputFormatId = FIF_JPEG;
+        project.SaveFlags = 95 | JPEG_SUBSAMPLING_444;
+        project.AutoBitDepth = 1;
+        project.FileCounter = 1;
+        project.RandomNumber = 1;
+    }
+
+    // Writes an HDR input named `name` and makes it the current file.
+    void Input(const std::string& name, int width, int height,
+               const test_support::PixelFunction& pixel = Marked) {
+        project.InputPath = folder.File(name);
+        ASSERT_TRUE(test_support::WriteHdrWithFreeImage(project.InputPath, width, height, pixel));
+    }
+
+    bool Convert() {
+        reason.clear();
+        return ConvertCurrentFile(settings, project, nullptr, {}, &reason);
+    }
+
+    FIBITMAP* ReadOutput() const {
+        return FreeImage_Load(FIF_JPEG, project.OutputPath.c_str(), 0);
+    }
+
+    test_support::ScopedTempFolder folder;
+    ConversionSettings settings;
+    ProjectState project;
+    std::string reason;
+};
+
+TEST_F(ChainTest, DefaultSettingsGiveATwentyFourBitJpegOfTheSameSize) {
+    Input("Sunset.HDR", 64, 48);
+    ASSERT_TRUE(Convert()) << reason;
+    EXPECT_EQ(project.OutputPath, project.OutputFolder + "Sunset.jpg");
+    EXPECT_EQ(project.SourceBitDepth, 96);
+    EXPECT_EQ(project.OutputBitDepth, 24);
+    EXPECT_EQ(project.CurrentWidth, 64);
+    EXPECT_EQ(project.CurrentHeight, 48);
+    EXPECT_EQ(project.CurrentFrame, 1);
+    Bitmap output(ReadOutput());
+    ASSERT_NE(output.dib, nullptr);
+    EXPECT_EQ(test::Bpp(output.dib), 24u);
+    EXPECT_EQ(test::Width(output.dib), 64u);
+    EXPECT_EQ(test::Height(output.dib), 48u);
+    const test::Colour marker = test::ColourAt(output.dib, 2, 2);
+    EXPECT_GT(marker.red, marker.green + 100);
+    const test::Colour grey = test::ColourAt(output.dib, 40, 30);
+    EXPECT_NEAR(grey.red, grey.green, 4);
+}
+
+TEST_F(ChainTest, AnAllBlackPictureGivesABlackJpeg) {
+    Input("night.hdr", 40, 30, [](int, int) { return Rgb{0, 0, 0}; });
+    ASSERT_TRUE(Convert()) << reason;
+    Bitmap output(ReadOutput());
+    ASSERT_NE(output.dib, nullptr);
+    EXPECT_EQ(test::Width(output.dib), 40u);
+    EXPECT_EQ(test::Height(output.dib), 30u);
+    for (int y = 0; y < 30; ++y) {
+        for (int x = 0; x < 40; ++x) ASSERT_LE(test::ColourAt(output.dib, x, y).green, 2);
+    }
+}
+
+TEST_F(ChainTest, EightBitJpegIsGreyscale) {
+    Input("a.hdr", 32, 16);
+    project.AutoBitDepth = 0;
+    project.OutputBitDepth = 8;
+    ASSERT_TRUE(Convert()) << reason;
+    Bitmap output(ReadOutput());
+    ASSERT_NE(output.dib, nullptr);
+    EXPECT_EQ(test::Bpp(output.dib), 8u);
+    EXPECT_EQ(FreeImage_GetColorType(output.dib), FIC_MINISBLACK);
+}
+
+TEST_F(ChainTest, QuarterTurnOfTheLoadedPictureTurnsTheCanvas) {
+    Input("turn.hdr", 40, 20);
+    settings.DoImageRotation = 1;
+    settings.ImageRotation = 90;
+    ASSERT_TRUE(Convert()) << reason;
+    EXPECT_EQ(project.CurrentWidth, 20);
+    EXPECT_EQ(project.CurrentHeight, 40);
+    Bitmap output(ReadOutput());
+    ASSERT_NE(output.dib, nullptr);
+    EXPECT_EQ(test::Width(output.dib), 20u);
+    const test::Colour marker = test::ColourAt(output.dib, 2, 37);  // now bottom-left
+    EXPECT_GT(marker.red, marker.green + 100);
+    const test::Colour topLeft = test::ColourAt(output.dib, 2, 2);
+    EXPECT_NEAR(topLeft.red, topLeft.green, 10);
+}
+
+TEST_F(ChainTest, FullTurnAndAdvancedRotationKeepTheSize) {
+    Input("keep.hdr", 40, 20);
+    settings.DoImageRotation = 1;
+    settings.ImageRotation = 360;
+    ASSERT_TRUE(Convert()) << reason;
+    EXPECT_EQ(project.CurrentWidth, 40);
+    {
+        Bitmap output(ReadOutput());
+        const test::Colour marker = test::ColourAt(output.dib, 2, 2);
+        EXPECT_GT(marker.red, marker.green + 100);
+    }
+    settings.ImageRotation = 30;
+    settings.ImageRotationType = 1;
+    ASSERT_TRUE(Convert()) << reason;
+    EXPECT_EQ(project.CurrentWidth, 40);
+    EXPECT_EQ(project.CurrentHeight, 20);
+}
+
+struct ChainResizeCase {
+    const char* name;
+    int width, height;
+    int targetWidth, targetHeight, unit, keepAspect, largeOnly;
+    int expectedWidth, expectedHeight;
+};
+
+class ChainResizeTest : public ChainTest, public ::testing::WithParamInterface<ChainResizeCase> {};
+
+TEST_P(ChainResizeTest, OutputHasTheExpectedSize) {
+    const ChainResizeCase& c = GetParam();
+    Input("r.hdr", c.width, c.height, [](int, int) { return Rgb{0.3f, 0.6f, 0.9f}; });
+    settings.DoImageResize = 1;
+    settings.ImageWidth = c.targetWidth;
+    settings.ImageHeight = c.targetHeight;
+    settings.ImageWidthUnit = settings.ImageHeightUnit = static_cast<int8_t>(c.unit);
+    settings.KeepAspectRatio = static_cast<int8_t>(c.keepAspect);
+    settings.ImageResizeType = static_cast<int8_t>(c.largeOnly);
+    ASSERT_TRUE(Convert()) << reason;
+    EXPECT_EQ(project.CurrentWidth, c.expectedWidth);
+    EXPECT_EQ(project.CurrentHeight, c.expectedHeight);
+    Bitmap output(ReadOutput());
+    ASSERT_NE(output.dib, nullptr);
+    EXPECT_EQ(static_cast<int>(test::Width(output.dib)), c.expectedWidth);
+    EXPECT_EQ(static_cast<int>(test::Height(output.dib)), c.expectedHeight);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Sizes, ChainResizeTest,
+    ::testing::Values(
+        ChainResizeCase{"Landscape", 2000, 1000, 800, 800, 0, 1, 0, 800, 400},
+        ChainResizeCase{"Portrait", 1000, 2000, 800, 800, 0, 1, 0, 400, 800},
+        ChainResizeCase{"PercentStretched", 1001, 500, 30, 30, 1, 0, 0, 300, 150},
+        ChainResizeCase{"PercentWithAspect", 1001, 500, 30, 30, 1, 1, 0, 300, 150},
+        ChainResizeCase{"LargeOnlyKeepsASmallPicture", 640, 480, 800, 600, 0, 0, 1, 640, 480},
+        ChainResizeCase{"LargeOnlyResizes", 640, 480, 800, 400, 0, 0, 1, 800, 400},
+        ChainResizeCase{"BadUnit", 64, 48, 32, 24, 5, 0, 0, 64, 48},
+        ChainResizeCase{"ZeroTarget", 64, 48, 0, 24, 0, 0, 0, 64, 48}),
+    [](const ::testing::TestParamInfo<ChainResizeCase>& info) { return info.param.name; });
+
+TEST_F(ChainTest, GreyscaleAndThresholdGiveBlackAndWhite) {
+    Input("bw.hdr", 64, 32, [](int x, int) { return x < 32 ? Rgb{0.01f, 0.01f, 0.01f} : Rgb{4, 4, 4}; });
+    settings.DoImageGreyscale = 1;
+    settings.DoImageThreshold = 1;
+    settings.ImageThreshold = 128;
+    ASSERT_TRUE(Convert()) << reason;
+    Bitmap output(ReadOutput());
+    ASSERT_NE(output.dib, nullptr);
+    EXPECT_LE(test::ColourAt(output.dib, 8, 16).red, 8);
+    EXPECT_GE(test::ColourAt(output.dib, 56, 16).red, 247);
+}
+
+TEST_F(ChainTest, CheckpointIsCalledBetweenTheSteps) {
+    Input("c.hdr", 16, 16);
+    int calls = 0;
+    ASSERT_TRUE(ConvertCurrentFile(settings, project, nullptr, [&calls] { ++calls; }, &reason));
+    EXPECT_GE(calls, 12);
+}
+
+TEST_F(ChainTest, AnOutputThatIsTheInputIsRefusedAndTheInputKept) {
+    Input("Same.hdr", 16, 16);
+    const std::string before = test_support::ReadFileBytes(project.InputPath);
+    project.OutputFolder = folder.Path();
+    settings.FilenameMask = "%filename%.hdr";
+    EXPECT_FALSE(Convert());
+    EXPECT_FALSE(reason.empty());
+    EXPECT_EQ(test_support::ReadFileBytes(project.InputPath), before);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.Path()),
+                            std::filesystem::directory_iterator()),
+              2);  // the input and the out folder, no temporary file left
+}
+
+TEST_F(ChainTest, KeptSubfoldersAreCreatedBelowTheOutputFolder) {
+    Input("Sunset.hdr", 16, 16);
+    project.InputSubfolder = "trip/day1/";
+    settings.KeepSubfolders = 1;
+    ASSERT_TRUE(Convert()) << reason;
+    EXPECT_EQ(project.OutputPath, project.OutputFolder + "trip/day1/Sunset.jpg");
+    EXPECT_TRUE(std::filesystem::is_regular_file(project.OutputPath));
+
+    settings.KeepSubfolders = 0;
+    project.InputSubfolder = "other/";
+    ASSERT_TRUE(Convert()) << reason;
+    EXPECT_EQ(project.OutputPath, project.OutputFolder + "Sunset.jpg");
+    EXPECT_FALSE(std::filesystem::exists(project.OutputFolder + "other"));
+}
+
+TEST_F(ChainTest, AMissingOutputFolderIsNeverCreated) {
+    Input("Sunset.hdr", 16, 16);
+    project.OutputFolder = folder.File("missing/");
+    project.InputSubfolder = "sub/";
+    EXPECT_FALSE(Convert());
+    EXPECT_FALSE(std::filesystem::exists(project.OutputFolder));
+    project.InputSubfolder = "";
+    EXPECT_FALSE(Convert());
+    EXPECT_FALSE(std::filesystem::exists(project.OutputFolder));
+}
+
+TEST_F(ChainTest, ASubfolderLeavingTheOutputFolderFails) {
+    Input("Sunset.hdr", 16, 16);
+    project.InputSubfolder = "../escape/";
+    EXPECT_FALSE(Convert());
+    EXPECT_FALSE(std::filesystem::exists(folder.File("escape")));
+}
+
+TEST_F(ChainTest, AFileThatIsNotRadianceFailsWithAReason) {
+    project.InputPath = folder.File("broken.hdr");
+    ASSERT_TRUE(test_support::WriteFileBytes(project.InputPath, "not a picture at all"));
+    EXPECT_FALSE(Convert());
+    EXPECT_FALSE(reason.empty());
+    EXPECT_EQ(project.SourceBitDepth, 0);
+    EXPECT_TRUE(std::filesystem::is_empty(project.OutputFolder));
+}
+
+TEST_F(ChainTest, AnUnsupportedOutputDepthFailsTheFile) {
+    Input("a.hdr", 16, 16);
+    project.AutoBitDepth = 0;
+    project.OutputBitDepth = 12;
+    EXPECT_FALSE(Convert());
+    EXPECT_TRUE(std::filesystem::is_empty(project.OutputFolder));
+}
+
+}  // namespace
+}  // namespace orvex

@@ -1,0 +1,91 @@
+// Test helpers for the chain steps: pictures with known pixels and reading
+// pixels back top-down.
+#pragma once
+
+#include <FreeImage.h>
+
+#include <functional>
+
+namespace orvex::test {
+
+// Owns a bitmap in a test.
+struct Bitmap {
+    explicit Bitmap(FIBITMAP* image = nullptr) : dib(image) {}
+    ~Bitmap() { FreeImage_Unload(dib); }
+    Bitmap(const Bitmap&) = delete;
+    Bitmap& operator=(const Bitmap&) = delete;
+    FIBITMAP* release() {
+        FIBITMAP* image = dib;
+        dib = nullptr;
+        return image;
+    }
+    FIBITMAP* dib;
+};
+
+inline unsigned Width(FIBITMAP* image) { return FreeImage_GetWidth(image); }
+inline unsigned Height(FIBITMAP* image) { return FreeImage_GetHeight(image); }
+inline unsigned Bpp(FIBITMAP* image) { return FreeImage_GetBPP(image); }
+
+// A floating-point RGB picture; `colour(x, y)` gives the pixel with y
+// counted from the top.
+inline FIBITMAP* MakeRgbf(int width, int height,
+                          const std::function<FIRGBF(int x, int y)>& colour) {
+    FIBITMAP* image = FreeImage_AllocateT(FIT_RGBF, width, height, 96);
+    for (int y = 0; y < height; ++y) {
+        auto* row = reinterpret_cast<FIRGBF*>(FreeImage_GetScanLine(image, height - 1 - y));
+        for (int x = 0; x < width; ++x) row[x] = colour(x, y);
+    }
+    return image;
+}
+
+inline FIBITMAP* MakeUniformRgbf(int width, int height, FIRGBF value) {
+    return MakeRgbf(width, height, [value](int, int) { return value; });
+}
+
+inline FIRGBF RgbfAt(FIBITMAP* image, int x, int y) {
+    const int height = static_cast<int>(FreeImage_GetHeight(image));
+    return reinterpret_cast<const FIRGBF*>(FreeImage_GetScanLine(image, height - 1 - y))[x];
+}
+
+struct Colour {
+    int red = 0;
+    int green = 0;
+    int blue = 0;
+};
+
+// Any standard bitmap's pixel colour (palette or direct), y from the top.
+inline Colour ColourAt(FIBITMAP* image, int x, int y) {
+    const int height = static_cast<int>(FreeImage_GetHeight(image));
+    RGBQUAD value{};
+    const unsigned bpp = FreeImage_GetBPP(image);
+    if (bpp <= 8) {
+        BYTE index = 0;
+        FreeImage_GetPixelIndex(image, x, height - 1 - y, &index);
+        value = FreeImage_GetPalette(image)[index];
+    } else {
+        FreeImage_GetPixelColor(image, x, height - 1 - y, &value);
+    }
+    return Colour{value.rgbRed, value.rgbGreen, value.rgbBlue};
+}
+
+// A 24-bit picture of one colour.
+inline FIBITMAP* MakeSolid24(int width, int height, int red, int green, int blue) {
+    FIBITMAP* image = FreeImage_Allocate(width, height, 24);
+    RGBQUAD colour{static_cast<BYTE>(blue), static_cast<BYTE>(green), static_cast<BYTE>(red), 0};
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x) FreeImage_SetPixelColor(image, x, y, &colour);
+    }
+    return image;
+}
+
+// A 24-bit picture whose left half is black and right half white.
+inline FIBITMAP* MakeHalves24(int width, int height) {
+    FIBITMAP* image = MakeSolid24(width, height, 0, 0, 0);
+    RGBQUAD white{255, 255, 255, 0};
+    for (int y = 0; y < height; ++y) {
+        for (int x = width / 2; x < width; ++x) FreeImage_SetPixelColor(image, x, y, &white);
+    }
+    return image;
+}
+
+}  // namespace orvex::test

@@ -1,0 +1,122 @@
+// Whole-file replacement: the new contents or the old, never a partial file
+// or a leftover temporary.
+#include "platform/atomic_file.h"
+
+#include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <csignal>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+namespace orvex {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string ReadAll(const fs::path& path) {
+    std::ifstream file(path, std::ios::binary);
+    std::ostringstream text;
+    text << file.rdbuf();
+    return text.str();
+}
+
+class AtomicFileTest : public testing::Test {
+  protected:
+    void SetUp() override {
+        const auto* info = testing::UnitTest::GetInstance()->current_test_info();
+        m_folder = fs::temp_directory_path() / (std::string("orvex_atomic_file_") + info->name() +
+                                                "_" + std::to_string(getpid()));
+        fs::remove_all(m_folder);
+        fs::create_directories(m_folder);
+    }
+    void TearDown() override {
+        fs::permissions(m_folder, fs::perms::owner_all, fs::perm_options::add);
+        fs::remove_all(m_folder);
+    }
+
+    size_t EntryCount() const {
+        return static_cast<size_t>(
+            std::distance(fs::directory_iterator(m_folder), fs::directory_iterator{}));
+    }
+
+    fs::path m_folder;
+};
+
+TEST_F(AtomicFileTest, CreatesAndReplacesWithExactBytes) {
+    const fs::path target = m_folder / "config.ini";
+    const std::string binary("a\0b\r\n\xEF\xBB\xBF", 8);
+    ASSERT_TRUE(WriteFileAtomically(target.string(), binary));
+    EXPECT_EQ(ReadAll(target), binary);
+    ASSERT_TRUE(WriteFileAtomically(target.string(), "short"));
+    EXPECT_EQ(ReadAll(target), "short");
+    ASSERT_TRUE(WriteFileAtomically(target.string(), ""));
+    EXPECT_EQ(ReadAll(target), "");
+    EXPECT_EQ(EntryCount(), 1u);  // no temporary left beside it
+}
+
+TEST_F(AtomicFileTest, KeepsThePermissionsOfTheReplacedFile) {
+    const fs::path target = m_folder / "private.ini";
+    std::ofstream(target) << "old";
+    ASSERT_EQ(chmod(target.c_str(), 0600), 0);
+    ASSERT_TRUE(WriteFileAtomically(target.string(), "new"));
+    struct stat info {};
+    ASSERT_EQ(stat(target.c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 0777, 0600u);
+}
+
+TEST_F(AtomicFileTest, ReplacesTheTargetOfASymbolicLink) {
+    const fs::path real = m_folder / "real.ini";
+    const fs::path link = m_folder / "link.ini";
+    std::ofstream(real) << "old";
+    fs::create_symlink(real, link);
+    ASSERT_TRUE(WriteFileAtomically(link.string(), "new"));
+    EXPECT_TRUE(fs::is_symlink(link));
+    EXPECT_EQ(ReadAll(real), "new");
+}
+
+TEST_F(AtomicFileTest, FailureInAReadOnlyFolderLeavesTheOldFile) {
+    if (geteuid() == 0) GTEST_SKIP() << "permissions do not bind the superuser";
+    const fs::path target = m_folder / "config.ini";
+    std::ofstream(target) << "old contents";
+    fs::permissions(m_folder, fs::perms::owner_read | fs::perms::owner_exec);
+    EXPECT_FALSE(WriteFileAtomically(target.string(), "new contents"));
+    fs::permissions(m_folder, fs::perms::owner_all);
+    EXPECT_EQ(ReadAll(target), "old contents");
+    EXPECT_EQ(EntryCount(), 1u);
+}
+
+TEST_F(AtomicFileTest, FailsForAMissingFolderOrAFolderTarget) {
+    EXPECT_FALSE(WriteFileAtomically((m_folder / "absent" / "config.ini").string(), "x"));
+    EXPECT_FALSE(fs::exists(m_folder / "absent"));
+    fs::create_directory(m_folder / "config.ini");
+    EXPECT_FALSE(WriteFileAtomically((m_folder / "config.ini").string(), "x"));
+    EXPECT_TRUE(fs::is_directory(m_folder / "config.ini"));
+    EXPECT_FALSE(WriteFileAtomically("", "x"));
+    EXPECT_EQ(EntryCount(), 1u);
+}
+
+TEST_F(AtomicFileTest, FailedWriteRemovesTheTemporaryAndKeepsTheOldFile) {
+    const fs::path target = m_folder / "config.ini";
+    const std::string old(4096, 'o');
+    std::ofstream(target) << old;
+    // A file size limit makes the write fail part-way, like a full disk.
+    rlimit saved{};
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
+    void (*previous)(int) = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit small = saved;
+    small.rlim_cur = 100;
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+    const bool written = WriteFileAtomically(target.string(), std::string(1000, 'n'));
+    setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, previous);
+    EXPECT_FALSE(written);
+    EXPECT_EQ(ReadAll(target), old);
+    EXPECT_EQ(EntryCount(), 1u);
+}
+
+}  // namespace
+}  // namespace orvex
