@@ -82,7 +82,8 @@ std::vector<std::string> BuildAcceptedInputExtensions(const std::vector<std::str
 
 bool IsAcceptedInputFile(const std::string& path, const std::vector<std::string>& accepted) {
     struct stat info {};
-    if (stat(path.c_str(), &info) != 0 || info.st_size == 0) return false;
+    // Only regular files with content; a folder named "set.hdr" is no input.
+    if (stat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode) || info.st_size == 0) return false;
     const size_t slash = path.rfind('/');
     const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
     const size_t dot = name.rfind('.');

@@ -80,6 +80,8 @@ TEST_F(InputFilesTest, RejectsOtherExtensionsMissingDotsAndEmptyFiles) {
     const fs::path inner = m_folder / "set.hdr" / "picture";
     std::ofstream(inner) << "data";
     EXPECT_FALSE(IsAcceptedInputFile(inner.string(), accepted));
+    // A folder named like an input file is not one.
+    EXPECT_FALSE(IsAcceptedInputFile((m_folder / "set.hdr").string(), accepted));
 }
 
 TEST(BuildOpenFileFilter, ListsAllPatternsThenEachDescription) {
