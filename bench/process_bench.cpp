@@ -114,7 +114,8 @@ bool IsImageMagick() {
 
 int main(int argc, char** argv) {
     int runs = argc > 1 ? std::max(1, std::atoi(argv[1])) : 5;
-    fs::path work = fs::temp_directory_path() / ("orvex_process_bench_" + std::to_string(::getpid()));
+    fs::path work =
+        fs::temp_directory_path() / ("orvex_process_bench_" + std::to_string(::getpid()));
     fs::create_directories(work / "out");
     std::string big = (work / "big.hdr").string();
 
@@ -126,8 +127,8 @@ int main(int argc, char** argv) {
     std::printf("Input: %.1f MiB, %d runs each, alternating\n\n",
                 static_cast<double>(fs::file_size(big)) / 1048576.0, runs);
 
-    Series orvex{"orvex -q -i big.hdr -o out", {ORVEX_EXECUTABLE, "-q", "-i", big, "-o",
-                                                (work / "out").string()}};
+    Series orvex{"orvex -q -i big.hdr -o out",
+                 {ORVEX_EXECUTABLE, "-q", "-i", big, "-o", (work / "out").string()}};
     Series bare{"bare FreeImage program", {BARE_DRAGO, big, (work / "out" / "bare.jpg").string()}};
     for (int i = 0; i < runs; ++i) {
         orvex.Add(RunOnce(orvex.argv));
@@ -135,7 +136,8 @@ int main(int argc, char** argv) {
     }
     orvex.Print();
     bare.Print();
-    std::printf("%-28s %8.2f x\n\n", "ratio orvex / bare", Median(orvex.seconds) / Median(bare.seconds));
+    std::printf("%-28s %8.2f x\n\n", "ratio orvex / bare",
+                Median(orvex.seconds) / Median(bare.seconds));
 
     Series version{"orvex --version", {ORVEX_EXECUTABLE, "--version"}};
     for (int i = 0; i < 21; ++i) version.Add(RunOnce(version.argv));
@@ -146,16 +148,16 @@ int main(int argc, char** argv) {
     std::vector<Series> others;
     std::string out = (work / "out").string();
     if (OnPath("pfsin") && OnPath("pfstmo_drago03") && OnPath("pfsout"))
-        others.emplace_back("pfs drago03 pipeline",
-                            Args{"/bin/sh", "-c",
-                                 "pfsin '" + big + "' | pfstmo_drago03 | pfsout '" + out +
-                                     "/pfs.jpg'"});
+        others.emplace_back(
+            "pfs drago03 pipeline",
+            Args{"/bin/sh", "-c",
+                 "pfsin '" + big + "' | pfstmo_drago03 | pfsout '" + out + "/pfs.jpg'"});
     else
         std::printf("skipped: pfsin/pfstmo_drago03/pfsout not installed\n");
     if (OnPath("luminance-hdr-cli"))
         others.emplace_back("luminance-hdr-cli drago",
-                            Args{"luminance-hdr-cli", "-l", big, "--tmo", "drago", "-q", "95",
-                                 "-o", out + "/lum.jpg"});
+                            Args{"luminance-hdr-cli", "-l", big, "--tmo", "drago", "-q", "95", "-o",
+                                 out + "/lum.jpg"});
     else
         std::printf("skipped: luminance-hdr-cli not installed\n");
     if (OnPath("convert") && IsImageMagick())

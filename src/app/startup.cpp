@@ -57,8 +57,8 @@ int RunProgram(int argc, char** argv) {
     for (int i = 1; i < argc; ++i) arguments.emplace_back(argv[i]);
     std::string programName = ExecutableName(argc > 0 ? argv[0] : nullptr);
 
-    ConsoleEnvironment console{settings,    project,           texts, out,
-                               programName, ExecutableFolder(), STDIN_FILENO};
+    ConsoleEnvironment console{settings,           project,     texts, out, programName,
+                               ExecutableFolder(), STDIN_FILENO};
     ConsoleEntryResult result = RunConsoleEntry(arguments, console);
     if (result.next == NextFace::Exit) return result.exitCode;
 

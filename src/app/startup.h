@@ -11,7 +11,7 @@ namespace orvex {
 
 // What the desktop face receives from start-up.
 struct DesktopStart {
-    NextFace face;                     // Desktop, UninstallPrompt or ScreenshotStaging
+    NextFace face;                       // Desktop, UninstallPrompt or ScreenshotStaging
     std::vector<std::string> arguments;  // program name excluded
     ConversionSettings& settings;
     ProjectState& project;

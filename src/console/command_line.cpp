@@ -61,7 +61,7 @@ std::string JoinQuoted(std::string value, const std::vector<std::string>& argume
 }
 
 class ArgumentLoop {
-public:
+  public:
     ArgumentLoop(const std::vector<std::string>& arguments, ConversionSettings& settings,
                  ProjectState& project)
         : m_arguments(arguments), m_settings(settings), m_project(project) {}
@@ -80,7 +80,7 @@ public:
         return m_result;
     }
 
-private:
+  private:
     // Path and short text values: the next argument after a one-dash name,
     // the part after "=" of a "--" argument. Refused when empty or when it
     // looks like the next option.
@@ -129,9 +129,15 @@ private:
                 if (TakeLongValue(true, value) && !ReadProfile(value, m_settings))
                     m_result.error = kInvalidProfileFile;
                 break;
-            case RunOption::Debug: m_project.RunMode = "DEBUG"; break;
-            case RunOption::Quiet: m_result.quiet = true; break;
-            case RunOption::Pause: m_result.pause = true; break;
+            case RunOption::Debug:
+                m_project.RunMode = "DEBUG";
+                break;
+            case RunOption::Quiet:
+                m_result.quiet = true;
+                break;
+            case RunOption::Pause:
+                m_result.pause = true;
+                break;
         }
     }
 
@@ -156,8 +162,10 @@ private:
 std::string OptionName(std::string_view argument) {
     std::string_view trimmed = TrimBlanks(argument);
     std::string_view name;
-    if (StartsWith(trimmed, "--")) name = trimmed.substr(0, trimmed.find('='));
-    else if (StartsWith(trimmed, "-")) name = trimmed;
+    if (StartsWith(trimmed, "--"))
+        name = trimmed.substr(0, trimmed.find('='));
+    else if (StartsWith(trimmed, "-"))
+        name = trimmed;
     return ToUpperUtf8(name);
 }
 
@@ -177,4 +185,3 @@ CommandLineResult ReadCommandLine(const std::vector<std::string>& arguments,
 }
 
 }  // namespace orvex
-

@@ -15,9 +15,12 @@ namespace {
 
 int ExitCodeOf(ConsoleRunOutcome outcome) {
     switch (outcome) {
-        case ConsoleRunOutcome::Converted: return kExitSuccess;
-        case ConsoleRunOutcome::NotComplete: return kExitIncomplete;
-        case ConsoleRunOutcome::Refused: break;
+        case ConsoleRunOutcome::Converted:
+            return kExitSuccess;
+        case ConsoleRunOutcome::NotComplete:
+            return kExitIncomplete;
+        case ConsoleRunOutcome::Refused:
+            break;
     }
     return kExitRefused;
 }

@@ -63,7 +63,7 @@ std::string WorkingFolder() {
 }
 
 class ConsoleRun {
-public:
+  public:
     ConsoleRun(const ConversionSettings& settings, ProjectState& project, const TextTable& texts,
                ConsoleOutput& out, bool quiet)
         : m_settings(settings),
@@ -92,15 +92,15 @@ public:
         int32_t converted = Convert(queue);
         if (converted > 0) {
             Status("Msg", "Conversion complete");
-            Status(FillPlaceholders(m_texts.Text("Msg", "Files converted"), std::to_string(converted),
-                                    std::to_string(imported)));
+            Status(FillPlaceholders(m_texts.Text("Msg", "Files converted"),
+                                    std::to_string(converted), std::to_string(imported)));
             return ConsoleRunOutcome::Converted;
         }
         m_out.PrintLine(m_texts.Text("Msg", "Conversion is not complete"));
         return ConsoleRunOutcome::NotComplete;
     }
 
-private:
+  private:
     void Status(const std::string& line) {
         if (!m_quiet) m_out.PrintLine(line);
     }
@@ -124,7 +124,8 @@ private:
 
         if (m_project.OutputFolder.empty()) m_project.OutputFolder = FolderOf(m_project.InputPath);
         m_report.Debug("Output: " + m_project.OutputFolder);
-        if (m_project.OutputFolder.rfind("..", 0) == 0) return Stop("Error: Incorrect output folder");
+        if (m_project.OutputFolder.rfind("..", 0) == 0)
+            return Stop("Error: Incorrect output folder");
         // A relative folder is taken from the working folder, like the input.
         m_project.OutputFolder = ResolveOutputFolder(m_project.OutputFolder, WorkingFolder());
         if (!IsFolder(m_project.OutputFolder)) return Stop("Error: Invalid output folder");
@@ -154,7 +155,8 @@ private:
         FileQueue queue;
         std::string extension = LowerExtensionOf(m_project.InputPath);
         if (extension == "txt" || extension == "lst") return queue;
-        if (IsAcceptedInputFile(m_project.InputPath, BuildAcceptedInputExtensions(InputExtensions())))
+        if (IsAcceptedInputFile(m_project.InputPath,
+                                BuildAcceptedInputExtensions(InputExtensions())))
             queue[m_project.InputPath] = FileQueueEntry{1, ""};
         return queue;
     }
@@ -167,9 +169,10 @@ private:
         progress.FilesConverted = 0;
         progress.KeepRunning = 1;
         std::mutex progressLock;
-        ConversionJob job{m_settings, m_project, queue, progress, progressLock, m_font.get(),
-                          nullptr,
-                          [this](const std::string& line) { m_out.PrintLine(line); }};
+        ConversionJob job{m_settings,   m_project,
+                          queue,        progress,
+                          progressLock, m_font.get(),
+                          nullptr,      [this](const std::string& line) { m_out.PrintLine(line); }};
         // The main thread only waits: nothing else touches the job while the
         // worker runs, and the worker's lines and ours never overlap.
         std::thread worker([&job] { ConversionWorker(job); });
@@ -196,8 +199,10 @@ std::string FolderOf(const std::string& path) {
 
 std::string ResolveOutputFolder(std::string folder, const std::string& workingFolder) {
     if (folder.empty() || folder.front() != '/') {
-        if (folder == ".") folder.clear();
-        else if (folder.rfind("./", 0) == 0) folder.erase(0, 2);
+        if (folder == ".")
+            folder.clear();
+        else if (folder.rfind("./", 0) == 0)
+            folder.erase(0, 2);
         folder = workingFolder + folder;
     }
     if (folder.empty() || folder.back() != '/') folder += '/';

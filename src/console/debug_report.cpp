@@ -36,9 +36,12 @@ int32_t ValueOf(const std::variant<Int32Field, Int8Field>& field, const CS& sett
 std::string ShownValue(const ReportLine& line, const CS& settings) {
     int32_t value = ValueOf(line.field, settings);
     switch (line.shown) {
-        case Shown::Keyword: return KeywordName(line.family, value);
-        case Shown::Compression: return CompressionKeywordName(line.writer, value);
-        case Shown::Number: break;
+        case Shown::Keyword:
+            return KeywordName(line.family, value);
+        case Shown::Compression:
+            return CompressionKeywordName(line.writer, value);
+        case Shown::Number:
+            break;
     }
     return std::to_string(value);
 }
@@ -65,7 +68,8 @@ const std::vector<InputReportRow>& InputReportRows() {
         {"psd", {Kw("PSD Color Mode: ", kColourModel, &CS::PsdColorMode)}},
         {"raw",
          {Kw("RAW Load As: ", kRawLoadDepth, &CS::RawLoadAs),
-          Num("RAW Header Size: ", &CS::RawHeaderSize), Num("RAW Image Width: ", &CS::RawImageWidth),
+          Num("RAW Header Size: ", &CS::RawHeaderSize),
+          Num("RAW Image Width: ", &CS::RawImageWidth),
           Num("RAW Image Height: ", &CS::RawImageHeight),
           Kw("RAW Tone Mapping: ", kToneMapping, &CS::RawToneMapping)}},
         {"tiff", {Kw("TIFF Frame Loading: ", kFrameChoice, &CS::TiffFrameLoading)}},
@@ -84,18 +88,25 @@ struct OutputReportRow {
 const std::vector<OutputReportRow>& OutputReportRows() {
     using W = CompressionWriter;
     static const std::vector<OutputReportRow> rows{
-        {"bmp", "BMP BPP: ", &CS::BmpBpp,
+        {"bmp",
+         "BMP BPP: ",
+         &CS::BmpBpp,
          {Packing("BMP Compression: ", W::Bmp, &CS::BmpCompression),
           Kw("BMP Color Table: ", kColourTable, &CS::BmpColorTable)}},
         {"dds", "DDS BPP: ", &CS::DdsBpp, {}},
-        {"exr", "EXR BPP: ", &CS::ExrBpp, {Packing("EXR Compression: ", W::Exr, &CS::ExrCompression)}},
+        {"exr",
+         "EXR BPP: ",
+         &CS::ExrBpp,
+         {Packing("EXR Compression: ", W::Exr, &CS::ExrCompression)}},
         {"gif", "GIF BPP: ", &CS::GifBpp, {}},
         {"hdr", "HDR BPP: ", &CS::HdrBpp, {}},
         {"ico", "ICO BPP: ", &CS::IcoBpp, {}},
         {"j2k", "J2K BPP: ", &CS::J2kBpp, {}},
         {"jng", "JNG BPP: ", &CS::JngBpp, {}},
         {"jp2", "JP2 BPP: ", &CS::Jp2Bpp, {}},
-        {"jpg", "JPG BPP: ", &CS::JpgBpp,
+        {"jpg",
+         "JPG BPP: ",
+         &CS::JpgBpp,
          {Num("JPG Quality: ", &CS::JpgQuality),
           Kw("JPG Chroma Subsampling: ", kChromaSubsampling, &CS::JpgChroma),
           Kw("JPG Save As: ", kJpegSaveMode, &CS::JpgSaveAs)},
@@ -105,17 +116,27 @@ const std::vector<OutputReportRow>& OutputReportRows() {
         {"pcx", "PCX BPP: ", &CS::PcxBpp, {}},
         {"pfm", "PFM BPP: ", &CS::PfmBpp, {}},
         {"pgm", "PGM BPP: ", &CS::PgmBpp, {}},
-        {"png", "PNG BPP: ", &CS::PngBpp,
+        {"png",
+         "PNG BPP: ",
+         &CS::PngBpp,
          {Packing("PNG Compression: ", W::Png, &CS::PngCompression),
           Num8("PNG Interlaced: ", &CS::PngInterlaced)}},
         {"ppm", "PPM BPP: ", &CS::PpmBpp, {}},
         {"psd", "PSD BPP: ", &CS::PsdBpp, {}},
-        {"tga", "TGA BPP: ", &CS::TgaBpp, {Packing("TGA Compression: ", W::Tga, &CS::TgaCompression)}},
-        {"tiff", "TIFF BPP: ", &CS::TiffBpp,
+        {"tga",
+         "TGA BPP: ",
+         &CS::TgaBpp,
+         {Packing("TGA Compression: ", W::Tga, &CS::TgaCompression)}},
+        {"tiff",
+         "TIFF BPP: ",
+         &CS::TiffBpp,
          {Packing("TIFF Compression: ", W::Tiff, &CS::TiffCompression),
           Kw("TIFF Color Mode: ", kColourModel, &CS::TiffColorMode)}},
         {"wbmp", "WBMP BPP: ", &CS::WbmpBpp, {}},
-        {"webp", "WEBP BPP: ", &CS::WebpBpp, {Num("WEBP Quality: ", &CS::WebpQuality)},
+        {"webp",
+         "WEBP BPP: ",
+         &CS::WebpBpp,
+         {Num("WEBP Quality: ", &CS::WebpQuality)},
          &CS::WebpQuality},
         {"xpm", "XPM BPP: ", &CS::XpmBpp, {}},
     };
@@ -163,7 +184,8 @@ std::string CheckOutputOptions(std::string_view outputExtension, const CS& setti
             return "Error: Invalid " + extension + "-bpp value";
         if (row.quality != nullptr) {
             int32_t quality = settings.*(row.quality);
-            if (quality < 1 || quality > 100) return "Error: Invalid " + extension + "-quality value";
+            if (quality < 1 || quality > 100)
+                return "Error: Invalid " + extension + "-quality value";
         }
     }
     return {};
@@ -177,14 +199,16 @@ std::string CheckChainOptions(const CS& s, const RunReport& report,
         report.Debug("Image Rotation Back Color: " + s.ImageRotationBackColor);
     }
     if (s.DoImageResize) {
-        report.Debug("Width: " + Number(s.ImageWidth) + " " + KeywordName(kSizeUnit, s.ImageWidthUnit));
+        report.Debug("Width: " + Number(s.ImageWidth) + " " +
+                     KeywordName(kSizeUnit, s.ImageWidthUnit));
         if (s.ImageWidth == 0) return "Error: Invalid width value";
         report.Debug("Height: " + Number(s.ImageHeight) + " " +
                      KeywordName(kSizeUnit, s.ImageHeightUnit));
         if (s.ImageHeight == 0) return "Error: Invalid height value";
         report.Debug("Keep Aspect Ratio: " + Number(s.KeepAspectRatio));
         report.Debug("Image Resize Type: " + KeywordName(kResizeScope, s.ImageResizeType));
-        report.Debug("Image Resize Algorithm: " + KeywordName(kResizeFilter, s.ImageResizeAlgorithm));
+        report.Debug("Image Resize Algorithm: " +
+                     KeywordName(kResizeFilter, s.ImageResizeAlgorithm));
     }
     report.Debug("Flip Horizontal: " + Number(s.DoImageFlipHorizontal));
     report.Debug("Flip Vertical: " + Number(s.DoImageFlipVertical));
@@ -235,7 +259,8 @@ std::string CheckChainOptions(const CS& s, const RunReport& report,
         report.Debug("Watermark background opacity: " + Number(s.BackOpacity));
         report.Debug("Watermark boundary: " + KeywordName(kBoundary, s.TextBoundary));
         report.Debug("Watermark position: " + KeywordName(kPosition, s.TextPosition));
-        report.Debug("Watermark offset (x/y): " + Number(s.TextXOffset) + "/" + Number(s.TextYOffset));
+        report.Debug("Watermark offset (x/y): " + Number(s.TextXOffset) + "/" +
+                     Number(s.TextYOffset));
         report.Debug("Watermark rotation: " + Number(s.TextRotation));
         report.Debug("Watermark size/mode: " + KeywordName(kSizeMode, s.TextSize));
         // Loaded once here and kept for the worker, which draws every file with it.

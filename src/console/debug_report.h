@@ -16,7 +16,7 @@ class WatermarkFont;
 // Prints the report's lines; they are printed only in debug mode, while the
 // checks run always.
 class RunReport {
-public:
+  public:
     RunReport(std::function<void(const std::string&)> print, bool debug)
         : m_print(std::move(print)), m_debug(debug) {}
 
@@ -25,7 +25,7 @@ public:
         if (m_debug) m_print(line);
     }
 
-private:
+  private:
     std::function<void(const std::string&)> m_print;
     bool m_debug;
 };
@@ -36,8 +36,8 @@ void ReportInputOptions(std::string_view inputExtension, const ConversionSetting
 
 // The options of the output format, then its bit-depth test and, where the
 // format has one, its quality test. Returns the error line, or "".
-std::string CheckOutputOptions(std::string_view outputExtension,
-                               const ConversionSettings& settings, const RunReport& report);
+std::string CheckOutputOptions(std::string_view outputExtension, const ConversionSettings& settings,
+                               const RunReport& report);
 
 // Transform, adjustment, frame and watermark options with their checks.
 // A text watermark's font is loaded into `font`. Returns the error line, or "".

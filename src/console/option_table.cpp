@@ -13,124 +13,161 @@ namespace {
 using CS = ConversionSettings;
 using K = OptionKind;
 
+// Row builders, so that each row of the table reads as one line.
+template <typename Field>
+LongOption Row(const char* name, OptionKind kind, Field field) {
+    LongOption row{.name = name, .kind = kind, .field = field};
+    return row;
+}
+LongOption Number(const char* name, Int32Field field) { return Row(name, K::Number, field); }
+LongOption Real(const char* name, FloatField field) { return Row(name, K::Real, field); }
+LongOption Text(const char* name, TextField field) { return Row(name, K::Text, field); }
+template <typename Field>
+LongOption Keyword(const char* name, Field field, int family) {
+    LongOption row = Row(name, K::Keyword, field);
+    row.family = family;
+    return row;
+}
+LongOption Flag(const char* name, Int8Field field, int8_t value) {
+    LongOption row = Row(name, K::Flag, field);
+    row.flagValue = value;
+    return row;
+}
+LongOption SwitchesOn(LongOption row, Int8Field step, int8_t value = 1) {
+    row.switchOn = step;
+    row.switchValue = value;
+    return row;
+}
+LongOption KnownInProfileAs(LongOption row, const char* key) {
+    row.profileKey = key;
+    return row;
+}
+LongOption UnquotedInProfile(LongOption row) {
+    row.profileUnquotes = true;
+    return row;
+}
+
 const std::vector<LongOption>& Rows() {
+    // clang-format off
     static const std::vector<LongOption> rows{
         // Input formats
-        {.name = "--DDS-LOAD-AS", .kind = K::Keyword, .field = &CS::DdsLoadAs, .family = kDdsLoadMode},
-        {.name = "--GIF-FRAME-LOADING", .kind = K::Keyword, .field = &CS::GifFrameLoading, .family = kFrameChoice},
-        {.name = "--ICO-FRAME-LOADING", .kind = K::Keyword, .field = &CS::IcoFrameLoading, .family = kFrameChoice},
-        {.name = "--PSD-COLOR-MODE", .kind = K::Keyword, .field = &CS::PsdColorMode, .family = kColourModel},
-        {.name = "--RAW-LOAD-AS", .kind = K::Keyword, .field = &CS::RawLoadAs, .family = kRawLoadDepth},
-        {.name = "--RAW-HEADER-SIZE", .kind = K::Number, .field = &CS::RawHeaderSize},
-        {.name = "--RAW-WIDTH", .kind = K::Number, .field = &CS::RawImageWidth},
-        {.name = "--RAW-HEIGHT", .kind = K::Number, .field = &CS::RawImageHeight},
-        {.name = "--RAW-TONE-MAPPING", .kind = K::Keyword, .field = &CS::RawToneMapping, .family = kToneMapping},
-        {.name = "--TIFF-FRAME-LOADING", .kind = K::Keyword, .field = &CS::TiffFrameLoading, .family = kFrameChoice},
+        Keyword("--DDS-LOAD-AS", &CS::DdsLoadAs, kDdsLoadMode),
+        Keyword("--GIF-FRAME-LOADING", &CS::GifFrameLoading, kFrameChoice),
+        Keyword("--ICO-FRAME-LOADING", &CS::IcoFrameLoading, kFrameChoice),
+        Keyword("--PSD-COLOR-MODE", &CS::PsdColorMode, kColourModel),
+        Keyword("--RAW-LOAD-AS", &CS::RawLoadAs, kRawLoadDepth),
+        Number("--RAW-HEADER-SIZE", &CS::RawHeaderSize),
+        Number("--RAW-WIDTH", &CS::RawImageWidth),
+        Number("--RAW-HEIGHT", &CS::RawImageHeight),
+        Keyword("--RAW-TONE-MAPPING", &CS::RawToneMapping, kToneMapping),
+        Keyword("--TIFF-FRAME-LOADING", &CS::TiffFrameLoading, kFrameChoice),
         // Output bit depths
-        {.name = "--BMP-BPP", .kind = K::Number, .field = &CS::BmpBpp},
-        {.name = "--DDS-BPP", .kind = K::Number, .field = &CS::DdsBpp},
-        {.name = "--EXR-BPP", .kind = K::Number, .field = &CS::ExrBpp},
-        {.name = "--GIF-BPP", .kind = K::Number, .field = &CS::GifBpp},
-        {.name = "--HDR-BPP", .kind = K::Number, .field = &CS::HdrBpp},
-        {.name = "--ICO-BPP", .kind = K::Number, .field = &CS::IcoBpp},
-        {.name = "--J2K-BPP", .kind = K::Number, .field = &CS::J2kBpp},
-        {.name = "--JNG-BPP", .kind = K::Number, .field = &CS::JngBpp},
-        {.name = "--JP2-BPP", .kind = K::Number, .field = &CS::Jp2Bpp},
-        {.name = "--JPG-BPP", .kind = K::Number, .field = &CS::JpgBpp},
-        {.name = "--JXR-BPP", .kind = K::Number, .field = &CS::JxrBpp},
-        {.name = "--PBM-BPP", .kind = K::Number, .field = &CS::PbmBpp},
-        {.name = "--PCX-BPP", .kind = K::Number, .field = &CS::PcxBpp},
-        {.name = "--PFM-BPP", .kind = K::Number, .field = &CS::PfmBpp},
-        {.name = "--PGM-BPP", .kind = K::Number, .field = &CS::PgmBpp},
-        {.name = "--PNG-BPP", .kind = K::Number, .field = &CS::PngBpp},
-        {.name = "--PPM-BPP", .kind = K::Number, .field = &CS::PpmBpp},
-        {.name = "--PSD-BPP", .kind = K::Number, .field = &CS::PsdBpp},
-        {.name = "--TGA-BPP", .kind = K::Number, .field = &CS::TgaBpp},
-        {.name = "--TIFF-BPP", .kind = K::Number, .field = &CS::TiffBpp},
-        {.name = "--WBMP-BPP", .kind = K::Number, .field = &CS::WbmpBpp},
-        {.name = "--WEBP-BPP", .kind = K::Number, .field = &CS::WebpBpp},
-        {.name = "--XPM-BPP", .kind = K::Number, .field = &CS::XpmBpp},
+        Number("--BMP-BPP", &CS::BmpBpp),
+        Number("--DDS-BPP", &CS::DdsBpp),
+        Number("--EXR-BPP", &CS::ExrBpp),
+        Number("--GIF-BPP", &CS::GifBpp),
+        Number("--HDR-BPP", &CS::HdrBpp),
+        Number("--ICO-BPP", &CS::IcoBpp),
+        Number("--J2K-BPP", &CS::J2kBpp),
+        Number("--JNG-BPP", &CS::JngBpp),
+        Number("--JP2-BPP", &CS::Jp2Bpp),
+        Number("--JPG-BPP", &CS::JpgBpp),
+        Number("--JXR-BPP", &CS::JxrBpp),
+        Number("--PBM-BPP", &CS::PbmBpp),
+        Number("--PCX-BPP", &CS::PcxBpp),
+        Number("--PFM-BPP", &CS::PfmBpp),
+        Number("--PGM-BPP", &CS::PgmBpp),
+        Number("--PNG-BPP", &CS::PngBpp),
+        Number("--PPM-BPP", &CS::PpmBpp),
+        Number("--PSD-BPP", &CS::PsdBpp),
+        Number("--TGA-BPP", &CS::TgaBpp),
+        Number("--TIFF-BPP", &CS::TiffBpp),
+        Number("--WBMP-BPP", &CS::WbmpBpp),
+        Number("--WEBP-BPP", &CS::WebpBpp),
+        Number("--XPM-BPP", &CS::XpmBpp),
         // Other output options
-        {.name = "--BMP-COMPRESSION", .kind = K::Keyword, .field = &CS::BmpCompression, .family = kCompression},
-        {.name = "--BMP-COLOR-TABLE", .kind = K::Keyword, .field = &CS::BmpColorTable, .family = kColourTable},
-        {.name = "--EXR-COMPRESSION", .kind = K::Keyword, .field = &CS::ExrCompression, .family = kCompression},
-        {.name = "--JPG-QUALITY", .kind = K::Number, .field = &CS::JpgQuality},
-        {.name = "--JPG-CHROMA", .kind = K::Keyword, .field = &CS::JpgChroma, .family = kChromaSubsampling},
-        {.name = "--JPG-SAVE-AS", .kind = K::Keyword, .field = &CS::JpgSaveAs, .family = kJpegSaveMode},
-        {.name = "--PNG-COMPRESSION", .kind = K::Keyword, .field = &CS::PngCompression, .family = kCompression},
-        {.name = "--PNG-INTERLACED", .kind = K::Flag, .field = &CS::PngInterlaced, .flagValue = 1},
-        {.name = "--TGA-COMPRESSION", .kind = K::Keyword, .field = &CS::TgaCompression, .family = kCompression},
-        {.name = "--TIFF-COMPRESSION", .kind = K::Keyword, .field = &CS::TiffCompression, .family = kCompression},
-        {.name = "--TIFF-COLOR-MODE", .kind = K::Keyword, .field = &CS::TiffColorMode, .family = kColourModel},
-        {.name = "--WEBP-QUALITY", .kind = K::Number, .field = &CS::WebpQuality},
+        Keyword("--BMP-COMPRESSION", &CS::BmpCompression, kCompression),
+        Keyword("--BMP-COLOR-TABLE", &CS::BmpColorTable, kColourTable),
+        Keyword("--EXR-COMPRESSION", &CS::ExrCompression, kCompression),
+        Number("--JPG-QUALITY", &CS::JpgQuality),
+        Keyword("--JPG-CHROMA", &CS::JpgChroma, kChromaSubsampling),
+        Keyword("--JPG-SAVE-AS", &CS::JpgSaveAs, kJpegSaveMode),
+        Keyword("--PNG-COMPRESSION", &CS::PngCompression, kCompression),
+        Flag("--PNG-INTERLACED", &CS::PngInterlaced, 1),
+        Keyword("--TGA-COMPRESSION", &CS::TgaCompression, kCompression),
+        Keyword("--TIFF-COMPRESSION", &CS::TiffCompression, kCompression),
+        Keyword("--TIFF-COLOR-MODE", &CS::TiffColorMode, kColourModel),
+        Number("--WEBP-QUALITY", &CS::WebpQuality),
         // Transform
-        {.name = "--ROTATION-TYPE", .kind = K::Keyword, .field = &CS::ImageRotationType, .family = kRotationType},
-        {.name = "--ROTATION", .kind = K::Number, .field = &CS::ImageRotation, .switchOn = &CS::DoImageRotation},
-        {.name = "--ROTATION-BACK-COLOR", .kind = K::Text, .field = &CS::ImageRotationBackColor},
-        {.name = "--WIDTH", .kind = K::Number, .field = &CS::ImageWidth, .switchOn = &CS::DoImageResize},
-        {.name = "--WIDTH-UNIT", .kind = K::Keyword, .field = &CS::ImageWidthUnit, .family = kSizeUnit},
-        {.name = "--HEIGHT", .kind = K::Number, .field = &CS::ImageHeight, .switchOn = &CS::DoImageResize},
-        {.name = "--HEIGHT-UNIT", .kind = K::Keyword, .field = &CS::ImageHeightUnit, .family = kSizeUnit},
-        {.name = "--KEEP-ASPECT-RATIO", .kind = K::Flag, .field = &CS::KeepAspectRatio, .flagValue = 1},
-        {.name = "--RESIZE-TYPE", .kind = K::Keyword, .field = &CS::ImageResizeType, .family = kResizeScope},
-        {.name = "--RESIZE-ALGORITHM", .kind = K::Keyword, .field = &CS::ImageResizeAlgorithm, .family = kResizeFilter},
-        {.name = "--FLIP-HORIZONTAL", .kind = K::Flag, .field = &CS::DoImageFlipHorizontal, .flagValue = 1},
-        {.name = "--FLIP-VERTICAL", .kind = K::Flag, .field = &CS::DoImageFlipVertical, .flagValue = 1},
+        Keyword("--ROTATION-TYPE", &CS::ImageRotationType, kRotationType),
+        SwitchesOn(Number("--ROTATION", &CS::ImageRotation), &CS::DoImageRotation),
+        Text("--ROTATION-BACK-COLOR", &CS::ImageRotationBackColor),
+        SwitchesOn(Number("--WIDTH", &CS::ImageWidth), &CS::DoImageResize),
+        Keyword("--WIDTH-UNIT", &CS::ImageWidthUnit, kSizeUnit),
+        SwitchesOn(Number("--HEIGHT", &CS::ImageHeight), &CS::DoImageResize),
+        Keyword("--HEIGHT-UNIT", &CS::ImageHeightUnit, kSizeUnit),
+        Flag("--KEEP-ASPECT-RATIO", &CS::KeepAspectRatio, 1),
+        Keyword("--RESIZE-TYPE", &CS::ImageResizeType, kResizeScope),
+        Keyword("--RESIZE-ALGORITHM", &CS::ImageResizeAlgorithm, kResizeFilter),
+        Flag("--FLIP-HORIZONTAL", &CS::DoImageFlipHorizontal, 1),
+        Flag("--FLIP-VERTICAL", &CS::DoImageFlipVertical, 1),
         // Adjustment
-        {.name = "--BRIGHTNESS", .kind = K::Number, .field = &CS::ImageBrightness, .switchOn = &CS::DoImageColorCorrection},
-        {.name = "--CONTRAST", .kind = K::Number, .field = &CS::ImageContrast, .switchOn = &CS::DoImageColorCorrection},
-        {.name = "--GAMMA", .kind = K::Real, .field = &CS::ImageGamma, .switchOn = &CS::DoImageColorCorrection},
-        {.name = "--INVERT", .kind = K::Flag, .field = &CS::ImageInvert, .flagValue = 1, .switchOn = &CS::DoImageColorCorrection},
-        {.name = "--GREYSCALE", .kind = K::Flag, .field = &CS::DoImageGreyscale, .flagValue = 1},
-        {.name = "--THRESHOLD", .kind = K::Number, .field = &CS::ImageThreshold, .switchOn = &CS::DoImageThreshold},
-        {.name = "--DITHER", .kind = K::Keyword, .field = &CS::ImageDitherAlgorithm, .family = kDitherAlgorithm, .switchOn = &CS::DoImageDither},
+        SwitchesOn(Number("--BRIGHTNESS", &CS::ImageBrightness), &CS::DoImageColorCorrection),
+        SwitchesOn(Number("--CONTRAST", &CS::ImageContrast), &CS::DoImageColorCorrection),
+        SwitchesOn(Real("--GAMMA", &CS::ImageGamma), &CS::DoImageColorCorrection),
+        SwitchesOn(Flag("--INVERT", &CS::ImageInvert, 1), &CS::DoImageColorCorrection),
+        Flag("--GREYSCALE", &CS::DoImageGreyscale, 1),
+        SwitchesOn(Number("--THRESHOLD", &CS::ImageThreshold), &CS::DoImageThreshold),
+        SwitchesOn(Keyword("--DITHER", &CS::ImageDitherAlgorithm, kDitherAlgorithm),
+                   &CS::DoImageDither),
         // Frame
-        {.name = "--FR-SOLID-LEFT", .kind = K::Number, .field = &CS::SolidLeft, .switchOn = &CS::DoFrame},
-        {.name = "--FR-SOLID-RIGHT", .kind = K::Number, .field = &CS::SolidRight, .switchOn = &CS::DoFrame},
-        {.name = "--FR-SOLID-TOP", .kind = K::Number, .field = &CS::SolidTop, .switchOn = &CS::DoFrame},
-        {.name = "--FR-SOLID-BOTTOM", .kind = K::Number, .field = &CS::SolidBottom, .switchOn = &CS::DoFrame},
-        {.name = "--FR-SOLID-LEFT-COLOR", .kind = K::Text, .field = &CS::SolidLeftColor},
-        {.name = "--FR-SOLID-RIGHT-COLOR", .kind = K::Text, .field = &CS::SolidRightColor},
-        {.name = "--FR-SOLID-TOP-COLOR", .kind = K::Text, .field = &CS::SolidTopColor},
-        {.name = "--FR-SOLID-BOTTOM-COLOR", .kind = K::Text, .field = &CS::SolidBottomColor},
+        SwitchesOn(Number("--FR-SOLID-LEFT", &CS::SolidLeft), &CS::DoFrame),
+        SwitchesOn(Number("--FR-SOLID-RIGHT", &CS::SolidRight), &CS::DoFrame),
+        SwitchesOn(Number("--FR-SOLID-TOP", &CS::SolidTop), &CS::DoFrame),
+        SwitchesOn(Number("--FR-SOLID-BOTTOM", &CS::SolidBottom), &CS::DoFrame),
+        Text("--FR-SOLID-LEFT-COLOR", &CS::SolidLeftColor),
+        Text("--FR-SOLID-RIGHT-COLOR", &CS::SolidRightColor),
+        Text("--FR-SOLID-TOP-COLOR", &CS::SolidTopColor),
+        Text("--FR-SOLID-BOTTOM-COLOR", &CS::SolidBottomColor),
         // A profile knows the frame opacity under the watermark prefix.
-        {.name = "--FR-SOLID-OPACITY", .profileKey = "--WM-SOLID-OPACITY", .kind = K::Number, .field = &CS::SolidOpacity},
+        KnownInProfileAs(Number("--FR-SOLID-OPACITY", &CS::SolidOpacity), "--WM-SOLID-OPACITY"),
         // Text watermark
-        {.name = "--WM-TEXT", .kind = K::Text, .field = &CS::Text, .switchOn = &CS::DoWatermark, .switchValue = 1},
-        {.name = "--WM-FONT", .kind = K::Text, .field = &CS::Font},
-        {.name = "--WM-FONT-SIZE", .kind = K::Number, .field = &CS::FontSize},
-        {.name = "--WM-FONT-LEADING", .kind = K::Number, .field = &CS::FontLeading},
-        {.name = "--WM-FONT-COLOR", .kind = K::Text, .field = &CS::FontColor},
-        {.name = "--WM-FONT-STYLE", .kind = K::Keyword, .field = &CS::FontStyle, .family = kFontStyle},
-        {.name = "--WM-FONT-EFFECT", .kind = K::Keyword, .field = &CS::FontEffect, .family = kFontEffect},
-        {.name = "--WM-TEXT-ANTIALIASING", .kind = K::Flag, .field = &CS::TextAntialiasing, .flagValue = 1},
-        {.name = "--WM-TEXT-ALIGNMENT", .kind = K::Keyword, .field = &CS::TextAlignment, .family = kTextAlignment},
-        {.name = "--WM-TEXT-PADDING", .kind = K::Number, .field = &CS::TextPadding},
-        {.name = "--WM-TEXT-OPACITY", .kind = K::Number, .field = &CS::TextOpacity},
-        {.name = "--WM-BACK-COLOR", .kind = K::Text, .field = &CS::BackColor},
-        {.name = "--WM-BACK-OPACITY", .kind = K::Number, .field = &CS::BackOpacity},
-        {.name = "--WM-TEXT-BOUNDARY", .kind = K::Keyword, .field = &CS::TextBoundary, .family = kBoundary},
-        {.name = "--WM-TEXT-POSITION", .kind = K::Keyword, .field = &CS::TextPosition, .family = kPosition},
-        {.name = "--WM-TEXT-X-OFFSET", .kind = K::Number, .field = &CS::TextXOffset},
-        {.name = "--WM-TEXT-Y-OFFSET", .kind = K::Number, .field = &CS::TextYOffset},
-        {.name = "--WM-TEXT-ROTATION", .kind = K::Number, .field = &CS::TextRotation},
-        {.name = "--WM-TEXT-SIZE", .kind = K::Keyword, .field = &CS::TextSize, .family = kSizeMode},
+        SwitchesOn(Text("--WM-TEXT", &CS::Text), &CS::DoWatermark),
+        Text("--WM-FONT", &CS::Font),
+        Number("--WM-FONT-SIZE", &CS::FontSize),
+        Number("--WM-FONT-LEADING", &CS::FontLeading),
+        Text("--WM-FONT-COLOR", &CS::FontColor),
+        Keyword("--WM-FONT-STYLE", &CS::FontStyle, kFontStyle),
+        Keyword("--WM-FONT-EFFECT", &CS::FontEffect, kFontEffect),
+        Flag("--WM-TEXT-ANTIALIASING", &CS::TextAntialiasing, 1),
+        Keyword("--WM-TEXT-ALIGNMENT", &CS::TextAlignment, kTextAlignment),
+        Number("--WM-TEXT-PADDING", &CS::TextPadding),
+        Number("--WM-TEXT-OPACITY", &CS::TextOpacity),
+        Text("--WM-BACK-COLOR", &CS::BackColor),
+        Number("--WM-BACK-OPACITY", &CS::BackOpacity),
+        Keyword("--WM-TEXT-BOUNDARY", &CS::TextBoundary, kBoundary),
+        Keyword("--WM-TEXT-POSITION", &CS::TextPosition, kPosition),
+        Number("--WM-TEXT-X-OFFSET", &CS::TextXOffset),
+        Number("--WM-TEXT-Y-OFFSET", &CS::TextYOffset),
+        Number("--WM-TEXT-ROTATION", &CS::TextRotation),
+        Keyword("--WM-TEXT-SIZE", &CS::TextSize, kSizeMode),
         // Image watermark
-        {.name = "--WM-IMAGE", .kind = K::Text, .field = &CS::Image, .switchOn = &CS::DoWatermark, .switchValue = 2},
-        {.name = "--WM-IMAGE-GREYSCALE", .kind = K::Flag, .field = &CS::ImageGreyscale, .flagValue = 1},
-        {.name = "--WM-IMAGE-OPACITY", .kind = K::Number, .field = &CS::ImageOpacity},
-        {.name = "--WM-IMAGE-BOUNDARY", .kind = K::Keyword, .field = &CS::ImageBoundary, .family = kBoundary},
-        {.name = "--WM-IMAGE-POSITION", .kind = K::Keyword, .field = &CS::ImagePosition, .family = kPosition},
-        {.name = "--WM-IMAGE-X-OFFSET", .kind = K::Number, .field = &CS::ImageXOffset},
-        {.name = "--WM-IMAGE-Y-OFFSET", .kind = K::Number, .field = &CS::ImageYOffset},
-        {.name = "--WM-IMAGE-ROTATION", .kind = K::Number, .field = &CS::WatermarkImageRotation},
-        {.name = "--WM-IMAGE-SIZE", .kind = K::Keyword, .field = &CS::ImageSize, .family = kSizeMode},
+        SwitchesOn(Text("--WM-IMAGE", &CS::Image), &CS::DoWatermark, 2),
+        Flag("--WM-IMAGE-GREYSCALE", &CS::ImageGreyscale, 1),
+        Number("--WM-IMAGE-OPACITY", &CS::ImageOpacity),
+        Keyword("--WM-IMAGE-BOUNDARY", &CS::ImageBoundary, kBoundary),
+        Keyword("--WM-IMAGE-POSITION", &CS::ImagePosition, kPosition),
+        Number("--WM-IMAGE-X-OFFSET", &CS::ImageXOffset),
+        Number("--WM-IMAGE-Y-OFFSET", &CS::ImageYOffset),
+        Number("--WM-IMAGE-ROTATION", &CS::WatermarkImageRotation),
+        Keyword("--WM-IMAGE-SIZE", &CS::ImageSize, kSizeMode),
         // Advanced
-        {.name = "--FILENAME-MASK", .kind = K::Text, .field = &CS::FilenameMask, .profileUnquotes = true},
-        {.name = "--FILE-TIMESTAMP", .kind = K::Keyword, .field = &CS::FileTimestamp, .family = kTimestampSource},
-        {.name = "--FILE-TIMESTAMP-CUSTOM", .kind = K::Number, .field = &CS::CustomTimestamp},
-        {.name = "--NO-SUBFOLDERS", .kind = K::Flag, .field = &CS::KeepSubfolders, .flagValue = 0},
+        UnquotedInProfile(Text("--FILENAME-MASK", &CS::FilenameMask)),
+        Keyword("--FILE-TIMESTAMP", &CS::FileTimestamp, kTimestampSource),
+        Number("--FILE-TIMESTAMP-CUSTOM", &CS::CustomTimestamp),
+        Flag("--NO-SUBFOLDERS", &CS::KeepSubfolders, 0),
     };
+    // clang-format on
     return rows;
 }
 
@@ -162,8 +199,10 @@ const LongOption* Lookup(const Index& index, std::string_view key) {
 
 // Stores an integer into whichever integer field the row names.
 void StoreInteger(const SettingsField& field, int32_t value, ConversionSettings& settings) {
-    if (auto wide = std::get_if<Int32Field>(&field)) settings.*(*wide) = value;
-    else if (auto narrow = std::get_if<Int8Field>(&field)) settings.*(*narrow) = NarrowToInt8(value);
+    if (auto wide = std::get_if<Int32Field>(&field))
+        settings.*(*wide) = value;
+    else if (auto narrow = std::get_if<Int8Field>(&field))
+        settings.*(*narrow) = NarrowToInt8(value);
 }
 
 }  // namespace

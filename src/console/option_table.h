@@ -32,10 +32,10 @@ struct LongOption {
     const char* profileKey = nullptr;  // key in a profile's group "CLI" when not `name`
     OptionKind kind;
     SettingsField field;
-    int family = -1;            // keyword family of a Keyword option
-    int8_t flagValue = 0;       // the constant a Flag option stores
+    int family = -1;               // keyword family of a Keyword option
+    int8_t flagValue = 0;          // the constant a Flag option stores
     Int8Field switchOn = nullptr;  // the step the option switches on, if any
-    int8_t switchValue = 1;     // what it stores there
+    int8_t switchValue = 1;        // what it stores there
     // How a profile treats a Text value: trimmed with its quotes kept, or
     // (the file-name mask) unquoted with its spaces kept.
     bool profileUnquotes = false;

@@ -82,9 +82,8 @@ void ApplyUtf8Text(std::string_view text, ConversionSettings& settings) {
         if (trimmed.empty() || trimmed.front() == ';' || trimmed.front() == '#') continue;
         if (trimmed.front() == '[') {
             size_t close = trimmed.find(']');
-            std::string_view group =
-                TrimBlanks(trimmed.substr(1, close == std::string_view::npos ? trimmed.npos
-                                                                             : close - 1));
+            std::string_view group = TrimBlanks(
+                trimmed.substr(1, close == std::string_view::npos ? trimmed.npos : close - 1));
             inCliGroup = ToUpperAscii(group) == "CLI";
             continue;
         }

@@ -55,7 +55,8 @@ std::vector<std::string> UsageLines(const std::string& programName,
                                     const std::function<std::string()>& pickExtension) {
     std::vector<std::string> lines;
     lines.reserve(kUsage.size());
-    for (const char* line : kUsage) lines.push_back(FillPlaceholders(line, programName, pickExtension()));
+    for (const char* line : kUsage)
+        lines.push_back(FillPlaceholders(line, programName, pickExtension()));
     return lines;
 }
 

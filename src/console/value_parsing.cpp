@@ -17,9 +17,12 @@ bool IsBlank(char c) { return c == ' ' || c == '\t'; }
 
 int DigitValue(char c, int base) {
     int value = -1;
-    if (c >= '0' && c <= '9') value = c - '0';
-    else if (c >= 'a' && c <= 'f') value = c - 'a' + 10;
-    else if (c >= 'A' && c <= 'F') value = c - 'A' + 10;
+    if (c >= '0' && c <= '9')
+        value = c - '0';
+    else if (c >= 'a' && c <= 'f')
+        value = c - 'a' + 10;
+    else if (c >= 'A' && c <= 'F')
+        value = c - 'A' + 10;
     return value < base ? value : -1;
 }
 
@@ -92,8 +95,8 @@ float ParseRealValue(std::string_view text) {
     }
     // Only plain decimal digits may start the number here: the words were
     // handled above, and "inf"/"nan" prefixes of other text are not numbers.
-    if (number.empty() || !(std::isdigit(static_cast<unsigned char>(number.front())) ||
-                            number.front() == '.')) {
+    if (number.empty() ||
+        !(std::isdigit(static_cast<unsigned char>(number.front())) || number.front() == '.')) {
         return 0.0f;
     }
     float value = 0.0f;

@@ -15,6 +15,7 @@
 #include <filesystem>
 #include <mutex>
 #include <system_error>
+#include <vector>
 
 #include "formats/radiance_header.h"
 
@@ -64,46 +65,64 @@ private:
     FreeImageMessageScope m_scope;
 };
 
-std::string ErrnoText(int error) { return std::error_code(error, std::generic_category()).message(); }
+std::string ErrnoText(int error) {
+    return std::error_code(error, std::generic_category()).message();
+}
 
 // ---- Reading: the clean header, then the file's own pixel data ----------
 
 // What the Radiance reader reads: the clean header from memory, then the
-// file from its data offset on, through the file's own stdio buffer, so the
-// pixel data is never copied as a whole.
+// file from its data offset on, through a small window of its own, so the
+// pixel data is never copied as a whole. The reader asks for a few bytes at
+// a time; serving those from the window keeps it as fast as a plain file.
 struct RadianceStream {
-    std::FILE* file = nullptr;
+    int fd = -1;
     std::string header;
     uint64_t dataOffset = 0;  // in the file
     uint64_t size = 0;        // header plus the file's bytes from dataOffset
     uint64_t position = 0;    // in the stream
-    bool fileInStep = false;  // the file stands where `position` says
+    std::vector<unsigned char> window = std::vector<unsigned char>(64 * 1024);
+    uint64_t windowStart = 0;   // stream position of window[0]
+    uint64_t windowLength = 0;  // bytes of the window that hold data
 };
 
+// Copies up to `wanted` bytes at the stream position into `out`; 0 at the end.
+uint64_t ReadSome(RadianceStream& stream, unsigned char* out, uint64_t wanted) {
+    if (stream.position >= stream.size) return 0;
+    if (stream.position < stream.header.size()) {
+        const uint64_t n = std::min<uint64_t>(wanted, stream.header.size() - stream.position);
+        std::memcpy(out, stream.header.data() + stream.position, n);
+        return n;
+    }
+    if (stream.position < stream.windowStart ||
+        stream.position >= stream.windowStart + stream.windowLength) {
+        const uint64_t at = stream.dataOffset + (stream.position - stream.header.size());
+        ssize_t got;
+        do {
+            got = pread(stream.fd, stream.window.data(), stream.window.size(),
+                        static_cast<off_t>(at));
+        } while (got < 0 && errno == EINTR);
+        if (got <= 0) return 0;
+        stream.windowStart = stream.position;
+        stream.windowLength = static_cast<uint64_t>(got);
+    }
+    const uint64_t offset = stream.position - stream.windowStart;
+    const uint64_t n = std::min(wanted, stream.windowLength - offset);
+    std::memcpy(out, stream.window.data() + offset, n);
+    return n;
+}
+
 unsigned DLL_CALLCONV ReadStream(void* buffer, unsigned size, unsigned count, fi_handle handle) {
-    auto* stream = static_cast<RadianceStream*>(handle);
+    auto& stream = *static_cast<RadianceStream*>(handle);
     if (size == 0 || count == 0) return 0;
     const uint64_t wanted = uint64_t{size} * count;
     auto* out = static_cast<unsigned char*>(buffer);
     uint64_t done = 0;
-    if (stream->position < stream->header.size()) {
-        const uint64_t n = std::min<uint64_t>(wanted, stream->header.size() - stream->position);
-        std::memcpy(out, stream->header.data() + stream->position, n);
-        done = n;
-        stream->position += n;
-    }
-    if (done < wanted && stream->position < stream->size) {
-        if (!stream->fileInStep) {
-            const uint64_t at = stream->dataOffset + (stream->position - stream->header.size());
-            stream->fileInStep =
-                fseeko(stream->file, static_cast<off_t>(at), SEEK_SET) == 0;
-        }
-        if (stream->fileInStep) {
-            const size_t got = std::fread(out + done, 1, wanted - done, stream->file);
-            done += got;
-            stream->position += got;
-            if (got == 0) stream->fileInStep = false;
-        }
+    while (done < wanted) {
+        const uint64_t n = ReadSome(stream, out + done, wanted - done);
+        if (n == 0) break;
+        done += n;
+        stream.position += n;
     }
     // A short read leaves no stale bytes behind for the reader to decode.
     if (done < wanted) std::memset(out + done, 0, wanted - done);
@@ -115,12 +134,14 @@ unsigned DLL_CALLCONV WriteNothing(void*, unsigned, unsigned, fi_handle) { retur
 int DLL_CALLCONV SeekStream(fi_handle handle, long offset, int origin) {
     auto* stream = static_cast<RadianceStream*>(handle);
     int64_t base = 0;
-    if (origin == SEEK_CUR) base = static_cast<int64_t>(stream->position);
-    else if (origin == SEEK_END) base = static_cast<int64_t>(stream->size);
-    else if (origin != SEEK_SET) return -1;
+    if (origin == SEEK_CUR)
+        base = static_cast<int64_t>(stream->position);
+    else if (origin == SEEK_END)
+        base = static_cast<int64_t>(stream->size);
+    else if (origin != SEEK_SET)
+        return -1;
     const int64_t target = base + offset;
     if (target < 0) return -1;
-    if (static_cast<uint64_t>(target) != stream->position) stream->fileInStep = false;
     stream->position = static_cast<uint64_t>(target);
     return 0;
 }
@@ -142,7 +163,8 @@ long DLL_CALLCONV TellStream(fi_handle handle) {
 
 // Row y counted from the top (FreeImage keeps its rows bottom-up).
 FIRGBF* RowFromTop(FIBITMAP* image, unsigned y) {
-    return reinterpret_cast<FIRGBF*>(FreeImage_GetScanLine(image, FreeImage_GetHeight(image) - 1 - y));
+    return reinterpret_cast<FIRGBF*>(
+        FreeImage_GetScanLine(image, FreeImage_GetHeight(image) - 1 - y));
 }
 
 // The picture of a file whose scanlines are columns: scanline r of the file
@@ -151,10 +173,10 @@ FIRGBF* RowFromTop(FIBITMAP* image, unsigned y) {
 // bottom. Copied in tiles so that both bitmaps are walked in cache-sized
 // pieces.
 FIBITMAP* TransposeColumns(FIBITMAP* loaded, const RadianceOrientation& orientation) {
-    const unsigned width = FreeImage_GetHeight(loaded);   // scanline count
-    const unsigned height = FreeImage_GetWidth(loaded);   // scanline length
-    FIBITMAP* picture = FreeImage_AllocateT(FIT_RGBF, static_cast<int>(width),
-                                            static_cast<int>(height));
+    const unsigned width = FreeImage_GetHeight(loaded);  // scanline count
+    const unsigned height = FreeImage_GetWidth(loaded);  // scanline length
+    FIBITMAP* picture =
+        FreeImage_AllocateT(FIT_RGBF, static_cast<int>(width), static_cast<int>(height));
     if (!picture) return nullptr;
     constexpr unsigned kTile = 32;
     for (unsigned r0 = 0; r0 < width; r0 += kTile) {
@@ -219,8 +241,7 @@ int CreateTemporaryFile(const std::string& target, std::string* tempPath) {
         const auto ticks = std::chrono::steady_clock::now().time_since_epoch().count();
         *tempPath = folder + ".orvex-" + std::to_string(getpid()) + "-" +
                     std::to_string(counter.fetch_add(1)) + "-" +
-                    std::to_string(static_cast<unsigned long long>(ticks) % 1000000007ull) +
-                    ".tmp";
+                    std::to_string(static_cast<unsigned long long>(ticks) % 1000000007ull) + ".tmp";
         // 0666 less the umask, as for any file a program creates.
         const int fd = open(tempPath->c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
         if (fd >= 0 || errno != EEXIST) return fd;
@@ -269,7 +290,7 @@ FIBITMAP* LoadInputImage(const std::string& path, std::string* failureReason) {
     if (!ReadRadianceHeader(file, fileSize, &header, &reason)) return nullptr;
 
     RadianceStream stream;
-    stream.file = file;
+    stream.fd = fileno(file);
     stream.header = BuildCleanHeader(header);
     stream.dataOffset = header.dataOffset;
     stream.size = stream.header.size() + (fileSize - header.dataOffset);
@@ -340,8 +361,8 @@ bool SaveImage(FIBITMAP* image, const std::string& path, int formatId, int flags
     {
         MessageRecorder messages;
         FreeImageIO io{ReadFile, WriteFile, SeekFile, TellFile};
-        written = FreeImage_SaveToHandle(static_cast<FREE_IMAGE_FORMAT>(formatId), image, &io,
-                                         file, flags) != FALSE;
+        written = FreeImage_SaveToHandle(static_cast<FREE_IMAGE_FORMAT>(formatId), image, &io, file,
+                                         flags) != FALSE;
         detail = messages.Detail();
     }
     const bool flushed = std::fflush(file) == 0 && !std::ferror(file);
@@ -356,14 +377,16 @@ bool SaveImage(FIBITMAP* image, const std::string& path, int formatId, int flags
     if (std::rename(tempPath.c_str(), path.c_str()) != 0) {
         const int error = errno;
         unlink(tempPath.c_str());
-        return Fail(failureReason, "the output file could not be put in place: " + ErrnoText(error));
+        return Fail(failureReason,
+                    "the output file could not be put in place: " + ErrnoText(error));
     }
     return true;
 }
 
 bool IsSameFile(const std::string& a, const std::string& b) {
     if (a.empty() || b.empty()) return false;
-    struct stat infoA {}, infoB {};
+    struct stat infoA {
+    }, infoB{};
     if (stat(a.c_str(), &infoA) == 0 && stat(b.c_str(), &infoB) == 0) {
         return infoA.st_dev == infoB.st_dev && infoA.st_ino == infoB.st_ino;
     }

@@ -27,9 +27,9 @@ inline constexpr uint64_t kToneMapBytesPerPixel = 27;
 // How the scanlines of a Radiance file lie in the picture, read from its
 // resolution string. The standard "-Y N +X M" has all three false.
 struct RadianceOrientation {
-    bool columns = false;          // scanlines are columns ("+X M -Y N" and friends)
-    bool rightToLeft = false;      // "-X": X runs from the right edge
-    bool bottomToTop = false;      // "+Y": Y runs from the bottom edge
+    bool columns = false;      // scanlines are columns ("+X M -Y N" and friends)
+    bool rightToLeft = false;  // "-X": X runs from the right edge
+    bool bottomToTop = false;  // "+Y": Y runs from the bottom edge
 };
 
 struct RadianceHeader {

@@ -5,7 +5,6 @@
 #pragma once
 
 #include <FreeImage.h>
-#include <cairo.h>
 
 #include <cstdint>
 #include <memory>
@@ -13,6 +12,8 @@
 #include <vector>
 
 #include "imaging/colour_parse.h"
+
+typedef struct _cairo_surface cairo_surface_t;
 
 namespace orvex {
 

@@ -32,8 +32,7 @@ void ConsoleOutput::WriteLine(int fd, std::string_view line) {
     std::lock_guard<std::mutex> guard(m_lock);
     // One writev for text and line end keeps a line whole on a pipe; a
     // short write finishes the rest piece by piece.
-    iovec parts[2] = {{const_cast<char*>(line.data()), line.size()},
-                      {const_cast<char*>("\n"), 1}};
+    iovec parts[2] = {{const_cast<char*>(line.data()), line.size()}, {const_cast<char*>("\n"), 1}};
     ssize_t written;
     do {
         written = ::writev(fd, parts, 2);

@@ -15,7 +15,7 @@ namespace orvex {
 // and of the main thread never interleave and keep their order across both
 // streams.
 class ConsoleOutput {
-public:
+  public:
     ConsoleOutput(int outFd, int errFd) : m_outFd(outFd), m_errFd(errFd) {}
 
     void PrintLine(std::string_view line);
@@ -24,7 +24,7 @@ public:
 
     int OutputFd() const { return m_outFd; }
 
-private:
+  private:
     void WriteLine(int fd, std::string_view line);
 
     int m_outFd;

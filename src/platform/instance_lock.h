@@ -7,11 +7,11 @@
 namespace orvex {
 
 class InstanceLock {
-public:
+  public:
     enum class Result {
-        Acquired,     // this process is the only instance
+        Acquired,       // this process is the only instance
         HeldElsewhere,  // another process of the same version holds it
-        Unavailable,  // the lock file could not be opened; run without a lock
+        Unavailable,    // the lock file could not be opened; run without a lock
     };
 
     InstanceLock() = default;
@@ -29,7 +29,7 @@ public:
     void Release();
     bool IsHeld() const { return m_fd >= 0; }
 
-private:
+  private:
     int m_fd = -1;
 };
 

@@ -12,7 +12,7 @@ namespace {
 using Lines = std::vector<std::string>;
 
 class StartupTest : public ::testing::Test {
-protected:
+  protected:
     test::ProcessResult Run(const Lines& arguments) {
         return test::RunOrvex(arguments, m_temp.folder());
     }

@@ -4,7 +4,6 @@
 
 #include <gtest/gtest.h>
 
-
 namespace orvex {
 namespace {
 
@@ -60,9 +59,16 @@ TEST(ReadCommandLine, StoresRunOptionsInBothForms) {
 
 TEST(ReadCommandLine, MissingValuesAreIncorrectParameters) {
     const std::vector<std::vector<std::string>> cases{
-        {"-i"},        {"-i", "-o", "x"},   {"--input"},        {"-o", ""},
-        {"-c"},        {"--jpg-quality"},   {"--jpg-quality="}, {"--wm-text=--x"},
-        {"--profile"}, {"-i", "a.hdr", "--brightness"},
+        {"-i"},
+        {"-i", "-o", "x"},
+        {"--input"},
+        {"-o", ""},
+        {"-c"},
+        {"--jpg-quality"},
+        {"--jpg-quality="},
+        {"--wm-text=--x"},
+        {"--profile"},
+        {"-i", "a.hdr", "--brightness"},
     };
     for (const auto& args : cases) {
         Loop loop(args);
@@ -73,8 +79,8 @@ TEST(ReadCommandLine, MissingValuesAreIncorrectParameters) {
 }
 
 TEST(ReadCommandLine, NegativeLongValuesFlagsAndUnknownNames) {
-    Loop loop({"--brightness=-100", "--invert=whatever", "--no-such-option=1", "stray",
-               "-x", "-i=a.hdr", "-v"});
+    Loop loop({"--brightness=-100", "--invert=whatever", "--no-such-option=1", "stray", "-x",
+               "-i=a.hdr", "-v"});
     EXPECT_TRUE(loop.result.error.empty());
     EXPECT_EQ(loop.settings.ImageBrightness, -100);
     EXPECT_EQ(loop.settings.ImageInvert, 1);

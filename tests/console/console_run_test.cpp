@@ -19,7 +19,7 @@ const Lines kBanner{"Lumavert Orvex 3.1", "Copyright (c) 2026 Lumavert", "https:
                     " "};
 
 class ConsoleRunTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         ASSERT_TRUE(test::WriteTestHdr(m_temp.file("a.hdr")));
         fs::create_directory(m_temp.file("out"));
@@ -87,8 +87,8 @@ TEST_F(ConsoleRunTest, TheDebugReportListsTheOptionsInOrder) {
 }
 
 TEST_F(ConsoleRunTest, DebugLinesOfTheSwitchedOnSteps) {
-    ProcessResult result = Run({"-q", "-d", "-i", "a.hdr", "-o", "out", "--width=16",
-                                "--height=50", "--height-unit=percent", "--resize-algorithm=lanczos",
+    ProcessResult result = Run({"-q", "-d", "-i", "a.hdr", "-o", "out", "--width=16", "--height=50",
+                                "--height-unit=percent", "--resize-algorithm=lanczos",
                                 "--gamma=1.5", "--fr-solid-left=2", "--file-timestamp=custom",
                                 "--file-timestamp-custom=1000", "--dither=Bayer4"});
     Lines lines = result.outLines();
@@ -126,7 +126,8 @@ TEST_F(ConsoleRunTest, ConversionTypeIsComparedExactly) {
 
 TEST_F(ConsoleRunTest, OutputOptionLimits) {
     ExpectRefused({"-i", "a.hdr", "-o", "out", "--jpg-bpp=32"}, "Error: Invalid jpg-bpp value");
-    ExpectRefused({"-i", "a.hdr", "-o", "out", "--jpg-quality=0"}, "Error: Invalid jpg-quality value");
+    ExpectRefused({"-i", "a.hdr", "-o", "out", "--jpg-quality=0"},
+                  "Error: Invalid jpg-quality value");
     ExpectRefused({"-i", "a.hdr", "-o", "out", "--jpg-quality=101"},
                   "Error: Invalid jpg-quality value");
     // The bit depth is tested before the quality.
@@ -172,8 +173,8 @@ TEST_F(ConsoleRunTest, WatermarkChecks) {
 }
 
 TEST_F(ConsoleRunTest, ArgumentErrorsComeBeforeTheBanner) {
-    for (const Lines& arguments :
-         {Lines{"-o", "out", "-i"}, Lines{"-i", "-o", "out"}, Lines{"-i", "a.hdr", "--jpg-quality"}}) {
+    for (const Lines& arguments : {Lines{"-o", "out", "-i"}, Lines{"-i", "-o", "out"},
+                                   Lines{"-i", "a.hdr", "--jpg-quality"}}) {
         ProcessResult result = Run(arguments);
         EXPECT_EQ(result.exitCode, 2);
         EXPECT_EQ(result.out, "");
@@ -216,7 +217,8 @@ TEST_F(ConsoleRunTest, ListsAndOtherFileTypesImportNothing) {
 }
 
 TEST_F(ConsoleRunTest, AMalformedPictureStopsTheConversionWithoutAnOutputFile) {
-    test::WriteWholeFile(File("bad.hdr"), "#?RADIANCE\nFORMAT=32-bit_rle_rgbe\n\n-Y 4000 +X 4000\nxx");
+    test::WriteWholeFile(File("bad.hdr"),
+                         "#?RADIANCE\nFORMAT=32-bit_rle_rgbe\n\n-Y 4000 +X 4000\nxx");
     ProcessResult result = Run({"-d", "-i", "bad.hdr", "-o", "out"});
     EXPECT_EQ(result.exitCode, 1);
     Lines lines = result.outLines();
@@ -249,16 +251,17 @@ TEST_F(ConsoleRunTest, QuietDebugPrintsReportAndFileLinesOnly) {
 }
 
 TEST_F(ConsoleRunTest, ProfilesApplyWhereTheyStand) {
-    test::WriteWholeFile(File("p.ini"),
-                         "\xEF\xBB\xBF[Output]\r\n--JPG-QUALITY = 10\r\n[CLI]\r\n--JPG-QUALITY = 80\r\n"
-                         "--FR-SOLID-OPACITY = 100\r\n--WM-SOLID-OPACITY = 128\r\n"
-                         "--FR-SOLID-TOP = 3\r\n--RESIZE-ALGORITHM = bspline\r\n");
+    test::WriteWholeFile(
+        File("p.ini"),
+        "\xEF\xBB\xBF[Output]\r\n--JPG-QUALITY = 10\r\n[CLI]\r\n--JPG-QUALITY = 80\r\n"
+        "--FR-SOLID-OPACITY = 100\r\n--WM-SOLID-OPACITY = 128\r\n"
+        "--FR-SOLID-TOP = 3\r\n--RESIZE-ALGORITHM = bspline\r\n");
     auto has = [](const ProcessResult& result, const std::string& line) {
         Lines lines = result.outLines();
         return std::find(lines.begin(), lines.end(), line) != lines.end();
     };
-    ProcessResult after = Run({"-q", "-d", "-i", "a.hdr", "-o", "out", "--jpg-quality=95",
-                               "--profile=p.ini"});
+    ProcessResult after =
+        Run({"-q", "-d", "-i", "a.hdr", "-o", "out", "--jpg-quality=95", "--profile=p.ini"});
     EXPECT_TRUE(has(after, "JPG Quality: 80"));
     EXPECT_TRUE(has(after, "Frame opacity: 128"));
     EXPECT_TRUE(has(after, "Frame top: 3"));

@@ -8,6 +8,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -19,7 +20,7 @@ namespace orvex::test {
 // A folder below the system's temporary folder for one test, removed with
 // everything in it afterwards.
 class TempFolder {
-public:
+  public:
     TempFolder() {
         const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
         std::string name = std::string("orvex_console_") + (info ? info->name() : "case") + "_" +
@@ -41,7 +42,7 @@ public:
     std::string folder() const { return m_path.string() + "/"; }
     std::string file(const std::string& name) const { return (m_path / name).string(); }
 
-private:
+  private:
     std::filesystem::path m_path;
 };
 
@@ -76,17 +77,17 @@ struct ProcessResult {
 // Starts `program` with `arguments` in `workingFolder`, standard input from
 // /dev/null, and collects standard output, standard error and exit code.
 class Process {
-public:
+  public:
     Process(const std::string& program, std::vector<std::string> arguments,
             const std::string& workingFolder)
         : m_program(program), m_arguments(std::move(arguments)), m_folder(workingFolder) {}
 
     void Start() {
         // The captures lie outside the working folder, whose listing tests check.
-        std::string stem = (std::filesystem::temp_directory_path() /
-                            ("orvex_capture_" + std::to_string(::getpid()) + "_" +
-                             std::to_string(++Counter())))
-                               .string();
+        std::string stem =
+            (std::filesystem::temp_directory_path() /
+             ("orvex_capture_" + std::to_string(::getpid()) + "_" + std::to_string(++Counter())))
+                .string();
         m_outPath = stem + ".out";
         m_errPath = stem + ".err";
         m_pid = ::fork();
@@ -95,6 +96,10 @@ public:
             int out = ::open(m_outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
             int err = ::open(m_errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
             if (in < 0 || out < 0 || err < 0 || ::chdir(m_folder.c_str()) != 0) ::_exit(127);
+            // Under the leak checker its list of used suppressions would
+            // otherwise end up in the captured error stream.
+            if (const char* lsan = std::getenv("LSAN_OPTIONS"))
+                ::setenv("LSAN_OPTIONS", (std::string(lsan) + ":print_suppressions=0").c_str(), 1);
             ::dup2(in, 0);
             ::dup2(out, 1);
             ::dup2(err, 2);
@@ -120,7 +125,7 @@ public:
         return result;
     }
 
-private:
+  private:
     static int& Counter() {
         static int counter = 0;
         return counter;
@@ -144,8 +149,8 @@ inline ProcessResult RunOrvex(const std::vector<std::string>& arguments,
 // A Radiance picture of `width` x `height` with a horizontal ramp from dark
 // to above 1.0, written by FreeImage's own writer.
 inline bool WriteTestHdr(const std::string& path, unsigned width = 32, unsigned height = 24) {
-    FIBITMAP* image = FreeImage_AllocateT(FIT_RGBF, static_cast<int>(width),
-                                          static_cast<int>(height));
+    FIBITMAP* image =
+        FreeImage_AllocateT(FIT_RGBF, static_cast<int>(width), static_cast<int>(height));
     if (image == nullptr) return false;
     for (unsigned y = 0; y < height; ++y) {
         auto* row = reinterpret_cast<FIRGBF*>(FreeImage_GetScanLine(image, static_cast<int>(y)));

@@ -3,9 +3,7 @@
 #include "console/profile_file.h"
 
 #include <gtest/gtest.h>
-
 #include <sys/stat.h>
-
 
 #include "console/console_test_support.h"
 

@@ -55,6 +55,8 @@ struct RefusedInput {
     const char* reasonPart;  // a piece of the reason that must be given
 };
 
+void PrintTo(const RefusedInput& input, std::ostream* out) { *out << input.file; }
+
 class RefusedInputs : public ::testing::TestWithParam<RefusedInput> {};
 
 // Every one of these must fail with a reason, without crashing or reading
@@ -174,6 +176,8 @@ struct LaidOut {
     int order[6];  // the picture's values in file order
 };
 
+void PrintTo(const LaidOut& laidOut, std::ostream* out) { *out << laidOut.resolution; }
+
 class Orientations : public ::testing::TestWithParam<LaidOut> {};
 
 TEST_P(Orientations, ComeOutTheRightWayUp) {
@@ -263,7 +267,8 @@ TEST(FreeImageMessageScope, SendsTheLibrarysMessagesToTheCurrentSinkOnThisThread
             // The load's reason carries what the library said.
             EXPECT_NE(reason.find(inner.back().substr(0, 10)), std::string::npos) << reason;
             std::thread([&] {
-                FreeImageMessageScope threadScope([&](const std::string& m) { other.push_back(m); });
+                FreeImageMessageScope threadScope(
+                    [&](const std::string& m) { other.push_back(m); });
             }).join();
         }
         EXPECT_TRUE(outer.empty());
@@ -330,8 +335,8 @@ TEST_F(SaveImageTest, ReplacesAnExistingFileAndKeepsItsPermissions) {
 
 TEST_F(SaveImageTest, GivesANewFileTheUsualPermissions) {
     const mode_t previous = umask(027);
-    const bool saved = SaveImage(MakeColourPicture(8, 8), folder.File("new.jpg"), FIF_JPEG,
-                                 kJpegFlags);
+    const bool saved =
+        SaveImage(MakeColourPicture(8, 8), folder.File("new.jpg"), FIF_JPEG, kJpegFlags);
     umask(previous);
     ASSERT_TRUE(saved);
     struct stat info {};
@@ -365,8 +370,8 @@ TEST_F(SaveImageTest, FailsCleanlyWithoutAPictureAFolderOrAName) {
     // A folder in the way of the output name stays as it is.
     fs::create_directory(folder.File("taken.jpg"));
     ASSERT_TRUE(WriteFileBytes(folder.File("taken.jpg/inside"), "x"));
-    EXPECT_FALSE(SaveImage(MakeColourPicture(4, 4), folder.File("taken.jpg"), FIF_JPEG,
-                           kJpegFlags, &reason));
+    EXPECT_FALSE(SaveImage(MakeColourPicture(4, 4), folder.File("taken.jpg"), FIF_JPEG, kJpegFlags,
+                           &reason));
     EXPECT_EQ(ReadFileBytes(folder.File("taken.jpg/inside")), "x");
     EXPECT_EQ(FolderEntries(folder.Path()), std::vector<std::string>{"taken.jpg"});
 }

@@ -18,11 +18,10 @@ struct Parsed {
 
 // Parses `text` as the whole file, or as the start of a file of `fileSize`
 // bytes when one is given.
-Parsed Parse(const std::string& text, uint64_t fileSize = 0,
-             uint64_t memory = kPlentyOfMemory) {
+Parsed Parse(const std::string& text, uint64_t fileSize = 0, uint64_t memory = kPlentyOfMemory) {
     Parsed parsed;
-    parsed.ok = ParseRadianceHeader(text, fileSize ? fileSize : text.size(), memory,
-                                    &parsed.header, &parsed.reason);
+    parsed.ok = ParseRadianceHeader(text, fileSize ? fileSize : text.size(), memory, &parsed.header,
+                                    &parsed.reason);
     return parsed;
 }
 
@@ -52,6 +51,8 @@ struct ResolutionCase {
     bool columns, rightToLeft, bottomToTop;
 };
 
+void PrintTo(const ResolutionCase& c, std::ostream* out) { *out << c.line; }
+
 class ResolutionStrings : public ::testing::TestWithParam<ResolutionCase> {};
 
 TEST_P(ResolutionStrings, GiveThePictureSizeAndTheLieOfTheScanlines) {
@@ -66,17 +67,17 @@ TEST_P(ResolutionStrings, GiveThePictureSizeAndTheLieOfTheScanlines) {
     EXPECT_EQ(p.header.ScanlineCount(), c.columns ? c.width : c.height);
 }
 
-INSTANTIATE_TEST_SUITE_P(AllEight, ResolutionStrings,
-                         ::testing::Values(ResolutionCase{"-Y 20 +X 30", 30, 20, false, false, false},
-                                           ResolutionCase{"-Y 20 -X 30", 30, 20, false, true, false},
-                                           ResolutionCase{"+Y 20 -X 30", 30, 20, false, true, true},
-                                           ResolutionCase{"+Y 20 +X 30", 30, 20, false, false, true},
-                                           ResolutionCase{"+X 30 -Y 20", 30, 20, true, false, false},
-                                           ResolutionCase{"+X 30 +Y 20", 30, 20, true, false, true},
-                                           ResolutionCase{"-X 30 +Y 20", 30, 20, true, true, true},
-                                           ResolutionCase{"-X 30 -Y 20", 30, 20, true, true, false},
-                                           ResolutionCase{"  -Y  20\t+X 30 \r", 30, 20, false,
-                                                          false, false}));
+INSTANTIATE_TEST_SUITE_P(
+    AllEight, ResolutionStrings,
+    ::testing::Values(ResolutionCase{"-Y 20 +X 30", 30, 20, false, false, false},
+                      ResolutionCase{"-Y 20 -X 30", 30, 20, false, true, false},
+                      ResolutionCase{"+Y 20 -X 30", 30, 20, false, true, true},
+                      ResolutionCase{"+Y 20 +X 30", 30, 20, false, false, true},
+                      ResolutionCase{"+X 30 -Y 20", 30, 20, true, false, false},
+                      ResolutionCase{"+X 30 +Y 20", 30, 20, true, false, true},
+                      ResolutionCase{"-X 30 +Y 20", 30, 20, true, true, true},
+                      ResolutionCase{"-X 30 -Y 20", 30, 20, true, true, false},
+                      ResolutionCase{"  -Y  20\t+X 30 \r", 30, 20, false, false, false}));
 
 TEST(ParseRadianceHeader, RefusesFilesWithoutTheSignature) {
     for (const std::string text : {"#!RADIANCE\nFORMAT=32-bit_rle_rgbe\n\n-Y 1 +X 1\nxxxx",
@@ -146,6 +147,8 @@ struct BadResolution {
     const char* reasonStart;
 };
 
+void PrintTo(const BadResolution& c, std::ostream* out) { *out << c.tail.substr(0, 30); }
+
 class BadResolutions : public ::testing::TestWithParam<BadResolution> {};
 
 TEST_P(BadResolutions, AreRefusedWithAReason) {
@@ -175,9 +178,9 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(MinimumPixelDataBytes, IsFlatForShortAndLongScanlinesAndRunLengthBetween) {
     EXPECT_EQ(MinimumPixelDataBytes(1, 1), 4u);
     EXPECT_EQ(MinimumPixelDataBytes(7, 3), 3u * 28);
-    EXPECT_EQ(MinimumPixelDataBytes(8, 1), 12u);       // marker + 4 planes of one packet
+    EXPECT_EQ(MinimumPixelDataBytes(8, 1), 12u);  // marker + 4 planes of one packet
     EXPECT_EQ(MinimumPixelDataBytes(127, 1), 12u);
-    EXPECT_EQ(MinimumPixelDataBytes(128, 1), 20u);     // two packets a plane
+    EXPECT_EQ(MinimumPixelDataBytes(128, 1), 20u);  // two packets a plane
     EXPECT_EQ(MinimumPixelDataBytes(32767, 2), 2u * (4 + 8 * 259));
     EXPECT_EQ(MinimumPixelDataBytes(32768, 1), 4u * 32768);
     EXPECT_EQ(MinimumPixelDataBytes(kMaxRadianceSide, kMaxRadianceSide),
@@ -220,8 +223,9 @@ TEST(ParseRadianceHeader, QuotesHostileTextShortAndWithoutControlBytes) {
 }
 
 TEST(BuildCleanHeader, WritesKeptLinesFormatAndTheStandardResolution) {
-    const Parsed p = Parse(WithData("#?RGBE\r\nGAMMA=1\r\nFORMAT=32-bit_rle_rgbe\r\n# c\r\n\r\n"
-                                    "-Y 2 -X 3\r\n"));
+    const Parsed p =
+        Parse(WithData("#?RGBE\r\nGAMMA=1\r\nFORMAT=32-bit_rle_rgbe\r\n# c\r\n\r\n"
+                       "-Y 2 -X 3\r\n"));
     ASSERT_TRUE(p.ok) << p.reason;
     EXPECT_EQ(BuildCleanHeader(p.header),
               "#?RADIANCE\nGAMMA=1\n# c\nFORMAT=32-bit_rle_rgbe\n\n-Y 2 +X 3\n");

@@ -79,11 +79,11 @@ TEST(ConvertToOutputDepth, SixteenBitsIs555ForIconsAndTargaAnd565Otherwise) {
     Bitmap image(ConvertToOutputDepth(test::MakeSolid24(4, 4, 9, 9, 9), 16, "bmp"));
     ASSERT_NE(image.dib, nullptr);
     EXPECT_EQ(FreeImage_GetGreenMask(image.dib), static_cast<unsigned>(FI16_565_GREEN_MASK));
-    // A floating-point picture is made 24-bit on the way.
-    Bitmap fromFloat(
-        ConvertToOutputDepth(test::MakeUniformRgbf(4, 4, {0.5f, 0.5f, 0.5f}), 16, "bmp"));
-    ASSERT_NE(fromFloat.dib, nullptr);
-    EXPECT_EQ(test::Bpp(fromFloat.dib), 16u);
+    // A 48-bit picture is made 24-bit on the way.
+    Bitmap source(test::MakeSolid24(4, 4, 9, 9, 9));
+    Bitmap fromDeep(ConvertToOutputDepth(FreeImage_ConvertToRGB16(source.dib), 16, "bmp"));
+    ASSERT_NE(fromDeep.dib, nullptr);
+    EXPECT_EQ(test::Bpp(fromDeep.dib), 16u);
 }
 
 TEST(ApplyOutputBitDepth, AutomaticDepthIsChosenPerFileFromTheLoadedDepth) {

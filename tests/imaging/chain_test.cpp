@@ -185,6 +185,24 @@ TEST_F(ChainTest, GreyscaleAndThresholdGiveBlackAndWhite) {
     EXPECT_GE(test::ColourAt(output.dib, 56, 16).red, 247);
 }
 
+TEST_F(ChainTest, TheFrameIsPaintedInColourOverAGreyscalePicture) {
+    Input("framed.hdr", 48, 32);
+    settings.DoImageGreyscale = 1;
+    settings.DoFrame = 1;
+    settings.SolidLeft = 6;
+    settings.SolidLeftColor = "FF0000";
+    ASSERT_TRUE(Convert()) << reason;
+    EXPECT_EQ(project.CurrentWidth, 48);  // the frame covers the picture's edge
+    Bitmap output(ReadOutput());
+    ASSERT_NE(output.dib, nullptr);
+    EXPECT_EQ(test::Width(output.dib), 48u);
+    const test::Colour band = test::ColourAt(output.dib, 1, 16);
+    EXPECT_GT(band.red, 200);
+    EXPECT_LT(band.green, 60);
+    const test::Colour inside = test::ColourAt(output.dib, 30, 16);
+    EXPECT_NEAR(inside.red, inside.green, 6);
+}
+
 TEST_F(ChainTest, CheckpointIsCalledBetweenTheSteps) {
     Input("c.hdr", 16, 16);
     int calls = 0;

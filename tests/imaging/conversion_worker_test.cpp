@@ -2,6 +2,7 @@
 // debug lines and output time stamps.
 #include "imaging/conversion_worker.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
@@ -23,7 +24,7 @@ using test_support::Rgb;
 
 class WorkerTest : public ::testing::Test {
 protected:
-    WorkerTest() : folder("worker"), job{settings, project, queue, progress, progressLock} {
+    WorkerTest() : folder("worker"), job{settings, project, queue, progress, progressLock, nullptr, nullptr, {}} {
         project.OutputFolder = folder.File("out/");
         std::filesystem::create_directories(project.OutputFolder);
         project.OutputExtension = "jpg";

@@ -17,6 +17,8 @@ struct Sample {
     const char* expected;
 };
 
+void PrintTo(const Sample& sample, std::ostream* out) { *out << sample.label; }
+
 class FileTypeSamples : public ::testing::TestWithParam<Sample> {
 protected:
     ScopedTempFolder folder{"file_type"};
@@ -41,18 +43,17 @@ std::string Bytes(std::initializer_list<int> values) {
 }
 
 // JPEG with an Exif block: FF D8 FF E1, the segment length, "Exif" and two zeros.
-const std::string kExif = Bytes({0xFF, 0xD8, 0xFF, 0xE1, 0x12, 0x34}) + Raw("Exif\0\0") +
-                          "MM";
+const std::string kExif = Bytes({0xFF, 0xD8, 0xFF, 0xE1, 0x12, 0x34}) + Raw("Exif\0\0") + "MM";
 
 INSTANTIATE_TEST_SUITE_P(
     Kinds, FileTypeSamples,
     ::testing::Values(
-        Sample{"Radiance", "#?RADIANCE\nFORMAT=32-bit_rle_rgbe\n\n-Y 1 +X 1\n", kUnrecognizedFileType},
+        Sample{"Radiance", "#?RADIANCE\nFORMAT=32-bit_rle_rgbe\n\n-Y 1 +X 1\n",
+               kUnrecognizedFileType},
         Sample{"Png", Raw("\x89PNG\r\n\x1a\n\0\0\0\rIHDR"), "PNG"},
         Sample{"ThreeJpegBytes", Bytes({0xFF, 0xD8, 0xFF}), kUnrecognizedFileType},
         Sample{"Jpg", Bytes({0xFF, 0xD8, 0xFF, 0xDB}), "JPG"},
-        Sample{"Jfif", Bytes({0xFF, 0xD8, 0xFF, 0xE0, 0, 0x10}) + Raw("JFIF\0\x01"),
-               "JPEG/JFIF"},
+        Sample{"Jfif", Bytes({0xFF, 0xD8, 0xFF, 0xE0, 0, 0x10}) + Raw("JFIF\0\x01"), "JPEG/JFIF"},
         Sample{"JfifCutShort", Bytes({0xFF, 0xD8, 0xFF, 0xE0, 0, 0x10}) + "JFIF",
                kUnrecognizedFileType},
         Sample{"Exif", kExif, "JPEG/EXIF"},
@@ -72,8 +73,7 @@ INSTANTIATE_TEST_SUITE_P(
         Sample{"RiffOfUnknownKind", Raw("RIFF\x24\x08\0\0RMID"), kUnrecognizedFileType},
         Sample{"RiffCutBeforeItsKind", Raw("RIFF\x24\x08\0\0WA"), kUnrecognizedFileType},
         Sample{"Djvu", Raw("AT&TFORM\0\0\0\0DJVM"), "DJVU"},
-        Sample{"Bmp", Raw("BM\x36\x10\0\0"), "BMP"},
-        Sample{"Blend", "BLENDER-v279", "BLEND"},
+        Sample{"Bmp", Raw("BM\x36\x10\0\0"), "BMP"}, Sample{"Blend", "BLENDER-v279", "BLEND"},
         Sample{"Zip", Raw("PK\x03\x04\x14\0"), "ZIP"},
         Sample{"Rar5", Raw("Rar!\x1a\x07\x01\0"), "RAR (5.0+)"},
         Sample{"Rar4", Raw("Rar!\x1a\x07\0\xcf"), "RAR (1.5+)"},

@@ -77,8 +77,8 @@ TEST(DrawSolidFrame, OpacityBlendsTheWholeFrame) {
     settings.SolidOpacity = 128;
     Bitmap framed(DrawSolidFrame(test::MakeSolid24(100, 80, 255, 255, 255), 100, 80, settings));
     EXPECT_TRUE(SameColour(PixelAt(framed.dib, 50, 5), 255, 127, 127, 2));
-    // Where two bands meet the picture shows through no less than elsewhere.
-    EXPECT_TRUE(SameColour(PixelAt(framed.dib, 5, 5), 255, 127, 127, 3));
+    // Over a corner square the picture shows through no less than elsewhere.
+    EXPECT_TRUE(SameColour(PixelAt(framed.dib, 7, 2), 255, 127, 127, 2));
     EXPECT_TRUE(SameColour(PixelAt(framed.dib, 50, 40), 255, 255, 255));
 
     settings.SolidOpacity = 0;

@@ -18,7 +18,8 @@ std::string Drain(int fd) {
     std::string text;
     char buffer[4096];
     ssize_t got;
-    while ((got = ::read(fd, buffer, sizeof buffer)) > 0) text.append(buffer, static_cast<size_t>(got));
+    while ((got = ::read(fd, buffer, sizeof buffer)) > 0)
+        text.append(buffer, static_cast<size_t>(got));
     return text;
 }
 

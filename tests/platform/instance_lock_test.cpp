@@ -13,7 +13,7 @@ namespace orvex {
 namespace {
 
 class InstanceLockTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         m_folder = std::filesystem::temp_directory_path() /
                    ("orvex_lock_test_" + std::to_string(::getpid()));
@@ -30,8 +30,7 @@ TEST_F(InstanceLockTest, ASecondHolderIsRefusedUntilTheFirstReleases) {
     InstanceLock second;
     ASSERT_EQ(first.Acquire(Path("Lumavert Orvex 3.1.lock")), InstanceLock::Result::Acquired);
     EXPECT_TRUE(first.IsHeld());
-    EXPECT_EQ(second.Acquire(Path("Lumavert Orvex 3.1.lock")),
-              InstanceLock::Result::HeldElsewhere);
+    EXPECT_EQ(second.Acquire(Path("Lumavert Orvex 3.1.lock")), InstanceLock::Result::HeldElsewhere);
     EXPECT_FALSE(second.IsHeld());
     // Another version has its own lock.
     InstanceLock other;

@@ -205,9 +205,9 @@ bool WriteFileBytes(const std::string& path, const std::string& bytes) {
 ScopedTempFolder::ScopedTempFolder(std::string_view tag) {
     static std::atomic<int> counter{0};
     namespace fs = std::filesystem;
-    const fs::path folder = fs::temp_directory_path() /
-                            ("orvex-" + std::string(tag) + "-" + std::to_string(getpid()) + "-" +
-                             std::to_string(counter.fetch_add(1)));
+    const fs::path folder =
+        fs::temp_directory_path() / ("orvex-" + std::string(tag) + "-" + std::to_string(getpid()) +
+                                     "-" + std::to_string(counter.fetch_add(1)));
     std::error_code error;
     fs::remove_all(folder, error);
     fs::create_directories(folder, error);

@@ -4,8 +4,8 @@
 //
 // Typical use:
 //   ScopedTempFolder folder("mytest");
-//   WriteHdr(folder.File("a.hdr"), 30, 20, [](int x, int y) { return Rgb{x / 30.f, y / 20.f, 0}; });
-//   WriteRawHdr(folder.File("bad.hdr"), "#?RADIANCE\nFORMAT=32-bit_rle_rgbe\n\n-Y 9 +X -4\n");
+//   WriteHdr(folder.File("a.hdr"), 30, 20, [](int x, int y) { return Rgb{x / 30.f, y / 20.f, 0};
+//   }); WriteRawHdr(folder.File("bad.hdr"), "#?RADIANCE\nFORMAT=32-bit_rle_rgbe\n\n-Y 9 +X -4\n");
 #pragma once
 
 #include <FreeImage.h>
@@ -20,7 +20,9 @@ namespace orvex::test_support {
 struct Rgb {
     float r = 0, g = 0, b = 0;
 };
-inline bool operator==(const Rgb& a, const Rgb& b) { return a.r == b.r && a.g == b.g && a.b == b.b; }
+inline bool operator==(const Rgb& a, const Rgb& b) {
+    return a.r == b.r && a.g == b.g && a.b == b.b;
+}
 
 // The colour of pixel (x, y) of the picture as seen: x from the left edge,
 // y from the top edge.
@@ -28,8 +30,8 @@ using PixelFunction = std::function<Rgb(int x, int y)>;
 
 // The axis words of the eight Radiance resolution strings, the standard one
 // first. The first axis is the one the scanlines step along.
-inline const std::vector<std::string> kHdrOrientations = {
-    "-Y +X", "-Y -X", "+Y -X", "+Y +X", "+X -Y", "+X +Y", "-X +Y", "-X -Y"};
+inline const std::vector<std::string> kHdrOrientations = {"-Y +X", "-Y -X", "+Y -X", "+Y +X",
+                                                          "+X -Y", "+X +Y", "-X +Y", "-X -Y"};
 
 enum class ScanlineEncoding {
     kFlat,       // 4 bytes a pixel
@@ -39,8 +41,8 @@ enum class ScanlineEncoding {
 struct HdrLayout {
     std::string orientation = "-Y +X";  // one of kHdrOrientations
     ScanlineEncoding encoding = ScanlineEncoding::kFlat;
-    std::string lineEnd = "\n";            // used for every header line, e.g. "\r\n"
-    std::vector<std::string> extraLines;   // header lines written after the FORMAT line
+    std::string lineEnd = "\n";           // used for every header line, e.g. "\r\n"
+    std::vector<std::string> extraLines;  // header lines written after the FORMAT line
 };
 
 // "-Y 20 +X 30" for orientation "-Y +X" and a 30 x 20 picture.
@@ -85,7 +87,7 @@ bool WriteFileBytes(const std::string& path, const std::string& bytes);
 // in it when the object goes.
 class ScopedTempFolder {
 public:
-    explicit ScopedTempFolder(std::string_view tag);
+    explicit ScopedTempFolder(std::string_view tag = "test");
     ~ScopedTempFolder();
     ScopedTempFolder(const ScopedTempFolder&) = delete;
     ScopedTempFolder& operator=(const ScopedTempFolder&) = delete;

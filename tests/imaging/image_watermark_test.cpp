@@ -1,0 +1,136 @@
+// The image watermark: transparency, opacity, the grey filter, cutting at
+// the picture's edges, and files that must not give an overlay.
+#include "imaging/image_watermark.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+
+#include "drawing_test_support.h"
+#include "imaging/watermark.h"
+#include "imaging/watermark_placement.h"
+#include "settings/conversion_settings.h"
+#include "settings/project_state.h"
+
+namespace orvex {
+namespace {
+
+using test::Bitmap;
+using test::PixelAt;
+using test::SameColour;
+
+class ImageWatermark : public ::testing::Test {
+protected:
+    void SetUp() override {
+        settings.DoWatermark = 2;
+        settings.ImagePosition = 0;
+        settings.ImageXOffset = 0;
+        settings.ImageYOffset = 0;
+    }
+    // Stamps the logo file on a white picture.
+    Bitmap Stamp(const std::string& logo, int width = 60, int height = 60) {
+        settings.Image = logo;
+        return Bitmap(DrawWatermark(test::MakeSolid24(width, height, 255, 255, 255), width,
+                                    height, settings, project, nullptr));
+    }
+    void WriteBytes(const std::string& path, const std::string& bytes) {
+        std::ofstream(path, std::ios::binary) << bytes;
+    }
+    test::ScratchFolder folder;
+    ConversionSettings settings;
+    ProjectState project;
+};
+
+// A 20 x 20 logo: an opaque red centre on transparent surroundings.
+std::string WriteRedCentreLogo(const test::ScratchFolder& folder) {
+    const std::string path = folder.file("centre.png");
+    test::SaveAndUnload(test::Make32(20, 20,
+                                     [](int x, int y) {
+                                         const bool inside = x >= 5 && x < 15 && y >= 5 && y < 15;
+                                         return inside ? Rgba{255, 0, 0, 255} : Rgba{};
+                                     }),
+                        FIF_PNG, path);
+    return path;
+}
+
+TEST_F(ImageWatermark, APngLogoKeepsItsTransparency) {
+    Bitmap stamped = Stamp(WriteRedCentreLogo(folder));
+    ASSERT_EQ(FreeImage_GetBPP(stamped.dib), 24u);
+    EXPECT_TRUE(SameColour(PixelAt(stamped.dib, 2, 2), 255, 255, 255));
+    EXPECT_TRUE(SameColour(PixelAt(stamped.dib, 10, 10), 255, 0, 0));
+    EXPECT_TRUE(SameColour(PixelAt(stamped.dib, 17, 10), 255, 255, 255));
+}
+
+TEST_F(ImageWatermark, OpacityLetsThePictureShowThroughAnyLogo) {
+    settings.ImageOpacity = 128;
+    Bitmap png = Stamp(WriteRedCentreLogo(folder));
+    EXPECT_TRUE(SameColour(PixelAt(png.dib, 10, 10), 255, 127, 127, 2));
+    // A logo without alpha of its own blends the same way.
+    const std::string bmp = folder.file("red.bmp");
+    ASSERT_TRUE(test::SaveAndUnload(test::MakeSolid24(8, 8, 255, 0, 0), FIF_BMP, bmp));
+    Bitmap opaque = Stamp(bmp);
+    EXPECT_TRUE(SameColour(PixelAt(opaque.dib, 4, 4), 255, 127, 127, 2));
+}
+
+TEST_F(ImageWatermark, GreyFilterTurnsRedIntoGrey76) {
+    EXPECT_EQ(WatermarkGrey(255, 0, 0), 76);
+    EXPECT_EQ(WatermarkGrey(255, 255, 255), 255);
+    settings.ImageGreyscale = 1;
+    const std::string jpeg = folder.file("red.jpg");
+    ASSERT_TRUE(test::SaveAndUnload(test::MakeSolid24(16, 16, 255, 0, 0), FIF_JPEG, jpeg));
+    Bitmap fromJpeg = Stamp(jpeg);
+    const Rgba grey = PixelAt(fromJpeg.dib, 8, 8);
+    EXPECT_TRUE(SameColour(grey, grey.red, grey.red, grey.red));
+    EXPECT_NEAR(grey.red, 76, 3);  // JPEG's own rounding
+    Bitmap fromPng = Stamp(WriteRedCentreLogo(folder));
+    EXPECT_TRUE(SameColour(PixelAt(fromPng.dib, 10, 10), 76, 76, 76));
+    EXPECT_TRUE(SameColour(PixelAt(fromPng.dib, 2, 2), 255, 255, 255));
+}
+
+TEST_F(ImageWatermark, ALogoLargerThanTheAreaIsCutAtRightAndBottom) {
+    const std::string path = folder.file("quarters.png");
+    test::SaveAndUnload(test::Make32(50, 50,
+                                     [](int x, int y) {
+                                         return x < 25 && y < 25 ? Rgba{255, 0, 0, 255}
+                                                                 : Rgba{0, 0, 255, 255};
+                                     }),
+                        FIF_PNG, path);
+    settings.ImagePosition = 8;
+    settings.ImageXOffset = settings.ImageYOffset = 10;
+    Bitmap stamped = Stamp(path, 40, 40);
+    // 30 x 30 of its top-left part remain, ending 10 pixels from the edges.
+    EXPECT_TRUE(SameColour(PixelAt(stamped.dib, 0, 0), 255, 0, 0));
+    EXPECT_TRUE(SameColour(PixelAt(stamped.dib, 24, 24), 255, 0, 0));
+    EXPECT_TRUE(SameColour(PixelAt(stamped.dib, 29, 29), 0, 0, 255));
+    EXPECT_TRUE(SameColour(PixelAt(stamped.dib, 30, 30), 255, 255, 255));
+}
+
+TEST_F(ImageWatermark, FilesThatCannotBeDecodedGiveNoOverlay) {
+    // Garbage bytes with a picture's name; a PNG cut off after its header;
+    // a header that claims 100000 x 100000; a format that is not offered.
+    WriteBytes(folder.file("garbage.png"), std::string(300, 'x'));
+    const std::string logo = WriteRedCentreLogo(folder);
+    std::ifstream in(logo, std::ios::binary);
+    const std::string png((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    WriteBytes(folder.file("truncated.png"), png.substr(0, 50));
+    std::string huge = png;
+    huge.replace(16, 8, std::string("\x00\x01\x86\xa0\x00\x01\x86\xa0", 8));
+    WriteBytes(folder.file("huge_declared_size.png"), huge);
+    WriteBytes(folder.file("logo.xpm"),
+               "/* XPM */\nstatic char *x[] = {\"1 1 1 1\", \"a c #FF0000\", \"a\"};\n");
+    ASSERT_TRUE(test::SaveAndUnload(FreeImage_Allocate(kMaximumOverlaySide + 1, 1, 24), FIF_PNG,
+                                    folder.file("too_wide.png")));
+    for (const char* name : {"garbage.png", "truncated.png", "huge_declared_size.png",
+                             "logo.xpm", "too_wide.png", "missing.png"}) {
+        settings.Image = folder.file(name);
+        EXPECT_EQ(BuildImageOverlay(settings), nullptr) << name;
+        Bitmap stamped(DrawWatermark(test::MakeSolid32(30, 30, Rgba{1, 2, 3, 255}), 30, 30,
+                                     settings, project, nullptr));
+        ASSERT_NE(stamped.dib, nullptr) << name;
+        EXPECT_EQ(FreeImage_GetBPP(stamped.dib), 24u) << name;
+        EXPECT_TRUE(SameColour(PixelAt(stamped.dib, 5, 5), 1, 2, 3)) << name;
+    }
+}
+
+}  // namespace
+}  // namespace orvex
