@@ -165,8 +165,7 @@ int Drive(int runs) {
         const RunResult chain = RunChild({"--chain", input, chainOutput});
         const RunResult bare = RunChild({"--bare", input, folder + "bare.jpg"});
         if (!chain.ok || !bare.ok) {
-            std::fprintf(stderr, "run %d failed (chain %d, bare %d)\n", run + 1, chain.ok,
-                         bare.ok);
+            std::fprintf(stderr, "run %d failed (chain %d, bare %d)\n", run + 1, chain.ok, bare.ok);
             std::filesystem::remove_all(folder);
             return 1;
         }

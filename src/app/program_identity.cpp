@@ -16,9 +16,14 @@ const std::vector<std::string>& OutputExtensions() {
 }
 
 std::string VersionText(int versionNumber) {
-    std::string text = std::to_string(versionNumber);
-    if (text.size() >= 1) text.insert(1, ".");
-    if (text.size() >= 3) text.insert(3, ".");
+    // "310": a "." before the second and before the (new) fourth character
+    // gives "3.1.0"; a last "0" keeps only "3.1".
+    const std::string digits = std::to_string(versionNumber);
+    std::string text;
+    for (size_t i = 0; i < digits.size(); ++i) {
+        if (i == 1 || i == 2) text.push_back('.');
+        text.push_back(digits[i]);
+    }
     if (!text.empty() && text.back() == '0') text.resize(3);
     return text;
 }

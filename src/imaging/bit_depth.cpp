@@ -38,14 +38,22 @@ FIBITMAP* ConvertToOutputDepth(FIBITMAP* image, int depth, std::string_view exte
     if (!image) return nullptr;
     if (static_cast<int>(FreeImage_GetBPP(image)) == depth) return image;
     switch (depth) {
-        case 96: return ReplaceBitmap(image, FreeImage_ConvertToRGBF(image));
-        case 48: return ReplaceBitmap(image, FreeImage_ConvertToRGB16(image));
-        case 32: return ReplaceBitmap(image, FreeImage_ConvertTo32Bits(image));
-        case 24: return ReplaceBy24Bits(image);
-        case 16: return To16Bits(image, extension);
-        case 8: return To8Bits(image, extension);
-        case 4: return ReplaceBitmap(image, FreeImage_ConvertTo4Bits(image));
-        case 1: return ReplaceBitmap(image, FreeImage_Dither(image, FID_FS));
+        case 96:
+            return ReplaceBitmap(image, FreeImage_ConvertToRGBF(image));
+        case 48:
+            return ReplaceBitmap(image, FreeImage_ConvertToRGB16(image));
+        case 32:
+            return ReplaceBitmap(image, FreeImage_ConvertTo32Bits(image));
+        case 24:
+            return ReplaceBy24Bits(image);
+        case 16:
+            return To16Bits(image, extension);
+        case 8:
+            return To8Bits(image, extension);
+        case 4:
+            return ReplaceBitmap(image, FreeImage_ConvertTo4Bits(image));
+        case 1:
+            return ReplaceBitmap(image, FreeImage_Dither(image, FID_FS));
         default:
             // No writer takes this depth: the file fails rather than being
             // written in a depth nobody asked for.
@@ -56,7 +64,8 @@ FIBITMAP* ConvertToOutputDepth(FIBITMAP* image, int depth, std::string_view exte
 
 FIBITMAP* ApplyOutputBitDepth(FIBITMAP* image, ProjectState& project) {
     if (project.AutoBitDepth != 0) {
-        project.OutputBitDepth = ChooseAutoBitDepth(project.OutputExtension, project.SourceBitDepth);
+        project.OutputBitDepth =
+            ChooseAutoBitDepth(project.OutputExtension, project.SourceBitDepth);
     }
     return ConvertToOutputDepth(image, project.OutputBitDepth, project.OutputExtension);
 }

@@ -5,6 +5,7 @@
 #include <pango/pangocairo.h>
 
 #include <algorithm>
+#include <cstddef>
 
 #include "imaging/watermark_font.h"
 
@@ -27,7 +28,8 @@ Rgba Unpremultiply(uint32_t pixel) {
     const int alpha = static_cast<int>(pixel >> 24);
     if (alpha == 0) return Rgba{};
     auto scale = [alpha](uint32_t value) {
-        return static_cast<uint8_t>(std::min(255, (static_cast<int>(value) * 255 + alpha / 2) / alpha));
+        return static_cast<uint8_t>(
+            std::min(255, (static_cast<int>(value) * 255 + alpha / 2) / alpha));
     };
     return Rgba{scale((pixel >> 16) & 0xFF), scale((pixel >> 8) & 0xFF), scale(pixel & 0xFF),
                 static_cast<uint8_t>(alpha)};
@@ -189,22 +191,37 @@ FIBITMAP* Canvas::ToBitmap() const {
     FIBITMAP* bitmap = FreeImage_Allocate(m_width, m_height, 32, FI_RGBA_RED_MASK,
                                           FI_RGBA_GREEN_MASK, FI_RGBA_BLUE_MASK);
     if (!bitmap) return nullptr;
+    CopyInto(bitmap, 0, 0);
+    return bitmap;
+}
+
+bool Canvas::CopyInto(FIBITMAP* target, int left, int top) const {
+    if (!target || FreeImage_GetImageType(target) != FIT_BITMAP || FreeImage_GetBPP(target) != 32) {
+        return false;
+    }
+    const int64_t targetWidth = FreeImage_GetWidth(target);
+    const int64_t targetHeight = FreeImage_GetHeight(target);
+    if (left < 0 || top < 0 || left + int64_t{m_width} > targetWidth ||
+        top + int64_t{m_height} > targetHeight) {
+        return false;
+    }
     cairo_surface_flush(m_surface);
     const unsigned char* data = cairo_image_surface_get_data(m_surface);
     const int stride = cairo_image_surface_get_stride(m_surface);
     for (int y = 0; y < m_height; ++y) {
         const auto* source =
             reinterpret_cast<const uint32_t*>(data + static_cast<ptrdiff_t>(y) * stride);
-        BYTE* target = FreeImage_GetScanLine(bitmap, m_height - 1 - y);
-        for (int x = 0; x < m_width; ++x, target += 4) {
-            const Rgba pixel = Unpremultiply(source[x]);
-            target[FI_RGBA_RED] = pixel.red;
-            target[FI_RGBA_GREEN] = pixel.green;
-            target[FI_RGBA_BLUE] = pixel.blue;
-            target[FI_RGBA_ALPHA] = pixel.alpha;
+        BYTE* row = FreeImage_GetScanLine(target, static_cast<int>(targetHeight - 1 - top - y));
+        BYTE* pixel = row + static_cast<ptrdiff_t>(left) * 4;
+        for (int x = 0; x < m_width; ++x, pixel += 4) {
+            const Rgba value = Unpremultiply(source[x]);
+            pixel[FI_RGBA_RED] = value.red;
+            pixel[FI_RGBA_GREEN] = value.green;
+            pixel[FI_RGBA_BLUE] = value.blue;
+            pixel[FI_RGBA_ALPHA] = value.alpha;
         }
     }
-    return bitmap;
+    return true;
 }
 
 FIBITMAP* CompositeOverPicture(FIBITMAP* picture, FIBITMAP* layer) {

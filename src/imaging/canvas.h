@@ -1,7 +1,5 @@
-// Our small drawing layer over Cairo and Pango: transparent 32-bit canvases,
-// antialiased polygon fills, painting one layer onto another at a constant
-// alpha, raster and vector text, and the passage of a canvas into a 32-bit
-// FreeImage bitmap (and back) that keeps its alpha.
+// The drawing layer over Cairo and Pango: transparent 32-bit canvases, fills,
+// layers, text, and the copy into 32-bit FreeImage bitmaps that keeps alpha.
 #pragma once
 
 #include <FreeImage.h>
@@ -91,6 +89,10 @@ public:
     // A new 32-bit FreeImage bitmap with the same pixels, straight alpha,
     // rows bottom-up as FreeImage keeps them; nullptr if it cannot be made.
     FIBITMAP* ToBitmap() const;
+    // The same copy into part of an existing 32-bit bitmap, this canvas's
+    // top-left corner at (left, top) counted from the bitmap's top-left; false
+    // (and nothing copied) unless the canvas lies wholly inside it.
+    bool CopyInto(FIBITMAP* target, int left, int top) const;
 
 private:
     Canvas(cairo_surface_t* surface, int width, int height);

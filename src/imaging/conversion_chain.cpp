@@ -105,7 +105,8 @@ bool ConvertCurrentFile(const ConversionSettings& settings, ProjectState& projec
     ChainImage image(LoadInputImage(project.InputPath, &loadReason));
     project.SourceBitDepth = image.get() ? static_cast<int32_t>(FreeImage_GetBPP(image.get())) : 0;
     if (!image.get() || image.width() == 0 || image.height() == 0) {
-        return Fail(failureReason, loadReason.empty() ? "The file could not be loaded" : loadReason);
+        return Fail(failureReason,
+                    loadReason.empty() ? "The file could not be loaded" : loadReason);
     }
     pause();
 
@@ -170,8 +171,8 @@ bool ConvertCurrentFile(const ConversionSettings& settings, ProjectState& projec
 
     // 17-18: the save unloads the image whatever its outcome.
     std::string saveReason;
-    if (!SaveImage(image.release(), project.OutputPath, project.OutputFormatId,
-                   project.SaveFlags, &saveReason)) {
+    if (!SaveImage(image.release(), project.OutputPath, project.OutputFormatId, project.SaveFlags,
+                   &saveReason)) {
         return Fail(failureReason, saveReason.empty() ? "The file could not be saved" : saveReason);
     }
     return true;

@@ -10,14 +10,22 @@ FREE_IMAGE_DITHER DitherAlgorithmFor(int setting) {
     // The settings list the Bayer matrices before the cluster ones, FreeImage
     // numbers BAYER16x16 last.
     switch (setting) {
-        case 0: return FID_FS;
-        case 1: return FID_BAYER4x4;
-        case 2: return FID_BAYER8x8;
-        case 3: return FID_BAYER16x16;
-        case 4: return FID_CLUSTER6x6;
-        case 5: return FID_CLUSTER8x8;
-        case 6: return FID_CLUSTER16x16;
-        default: return FID_FS;
+        case 0:
+            return FID_FS;
+        case 1:
+            return FID_BAYER4x4;
+        case 2:
+            return FID_BAYER8x8;
+        case 3:
+            return FID_BAYER16x16;
+        case 4:
+            return FID_CLUSTER6x6;
+        case 5:
+            return FID_CLUSTER8x8;
+        case 6:
+            return FID_CLUSTER16x16;
+        default:
+            return FID_FS;
     }
 }
 
@@ -28,8 +36,8 @@ FIBITMAP* ApplyDither(FIBITMAP* image, const ConversionSettings& settings) {
         image = ReplaceBy24Bits(image);
         if (!image) return nullptr;
     }
-    return ReplaceBitmap(image,
-                         FreeImage_Dither(image, DitherAlgorithmFor(settings.ImageDitherAlgorithm)));
+    return ReplaceBitmap(
+        image, FreeImage_Dither(image, DitherAlgorithmFor(settings.ImageDitherAlgorithm)));
 }
 
 }  // namespace orvex

@@ -63,13 +63,20 @@ std::optional<PixelSize> ResizeTarget(int width, int height, const ConversionSet
 
 FREE_IMAGE_FILTER ResizeFilterFor(int algorithm) {
     switch (algorithm) {
-        case 0: return FILTER_BOX;
-        case 1: return FILTER_BILINEAR;
-        case 2: return FILTER_BSPLINE;
-        case 3: return FILTER_BICUBIC;
-        case 4: return FILTER_CATMULLROM;
-        case 5: return FILTER_LANCZOS3;
-        default: return FILTER_BICUBIC;
+        case 0:
+            return FILTER_BOX;
+        case 1:
+            return FILTER_BILINEAR;
+        case 2:
+            return FILTER_BSPLINE;
+        case 3:
+            return FILTER_BICUBIC;
+        case 4:
+            return FILTER_CATMULLROM;
+        case 5:
+            return FILTER_LANCZOS3;
+        default:
+            return FILTER_BICUBIC;
     }
 }
 

@@ -122,8 +122,8 @@ FIBITMAP* RotateImage(FIBITMAP* image, const ConversionSettings& settings) {
     if (settings.ImageRotationType == kAdvancedRotation) {
         const double originX = FreeImage_GetWidth(image) / 2.0;
         const double originY = FreeImage_GetHeight(image) / 2.0;
-        return ReplaceBitmap(
-            image, FreeImage_RotateEx(image, angle, 0.0, 0.0, originX, originY, FALSE));
+        return ReplaceBitmap(image,
+                             FreeImage_RotateEx(image, angle, 0.0, 0.0, originX, originY, FALSE));
     }
     return image;
 }

@@ -61,7 +61,9 @@ void DrawLines(Canvas& canvas, const std::vector<Line>& lines, const TextBlock& 
     for (const Line& line : lines) {
         const int64_t x = LineStart(block.boxWidth, line.extent.width, settings.TextAlignment,
                                     settings.TextPadding, multiLine);
-        if (y > canvas.height()) break;  // the rest lies below the box
+        // With a negative leading the lines climb; either way, once a line
+        // lies wholly outside the box so do all after it.
+        if (y > canvas.height() || y + line.extent.height < 0) break;
         canvas.DrawText(font, line.text, static_cast<int>(x), static_cast<int>(y), colour, alpha,
                         mode);
         y += block.pitch;
@@ -104,8 +106,7 @@ TextBlock ArrangeTextBlock(const std::vector<TextExtent>& lines, int leading, in
     return block;
 }
 
-int64_t LineStart(int64_t boxWidth, int64_t lineWidth, int alignment, int padding,
-                  bool multiLine) {
+int64_t LineStart(int64_t boxWidth, int64_t lineWidth, int alignment, int padding, bool multiLine) {
     if (!multiLine) return padding;
     if (alignment == kAlignCenter) {
         const int64_t room = boxWidth - lineWidth;

@@ -36,8 +36,7 @@ TextBlock ArrangeTextBlock(const std::vector<TextExtent>& lines, int leading, in
 // Where a line of `lineWidth` starts in a box of `boxWidth`: alignment 0 at
 // the padding, 1 centred (halves rounded away from zero), 2 against the
 // right padding. A single line always starts at the padding.
-int64_t LineStart(int64_t boxWidth, int64_t lineWidth, int alignment, int padding,
-                  bool multiLine);
+int64_t LineStart(int64_t boxWidth, int64_t lineWidth, int alignment, int padding, bool multiLine);
 
 // The overlay (32-bit with alpha) for the current file, or nullptr when
 // none can be made (empty box, one beyond the size limit, no canvas).

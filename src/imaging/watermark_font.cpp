@@ -146,8 +146,10 @@ PangoLayout* WatermarkFont::CreateLayout(cairo_t* cr, std::string_view text, boo
     // font; vector text: smoothed outlines placed exactly.
     cairo_font_options_t* options = cairo_font_options_create();
     cairo_font_options_set_antialias(options, raster ? CAIRO_ANTIALIAS_NONE : CAIRO_ANTIALIAS_GRAY);
-    cairo_font_options_set_hint_style(options, raster ? CAIRO_HINT_STYLE_FULL : CAIRO_HINT_STYLE_NONE);
-    cairo_font_options_set_hint_metrics(options, raster ? CAIRO_HINT_METRICS_ON : CAIRO_HINT_METRICS_OFF);
+    cairo_font_options_set_hint_style(options,
+                                      raster ? CAIRO_HINT_STYLE_FULL : CAIRO_HINT_STYLE_NONE);
+    cairo_font_options_set_hint_metrics(options,
+                                        raster ? CAIRO_HINT_METRICS_ON : CAIRO_HINT_METRICS_OFF);
     pango_cairo_context_set_font_options(context, options);
     cairo_font_options_destroy(options);
     pango_context_set_round_glyph_positions(context, raster ? TRUE : FALSE);

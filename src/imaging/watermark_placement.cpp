@@ -111,8 +111,8 @@ FIBITMAP* PlaceAndComposite(FIBITMAP* image, FIBITMAP* overlay, int W, int H,
     if (oh + placement.yOffset > areaHeight) oh = areaHeight - placement.yOffset;
     if (ow != fullWidth || oh != fullHeight) {
         if (ow < 1 || oh < 1) return image;  // nothing of it is left to place
-        FIBITMAP* cut = FreeImage_Copy(owned.get(), 0, 0, static_cast<int>(ow),
-                                       static_cast<int>(oh));
+        FIBITMAP* cut =
+            FreeImage_Copy(owned.get(), 0, 0, static_cast<int>(ow), static_cast<int>(oh));
         if (!cut) return image;
         owned.reset(cut);
     }

@@ -106,8 +106,7 @@ const std::vector<std::string>& FileNamePlaceholders() {
 }
 
 std::string ExpandPlaceholder(std::string_view text, std::string_view placeholder,
-                              const ConversionSettings& /*settings*/,
-                              const ProjectState& project) {
+                              const ConversionSettings& /*settings*/, const ProjectState& project) {
     std::string value;
     if (placeholder.empty() || !PlaceholderValue(placeholder, project, value)) {
         return std::string(text);

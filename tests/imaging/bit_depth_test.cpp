@@ -28,15 +28,12 @@ TEST_P(ConvertToOutputDepthTest, GivesTheRequestedDepth) {
     EXPECT_EQ(test::Width(result.dib), 16u);
 }
 
-INSTANTIATE_TEST_SUITE_P(Depths, ConvertToOutputDepthTest,
-                         ::testing::Values(DepthCase{96, "exr", FIT_RGBF, 96},
-                                           DepthCase{48, "png", FIT_RGB16, 48},
-                                           DepthCase{32, "png", FIT_BITMAP, 32},
-                                           DepthCase{16, "bmp", FIT_BITMAP, 16},
-                                           DepthCase{8, "jpg", FIT_BITMAP, 8},
-                                           DepthCase{8, "png", FIT_BITMAP, 8},
-                                           DepthCase{4, "bmp", FIT_BITMAP, 4},
-                                           DepthCase{1, "pbm", FIT_BITMAP, 1}));
+INSTANTIATE_TEST_SUITE_P(
+    Depths, ConvertToOutputDepthTest,
+    ::testing::Values(DepthCase{96, "exr", FIT_RGBF, 96}, DepthCase{48, "png", FIT_RGB16, 48},
+                      DepthCase{32, "png", FIT_BITMAP, 32}, DepthCase{16, "bmp", FIT_BITMAP, 16},
+                      DepthCase{8, "jpg", FIT_BITMAP, 8}, DepthCase{8, "png", FIT_BITMAP, 8},
+                      DepthCase{4, "bmp", FIT_BITMAP, 4}, DepthCase{1, "pbm", FIT_BITMAP, 1}));
 
 TEST(ConvertToOutputDepth, APictureAlreadyAtTheDepthIsTheSameHandle) {
     Bitmap image(test::MakeSolid24(4, 4, 1, 2, 3));

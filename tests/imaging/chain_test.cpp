@@ -1,10 +1,9 @@
 // Real Radiance files through the whole chain, checked on the JPEG written.
-#include "imaging/conversion_chain.h"
-
 #include <gtest/gtest.h>
 
 #include <filesystem>
 
+#include "imaging/conversion_chain.h"
 #include "imaging_test_support.h"
 #include "settings/conversion_settings.h"
 #include "settings/project_state.h"
@@ -46,9 +45,7 @@ protected:
         return ConvertCurrentFile(settings, project, nullptr, {}, &reason);
     }
 
-    FIBITMAP* ReadOutput() const {
-        return FreeImage_Load(FIF_JPEG, project.OutputPath.c_str(), 0);
-    }
+    FIBITMAP* ReadOutput() const { return FreeImage_Load(FIF_JPEG, project.OutputPath.c_str(), 0); }
 
     test_support::ScopedTempFolder folder;
     ConversionSettings settings;
@@ -162,19 +159,21 @@ TEST_P(ChainResizeTest, OutputHasTheExpectedSize) {
 
 INSTANTIATE_TEST_SUITE_P(
     Sizes, ChainResizeTest,
-    ::testing::Values(
-        ChainResizeCase{"Landscape", 2000, 1000, 800, 800, 0, 1, 0, 800, 400},
-        ChainResizeCase{"Portrait", 1000, 2000, 800, 800, 0, 1, 0, 400, 800},
-        ChainResizeCase{"PercentStretched", 1001, 500, 30, 30, 1, 0, 0, 300, 150},
-        ChainResizeCase{"PercentWithAspect", 1001, 500, 30, 30, 1, 1, 0, 300, 150},
-        ChainResizeCase{"LargeOnlyKeepsASmallPicture", 640, 480, 800, 600, 0, 0, 1, 640, 480},
-        ChainResizeCase{"LargeOnlyResizes", 640, 480, 800, 400, 0, 0, 1, 800, 400},
-        ChainResizeCase{"BadUnit", 64, 48, 32, 24, 5, 0, 0, 64, 48},
-        ChainResizeCase{"ZeroTarget", 64, 48, 0, 24, 0, 0, 0, 64, 48}),
+    ::testing::Values(ChainResizeCase{"Landscape", 2000, 1000, 800, 800, 0, 1, 0, 800, 400},
+                      ChainResizeCase{"Portrait", 1000, 2000, 800, 800, 0, 1, 0, 400, 800},
+                      ChainResizeCase{"PercentStretched", 1001, 500, 30, 30, 1, 0, 0, 300, 150},
+                      ChainResizeCase{"PercentWithAspect", 1001, 500, 30, 30, 1, 1, 0, 300, 150},
+                      ChainResizeCase{"LargeOnlyKeepsASmallPicture", 640, 480, 800, 600, 0, 0, 1,
+                                      640, 480},
+                      ChainResizeCase{"LargeOnlyResizes", 640, 480, 800, 400, 0, 0, 1, 800, 400},
+                      ChainResizeCase{"BadUnit", 64, 48, 32, 24, 5, 0, 0, 64, 48},
+                      ChainResizeCase{"ZeroTarget", 64, 48, 0, 24, 0, 0, 0, 64, 48}),
     [](const ::testing::TestParamInfo<ChainResizeCase>& info) { return info.param.name; });
 
 TEST_F(ChainTest, GreyscaleAndThresholdGiveBlackAndWhite) {
-    Input("bw.hdr", 64, 32, [](int x, int) { return x < 32 ? Rgb{0.01f, 0.01f, 0.01f} : Rgb{4, 4, 4}; });
+    Input("bw.hdr", 64, 32, [](int x, int) {
+        return x < 32 ? Rgb{0.01f, 0.01f, 0.01f} : Rgb{4, 4, 4};
+    });
     settings.DoImageGreyscale = 1;
     settings.DoImageThreshold = 1;
     settings.ImageThreshold = 128;
@@ -206,7 +205,8 @@ TEST_F(ChainTest, TheFrameIsPaintedInColourOverAGreyscalePicture) {
 TEST_F(ChainTest, CheckpointIsCalledBetweenTheSteps) {
     Input("c.hdr", 16, 16);
     int calls = 0;
-    ASSERT_TRUE(ConvertCurrentFile(settings, project, nullptr, [&calls] { ++calls; }, &reason));
+    ASSERT_TRUE(ConvertCurrentFile(
+        settings, project, nullptr, [&calls] { ++calls; }, &reason));
     EXPECT_GE(calls, 12);
 }
 

@@ -54,12 +54,6 @@ TEST(ToneMapImage, OneLitPixelIsEnoughToToneMap) {
     EXPECT_FALSE(HasPositiveLuminance(negative.dib));
 }
 
-TEST(ToneMapImage, PicturesOfThirtyTwoBitsOrLessAreLeftAlone) {
-    Bitmap image(test::MakeSolid24(8, 8, 1, 2, 3));
-    EXPECT_EQ(ToneMapImage(image.dib), image.dib);
-    EXPECT_EQ(ToneMapImage(nullptr), nullptr);
-}
-
 TEST(NormalisePixelType, GreyscaleFloatsBecomeStandardEightBits) {
     FIBITMAP* grey = FreeImage_AllocateT(FIT_FLOAT, 10, 4, 32);
     for (int y = 0; y < 4; ++y) {
@@ -209,18 +203,6 @@ TEST(GreyscaleThresholdDither, DitherSettingsMapToFreeImageAlgorithms) {
     EXPECT_EQ(DitherAlgorithmFor(5), FID_CLUSTER8x8);
     EXPECT_EQ(DitherAlgorithmFor(6), FID_CLUSTER16x16);
     EXPECT_EQ(DitherAlgorithmFor(7), FID_FS);
-}
-
-TEST(GreyscaleThresholdDither, StepsThatAreOffReturnTheSameImage) {
-    ConversionSettings settings;
-    Bitmap image(test::MakeSolid24(4, 4, 1, 1, 1));
-    EXPECT_EQ(MakeGreyscale(image.dib, settings), image.dib);
-    EXPECT_EQ(ApplyThreshold(image.dib, settings), image.dib);
-    EXPECT_EQ(ApplyDither(image.dib, settings), image.dib);
-    settings.DoImageGreyscale = settings.DoImageThreshold = settings.DoImageDither = 1;
-    EXPECT_EQ(MakeGreyscale(nullptr, settings), nullptr);
-    EXPECT_EQ(ApplyThreshold(nullptr, settings), nullptr);
-    EXPECT_EQ(ApplyDither(nullptr, settings), nullptr);
 }
 
 }  // namespace

@@ -24,7 +24,9 @@ using test_support::Rgb;
 
 class WorkerTest : public ::testing::Test {
 protected:
-    WorkerTest() : folder("worker"), job{settings, project, queue, progress, progressLock, nullptr, nullptr, {}} {
+    WorkerTest()
+        : folder("worker"), job{settings,     project, queue,   progress,
+                                progressLock, nullptr, nullptr, {}} {
         project.OutputFolder = folder.File("out/");
         std::filesystem::create_directories(project.OutputFolder);
         project.OutputExtension = "jpg";
@@ -46,8 +48,9 @@ protected:
         if (broken) {
             EXPECT_TRUE(test_support::WriteFileBytes(path, "#?RADIANCE\ngarbage"));
         } else {
-            EXPECT_TRUE(test_support::WriteHdrWithFreeImage(
-                path, 24, 16, [](int x, int) { return Rgb{x / 24.0f, 0.5f, 0.25f}; }));
+            EXPECT_TRUE(test_support::WriteHdrWithFreeImage(path, 24, 16, [](int x, int) {
+                return Rgb{x / 24.0f, 0.5f, 0.25f};
+            }));
         }
         queue[path].subfolder = subfolder;
         return path;

@@ -30,8 +30,8 @@ protected:
     // Stamps the logo file on a white picture.
     Bitmap Stamp(const std::string& logo, int width = 60, int height = 60) {
         settings.Image = logo;
-        return Bitmap(DrawWatermark(test::MakeSolid24(width, height, 255, 255, 255), width,
-                                    height, settings, project, nullptr));
+        return Bitmap(DrawWatermark(test::MakeSolid24(width, height, 255, 255, 255), width, height,
+                                    settings, project, nullptr));
     }
     void WriteBytes(const std::string& path, const std::string& bytes) {
         std::ofstream(path, std::ios::binary) << bytes;
@@ -89,12 +89,12 @@ TEST_F(ImageWatermark, GreyFilterTurnsRedIntoGrey76) {
 
 TEST_F(ImageWatermark, ALogoLargerThanTheAreaIsCutAtRightAndBottom) {
     const std::string path = folder.file("quarters.png");
-    test::SaveAndUnload(test::Make32(50, 50,
-                                     [](int x, int y) {
-                                         return x < 25 && y < 25 ? Rgba{255, 0, 0, 255}
-                                                                 : Rgba{0, 0, 255, 255};
-                                     }),
-                        FIF_PNG, path);
+    test::SaveAndUnload(
+        test::Make32(50, 50,
+                     [](int x, int y) {
+                         return x < 25 && y < 25 ? Rgba{255, 0, 0, 255} : Rgba{0, 0, 255, 255};
+                     }),
+        FIF_PNG, path);
     settings.ImagePosition = 8;
     settings.ImageXOffset = settings.ImageYOffset = 10;
     Bitmap stamped = Stamp(path, 40, 40);
@@ -120,8 +120,8 @@ TEST_F(ImageWatermark, FilesThatCannotBeDecodedGiveNoOverlay) {
                "/* XPM */\nstatic char *x[] = {\"1 1 1 1\", \"a c #FF0000\", \"a\"};\n");
     ASSERT_TRUE(test::SaveAndUnload(FreeImage_Allocate(kMaximumOverlaySide + 1, 1, 24), FIF_PNG,
                                     folder.file("too_wide.png")));
-    for (const char* name : {"garbage.png", "truncated.png", "huge_declared_size.png",
-                             "logo.xpm", "too_wide.png", "missing.png"}) {
+    for (const char* name : {"garbage.png", "truncated.png", "huge_declared_size.png", "logo.xpm",
+                             "too_wide.png", "missing.png"}) {
         settings.Image = folder.file(name);
         EXPECT_EQ(BuildImageOverlay(settings), nullptr) << name;
         Bitmap stamped(DrawWatermark(test::MakeSolid32(30, 30, Rgba{1, 2, 3, 255}), 30, 30,

@@ -44,39 +44,16 @@ TEST_P(ResizeTargetTest, GivesTheExpectedSize) {
 INSTANTIATE_TEST_SUITE_P(
     Cases, ResizeTargetTest,
     ::testing::Values(
-        ResizeCase{"LandscapeKeepsAspectByWidth", 2000, 1000, 800, 800, 0, 0, 1, 0,
-                   PixelSize{800, 400}},
-        ResizeCase{"PortraitKeepsAspectByHeight", 1000, 2000, 800, 800, 0, 0, 1, 0,
-                   PixelSize{400, 800}},
         ResizeCase{"SquareCountsAsLandscape", 500, 500, 200, 900, 0, 0, 1, 0, PixelSize{200, 200}},
-        ResizeCase{"PercentRoundsEachSideToNearest", 1001, 500, 30, 30, 1, 1, 0, 0,
-                   PixelSize{300, 150}},
-        ResizeCase{"PercentWithAspectUsesTheWidthTarget", 1001, 500, 30, 30, 1, 1, 1, 0,
-                   PixelSize{300, 150}},
         ResizeCase{"MixedUnits", 1000, 500, 50, 100, 1, 0, 0, 0, PixelSize{500, 100}},
         ResizeCase{"StretchUsesBothTargets", 640, 480, 100, 300, 0, 0, 0, 0, PixelSize{100, 300}},
-        ResizeCase{"LargeOnlyLeavesASmallerPicture", 640, 480, 800, 600, 0, 0, 0, 1,
-                   std::nullopt},
-        ResizeCase{"LargeOnlyResizesWhenOneSideIsNotSmaller", 640, 480, 800, 400, 0, 0, 0, 1,
-                   PixelSize{800, 400}},
         ResizeCase{"AllImagesEnlargesASmallerPicture", 640, 480, 800, 600, 0, 0, 0, 0,
                    PixelSize{800, 600}},
-        ResizeCase{"UnknownUnitDisables", 640, 480, 100, 100, 2, 0, 0, 0, std::nullopt},
-        ResizeCase{"ZeroTargetDisables", 640, 480, 0, 100, 0, 0, 0, 0, std::nullopt},
         ResizeCase{"NegativeTargetDisables", 640, 480, 100, -5, 0, 0, 0, 0, std::nullopt},
         ResizeCase{"AlreadyAtTheTarget", 640, 480, 640, 480, 0, 0, 0, 0, std::nullopt},
         ResizeCase{"AspectGivesTheCurrentSize", 640, 480, 640, 10, 0, 0, 1, 0, std::nullopt},
-        ResizeCase{"HalfPixelRoundsAwayFromZero", 3, 1, 1, 1, 0, 0, 1, 0, PixelSize{1, 1}},
-        ResizeCase{"AVeryFlatPictureKeepsOneRow", 1000, 1, 10, 10, 0, 0, 1, 0,
-                   PixelSize{10, 1}}),
+        ResizeCase{"AVeryFlatPictureKeepsOneRow", 1000, 1, 10, 10, 0, 0, 1, 0, PixelSize{10, 1}}),
     [](const ::testing::TestParamInfo<ResizeCase>& info) { return info.param.name; });
-
-TEST(ResizeTarget, NothingWhenResizingIsOff) {
-    ResizeCase c{"", 2000, 1000, 800, 800, 0, 0, 1, 0, std::nullopt};
-    ConversionSettings settings = SettingsFor(c);
-    settings.DoImageResize = 0;
-    EXPECT_EQ(ResizeTarget(2000, 1000, settings), std::nullopt);
-}
 
 TEST(ResizeTarget, RatioIsSinglePrecisionAndHalvesRoundAwayFromZero) {
     // 10 x 4 to width 5: ratio 2.5, 5 / 2.5 = 2 exactly.
@@ -102,8 +79,7 @@ TEST(ResizeFilterFor, MapsTheAlgorithmsToFreeImageFilters) {
 }
 
 TEST(ResizeImage, ResamplesAFloatingPointPictureToTheTarget) {
-    ConversionSettings settings =
-        SettingsFor({"", 200, 100, 80, 80, 0, 0, 1, 0, std::nullopt});
+    ConversionSettings settings = SettingsFor({"", 200, 100, 80, 80, 0, 0, 1, 0, std::nullopt});
     for (int algorithm = 0; algorithm <= 5; ++algorithm) {
         settings.ImageResizeAlgorithm = static_cast<int8_t>(algorithm);
         Bitmap resized(
@@ -118,12 +94,12 @@ TEST(ResizeImage, ResamplesAFloatingPointPictureToTheTarget) {
 
 TEST(ResizeImage, APictureLeftAsItIsIsTheSameHandle) {
     Bitmap image(test::MakeUniformRgbf(64, 48, {1, 1, 1}));
-    EXPECT_EQ(ResizeImage(image.dib, 64, 48,
-                          SettingsFor({"", 64, 48, 64, 48, 0, 0, 0, 0, std::nullopt})),
-              image.dib);
-    EXPECT_EQ(ResizeImage(nullptr, 64, 48,
-                          SettingsFor({"", 64, 48, 32, 24, 0, 0, 0, 0, std::nullopt})),
-              nullptr);
+    EXPECT_EQ(
+        ResizeImage(image.dib, 64, 48, SettingsFor({"", 64, 48, 64, 48, 0, 0, 0, 0, std::nullopt})),
+        image.dib);
+    EXPECT_EQ(
+        ResizeImage(nullptr, 64, 48, SettingsFor({"", 64, 48, 32, 24, 0, 0, 0, 0, std::nullopt})),
+        nullptr);
 }
 
 }  // namespace

@@ -72,6 +72,17 @@ TEST(DrawSolidFrame, ASideWithoutBandGivesSquareEnds) {
     EXPECT_TRUE(SameColour(PixelAt(framed.dib, 0, 40), 50, 50, 50));
 }
 
+TEST(DrawSolidFrame, ALargePictureIsFramedWithoutSeams) {
+    Bitmap framed(DrawSolidFrame(test::MakeSolid24(2200, 2100, 50, 50, 50), 2200, 2100,
+                                 FrameSettings(10, 10, 10, 10)));
+    for (int x : {0, 1000, 2047, 2048, 2189}) EXPECT_TRUE(IsRed(PixelAt(framed.dib, x, 5))) << x;
+    for (int y : {20, 2047, 2048, 2089}) EXPECT_TRUE(IsGreen(PixelAt(framed.dib, 2195, y))) << y;
+    EXPECT_TRUE(IsGreen(PixelAt(framed.dib, 2197, 2092)));
+    EXPECT_TRUE(IsBlue(PixelAt(framed.dib, 2192, 2097)));
+    EXPECT_TRUE(SameColour(PixelAt(framed.dib, 2189, 2089), 50, 50, 50));
+    EXPECT_TRUE(SameColour(PixelAt(framed.dib, 2048, 2048), 50, 50, 50));
+}
+
 TEST(DrawSolidFrame, OpacityBlendsTheWholeFrame) {
     ConversionSettings settings = FrameSettings(10, 10, 10, 10);
     settings.SolidOpacity = 128;

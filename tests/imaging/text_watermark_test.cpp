@@ -80,7 +80,7 @@ TEST(TextBlock, MeasuresFromTheTallestLineAndTheLeading) {
 TEST(TextBlock, LineStartsFollowTheAlignment) {
     EXPECT_EQ(LineStart(100, 40, 2, 3, false), 3);  // single line: always the padding
     EXPECT_EQ(LineStart(100, 40, 0, 3, true), 3);
-    EXPECT_EQ(LineStart(11, 4, 1, 0, true), 4);  // 3.5 rounds up
+    EXPECT_EQ(LineStart(11, 4, 1, 0, true), 4);    // 3.5 rounds up
     EXPECT_EQ(LineStart(10, 13, 1, 0, true), -2);  // -1.5 rounds away from zero
     EXPECT_EQ(LineStart(100, 40, 2, 3, true), 57);
 }
@@ -189,8 +189,8 @@ TEST(DrawWatermark, ConvertsTo24BitsForAnyKindEvenWithoutOverlay) {
     Bitmap text(DrawWatermark(grey, 20, 10, settings, project, nullptr));
     EXPECT_EQ(FreeImage_GetBPP(text.dib), 24u);
     settings.DoWatermark = 3;
-    Bitmap other(DrawWatermark(test::MakeSolid32(20, 10, Rgba{}), 20, 10, settings, project,
-                               nullptr));
+    Bitmap other(
+        DrawWatermark(test::MakeSolid32(20, 10, Rgba{}), 20, 10, settings, project, nullptr));
     EXPECT_EQ(FreeImage_GetBPP(other.dib), 24u);
     EXPECT_EQ(DrawWatermark(nullptr, 1, 1, settings, project, nullptr), nullptr);
 }
