@@ -21,13 +21,6 @@ namespace {
 using test::Bitmap;
 using test::PixelAt;
 
-TEST(Canvas, RefusesSidesOutsideTheSurfaceLimits) {
-    EXPECT_EQ(Canvas::Create(0, 5), nullptr);
-    EXPECT_EQ(Canvas::Create(5, -1), nullptr);
-    EXPECT_EQ(Canvas::Create(Canvas::kMaximumSide + 1, 1), nullptr);
-    EXPECT_NE(Canvas::Create(1, 1), nullptr);
-}
-
 TEST(Canvas, BitmapRowsRunBottomUpWithStraightAlpha) {
     auto canvas = Canvas::Create(4, 3);
     ASSERT_NE(canvas, nullptr);
@@ -76,16 +69,6 @@ TEST(Canvas, CopyToBitmapAndBackKeepsEveryPixel) {
     EXPECT_EQ(PixelAt(first.dib, 255, 3), (Rgba{51, 0, static_cast<uint8_t>(255 * 7 % 256), 255}));
     Bitmap rgb(FreeImage_Allocate(2, 2, 24));
     EXPECT_EQ(Canvas::FromBitmap(rgb.dib), nullptr);
-}
-
-TEST(Canvas, PaintScalesTheLayersAlphaByTheConstant) {
-    const std::vector<uint8_t> red = {255, 0, 0, 255, 0, 0, 255, 0, 0, 255, 0, 0};
-    auto layer = Canvas::FromRows(red.data(), 2, 2, 6, 3);
-    auto canvas = Canvas::Create(3, 3);
-    ASSERT_NE(layer, nullptr);
-    canvas->Paint(*layer, 1, 1, 128);
-    EXPECT_EQ(canvas->PixelAt(0, 0).alpha, 0);
-    EXPECT_EQ(canvas->PixelAt(2, 2), (Rgba{255, 0, 0, 128}));
 }
 
 TEST(Canvas, CompositeNeedsAMatchingPicture) {
