@@ -14,9 +14,9 @@ using Lines = std::vector<std::string>;
 class StartupTest : public ::testing::Test {
   protected:
     test::ProcessResult Run(const Lines& arguments) {
-        return test::RunOrvex(arguments, m_temp.folder());
+        return test::RunOrvex(arguments, m_temp.Path());
     }
-    test::TempFolder m_temp;
+    test_support::ScopedTempFolder m_temp{"startup"};
 };
 
 TEST_F(StartupTest, VersionInEveryFirstArgumentSpelling) {
@@ -85,7 +85,7 @@ TEST_F(StartupTest, ModesAreOnlyRecognisedInFirstPosition) {
 
 TEST_F(StartupTest, StartsForTheDesktopSayThereIsNoneInThisBuild) {
     for (const Lines& arguments : {Lines{}, Lines{"--debug"}, Lines{"--jpg-quality=5", "-q"},
-                                   Lines{"-U"}, Lines{"-T", m_temp.folder()}}) {
+                                   Lines{"-U"}, Lines{"-T", m_temp.Path()}}) {
         test::ProcessResult result = Run(arguments);
         EXPECT_EQ(result.exitCode, 1);
         EXPECT_EQ(result.out, "");
@@ -93,7 +93,7 @@ TEST_F(StartupTest, StartsForTheDesktopSayThereIsNoneInThisBuild) {
                   "orvex: this build has no desktop interface; run it with -h for the console "
                   "usage.\n");
     }
-    EXPECT_TRUE(std::filesystem::is_empty(m_temp.folder()));  // nothing written, no screenshots
+    EXPECT_TRUE(std::filesystem::is_empty(m_temp.Path()));  // nothing written, no screenshots
 }
 
 }  // namespace

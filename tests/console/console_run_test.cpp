@@ -21,31 +21,31 @@ const Lines kBanner{"Lumavert Orvex 3.1", "Copyright (c) 2026 Lumavert", "https:
 class ConsoleRunTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        ASSERT_TRUE(test::WriteTestHdr(m_temp.file("a.hdr")));
-        fs::create_directory(m_temp.file("out"));
+        ASSERT_TRUE(test::WriteTestHdr(m_temp.File("a.hdr")));
+        fs::create_directory(m_temp.File("out"));
     }
 
-    ProcessResult Run(const Lines& arguments) { return test::RunOrvex(arguments, m_temp.folder()); }
+    ProcessResult Run(const Lines& arguments) { return test::RunOrvex(arguments, m_temp.Path()); }
 
     // A run that the checks refuse: one error line, nothing converted.
     void ExpectRefused(const Lines& arguments, const std::string& errorLine) {
         ProcessResult result = Run(arguments);
         EXPECT_EQ(result.exitCode, 2) << errorLine;
         EXPECT_EQ(result.err, errorLine + "\n");
-        EXPECT_FALSE(fs::exists(m_temp.file("out/a.jpg"))) << errorLine;
+        EXPECT_FALSE(fs::exists(m_temp.File("out/a.jpg"))) << errorLine;
     }
 
     void ExpectConverted(const Lines& arguments) {
         ProcessResult result = Run(arguments);
         EXPECT_EQ(result.exitCode, 0) << result.err;
         EXPECT_EQ(result.err, "");
-        EXPECT_TRUE(fs::exists(m_temp.file("out/a.jpg")));
-        fs::remove(m_temp.file("out/a.jpg"));
+        EXPECT_TRUE(fs::exists(m_temp.File("out/a.jpg")));
+        fs::remove(m_temp.File("out/a.jpg"));
     }
 
-    std::string File(const std::string& name) const { return m_temp.file(name); }
+    std::string File(const std::string& name) const { return m_temp.File(name); }
 
-    test::TempFolder m_temp;
+    test_support::ScopedTempFolder m_temp{"console-run"};
 };
 
 TEST_F(ConsoleRunTest, ASuccessfulRunPrintsBannerStatusAndWritesTheJpeg) {
@@ -103,7 +103,7 @@ TEST_F(ConsoleRunTest, DebugLinesOfTheSwitchedOnSteps) {
 }
 
 TEST_F(ConsoleRunTest, InputChecks) {
-    test::WriteWholeFile(File("empty.hdr"), "");
+    test_support::WriteFileBytes(File("empty.hdr"), "");
     fs::create_directory(File("folder.hdr"));
     fs::copy_file(File("a.hdr"), File("noext"));
     for (const char* input : {"noext", "missing.hdr", "folder.hdr", "empty.hdr"})
@@ -162,7 +162,7 @@ TEST_F(ConsoleRunTest, WatermarkChecks) {
                   "Error: Invalid watermark font");
     ExpectRefused({"-i", "a.hdr", "-o", "out", "--wm-image=missing.png"},
                   "Error: Invalid watermark image");
-    test::WriteWholeFile(File("empty.png"), "");
+    test_support::WriteFileBytes(File("empty.png"), "");
     ExpectRefused({"-i", "a.hdr", "-o", "out", "--wm-image=empty.png"},
                   "Error: Invalid watermark image");
     // "--wm-image" then "--wm-text": the text watermark decides, and the
@@ -192,7 +192,7 @@ TEST_F(ConsoleRunTest, QuietModePrintsNothingOnSuccessAndStillReportsFailure) {
     EXPECT_EQ(ok.err, "");
     EXPECT_TRUE(fs::exists(File("out/a.jpg")));
 
-    test::WriteWholeFile(File("list.txt"), "a.hdr\n");
+    test_support::WriteFileBytes(File("list.txt"), "a.hdr\n");
     ProcessResult none = Run({"--quiet", "-i", "list.txt", "-o", "out"});
     EXPECT_EQ(none.exitCode, 1);
     EXPECT_EQ(none.outLines(),
@@ -203,7 +203,7 @@ TEST_F(ConsoleRunTest, QuietModePrintsNothingOnSuccessAndStillReportsFailure) {
 TEST_F(ConsoleRunTest, ListsAndOtherFileTypesImportNothing) {
     // Only the extension decides; the contents would not matter.
     for (const char* input : {"list.txt", "list.TXT", "list.lst", "pic.png"}) {
-        test::WriteWholeFile(File(input), "a.hdr\n");
+        test_support::WriteFileBytes(File(input), "a.hdr\n");
         ProcessResult result = Run({"-i", input, "-o", "out"});
         EXPECT_EQ(result.exitCode, 1) << input;
         Lines lines = result.outLines();
@@ -217,8 +217,8 @@ TEST_F(ConsoleRunTest, ListsAndOtherFileTypesImportNothing) {
 }
 
 TEST_F(ConsoleRunTest, AMalformedPictureStopsTheConversionWithoutAnOutputFile) {
-    test::WriteWholeFile(File("bad.hdr"),
-                         "#?RADIANCE\nFORMAT=32-bit_rle_rgbe\n\n-Y 4000 +X 4000\nxx");
+    test_support::WriteFileBytes(File("bad.hdr"),
+                                 "#?RADIANCE\nFORMAT=32-bit_rle_rgbe\n\n-Y 4000 +X 4000\nxx");
     ProcessResult result = Run({"-d", "-i", "bad.hdr", "-o", "out"});
     EXPECT_EQ(result.exitCode, 1);
     Lines lines = result.outLines();
@@ -251,7 +251,7 @@ TEST_F(ConsoleRunTest, QuietDebugPrintsReportAndFileLinesOnly) {
 }
 
 TEST_F(ConsoleRunTest, ProfilesApplyWhereTheyStand) {
-    test::WriteWholeFile(
+    test_support::WriteFileBytes(
         File("p.ini"),
         "\xEF\xBB\xBF[Output]\r\n--JPG-QUALITY = 10\r\n[CLI]\r\n--JPG-QUALITY = 80\r\n"
         "--FR-SOLID-OPACITY = 100\r\n--WM-SOLID-OPACITY = 128\r\n"
@@ -276,11 +276,11 @@ TEST_F(ConsoleRunTest, ProfilesThatAreNoProfilesDoNotHurt) {
     EXPECT_EQ(Run({"-i", "a.hdr", "--profile=dir.ini"}).err, "Error: Invalid profile file\n");
     std::string garbage;
     for (int i = 0; i < 100000; ++i) garbage += static_cast<char>((i * 7919) % 251);
-    test::WriteWholeFile(File("garbage.ini"), garbage);
+    test_support::WriteFileBytes(File("garbage.ini"), garbage);
     EXPECT_EQ(Run({"-q", "-i", "a.hdr", "-o", "out", "--profile=garbage.ini"}).exitCode, 0);
     std::string text;
     while (text.size() < 10 * 1024 * 1024) text += "key number something = value\n";
-    test::WriteWholeFile(File("big.ini"), text);
+    test_support::WriteFileBytes(File("big.ini"), text);
     EXPECT_EQ(Run({"-q", "-i", "a.hdr", "-o", "out", "--profile=big.ini"}).exitCode, 0);
 }
 
@@ -304,8 +304,8 @@ TEST_F(ConsoleRunTest, AVeryLongMaskFailsTheFileNotTheProgram) {
 
 TEST_F(ConsoleRunTest, TwoRunsAtTheSameTimeBothConvert) {
     fs::copy_file(File("a.hdr"), File("b.hdr"));
-    test::Process first(ORVEX_EXECUTABLE, {"-q", "-i", "a.hdr", "-o", "out"}, m_temp.folder());
-    test::Process second(ORVEX_EXECUTABLE, {"-q", "-i", "b.hdr", "-o", "out"}, m_temp.folder());
+    test::Process first(ORVEX_EXECUTABLE, {"-q", "-i", "a.hdr", "-o", "out"}, m_temp.Path());
+    test::Process second(ORVEX_EXECUTABLE, {"-q", "-i", "b.hdr", "-o", "out"}, m_temp.Path());
     first.Start();
     second.Start();
     EXPECT_EQ(first.Wait().exitCode, 0);

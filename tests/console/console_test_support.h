@@ -1,61 +1,22 @@
-// Helpers for the console tests: temporary folders, running the real
-// executable with its output captured, and small Radiance test pictures.
+// Helpers for the console tests: running the real executable with its output
+// captured, and small Radiance test pictures (temporary folders and file
+// helpers come from the shared test support).
 #pragma once
 
 #include <FreeImage.h>
 #include <fcntl.h>
-#include <gtest/gtest.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <sstream>
 #include <string>
 #include <vector>
 
+#include "support/hdr_writer.h"
+
 namespace orvex::test {
-
-// A folder below the system's temporary folder for one test, removed with
-// everything in it afterwards.
-class TempFolder {
-  public:
-    TempFolder() {
-        const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-        std::string name = std::string("orvex_console_") + (info ? info->name() : "case") + "_" +
-                           std::to_string(::getpid());
-        for (char& c : name) {
-            if (c == '/') c = '_';
-        }
-        m_path = std::filesystem::temp_directory_path() / name;
-        std::filesystem::remove_all(m_path);
-        std::filesystem::create_directories(m_path);
-    }
-    ~TempFolder() {
-        std::error_code ignored;
-        std::filesystem::remove_all(m_path, ignored);
-    }
-    TempFolder(const TempFolder&) = delete;
-    TempFolder& operator=(const TempFolder&) = delete;
-
-    std::string folder() const { return m_path.string() + "/"; }
-    std::string file(const std::string& name) const { return (m_path / name).string(); }
-
-  private:
-    std::filesystem::path m_path;
-};
-
-inline std::string ReadWholeFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream buffer;
-    buffer << in.rdbuf();
-    return buffer.str();
-}
-
-inline void WriteWholeFile(const std::string& path, const std::string& content) {
-    std::ofstream(path, std::ios::binary) << content;
-}
 
 struct ProcessResult {
     int exitCode = -1;
@@ -117,8 +78,8 @@ class Process {
         int status = 0;
         if (m_pid > 0 && ::waitpid(m_pid, &status, 0) == m_pid)
             result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-        result.out = ReadWholeFile(m_outPath);
-        result.err = ReadWholeFile(m_errPath);
+        result.out = test_support::ReadFileBytes(m_outPath);
+        result.err = test_support::ReadFileBytes(m_errPath);
         std::error_code ignored;
         std::filesystem::remove(m_outPath, ignored);
         std::filesystem::remove(m_errPath, ignored);
@@ -147,21 +108,15 @@ inline ProcessResult RunOrvex(const std::vector<std::string>& arguments,
 }
 
 // A Radiance picture of `width` x `height` with a horizontal ramp from dark
-// to above 1.0, written by FreeImage's own writer.
-inline bool WriteTestHdr(const std::string& path, unsigned width = 32, unsigned height = 24) {
-    FIBITMAP* image =
-        FreeImage_AllocateT(FIT_RGBF, static_cast<int>(width), static_cast<int>(height));
-    if (image == nullptr) return false;
-    for (unsigned y = 0; y < height; ++y) {
-        auto* row = reinterpret_cast<FIRGBF*>(FreeImage_GetScanLine(image, static_cast<int>(y)));
-        for (unsigned x = 0; x < width; ++x) {
-            float level = 0.05f + 3.0f * static_cast<float>(x) / static_cast<float>(width);
-            row[x] = FIRGBF{level, level * 0.8f, level * 0.5f + 0.1f * static_cast<float>(y % 3)};
-        }
-    }
-    bool saved = FreeImage_Save(FIF_HDR, image, path.c_str(), 0) != FALSE;
-    FreeImage_Unload(image);
-    return saved;
+// to above 1.0 and a blue stripe pattern repeating every three rows counted
+// from the bottom, written by FreeImage's own writer.
+inline bool WriteTestHdr(const std::string& path, int width = 32, int height = 24) {
+    return test_support::WriteHdrWithFreeImage(path, width, height, [width, height](int x, int y) {
+        const float level = 0.05f + 3.0f * static_cast<float>(x) / static_cast<float>(width);
+        const int fromBottom = height - 1 - y;
+        return test_support::Rgb{level, level * 0.8f,
+                                 level * 0.5f + 0.1f * static_cast<float>(fromBottom % 3)};
+    });
 }
 
 // The size of a JPEG file as FreeImage reads it, {0, 0} when it does not load.

@@ -75,15 +75,16 @@ TEST(ApplyProfileText, EmptyValuesStoreZeroOrEmptyText) {
 }
 
 TEST(ReadProfile, RefusesWhatIsNotARegularReadableFile) {
-    test::TempFolder temp;
+    test_support::ScopedTempFolder temp{"profile"};
     ConversionSettings s = Defaults();
     EXPECT_FALSE(ReadProfile("", s));
-    EXPECT_FALSE(ReadProfile(temp.file("missing.ini"), s));
-    EXPECT_FALSE(ReadProfile(temp.folder(), s));
-    ASSERT_EQ(::mkfifo(temp.file("fifo").c_str(), 0600), 0);
-    EXPECT_FALSE(ReadProfile(temp.file("fifo"), s));  // and does not wait for a writer
-    std::string big = temp.file("big.ini");
-    test::WriteWholeFile(big, "[CLI]\n--JPG-QUALITY=1\n" + std::string(kMaxProfileBytes, '#'));
+    EXPECT_FALSE(ReadProfile(temp.File("missing.ini"), s));
+    EXPECT_FALSE(ReadProfile(temp.Path(), s));
+    ASSERT_EQ(::mkfifo(temp.File("fifo").c_str(), 0600), 0);
+    EXPECT_FALSE(ReadProfile(temp.File("fifo"), s));  // and does not wait for a writer
+    std::string big = temp.File("big.ini");
+    test_support::WriteFileBytes(big,
+                                 "[CLI]\n--JPG-QUALITY=1\n" + std::string(kMaxProfileBytes, '#'));
     EXPECT_FALSE(ReadProfile(big, s));
     EXPECT_EQ(s.JpgQuality, 95);
 }

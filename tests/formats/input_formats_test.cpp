@@ -2,11 +2,11 @@
 #include "formats/input_formats.h"
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
 
+#include "support/temp_folder.h"
 #include "text/text_table.h"
 
 namespace orvex {
@@ -16,22 +16,12 @@ namespace fs = std::filesystem;
 
 class InputFilesTest : public testing::Test {
   protected:
-    void SetUp() override {
-        const auto* info = testing::UnitTest::GetInstance()->current_test_info();
-        m_folder = fs::temp_directory_path() / (std::string("orvex_input_formats_") + info->name() +
-                                                "_" + std::to_string(::getpid()));
-        fs::remove_all(m_folder);
-        fs::create_directories(m_folder);
-    }
-    void TearDown() override { fs::remove_all(m_folder); }
-
     std::string File(const std::string& name, const std::string& contents = "#?RADIANCE\n") {
-        const fs::path path = m_folder / name;
-        std::ofstream(path, std::ios::binary) << contents;
-        return path.string();
+        return m_temp.WriteFile(name, contents);
     }
 
-    fs::path m_folder;
+    test_support::ScopedTempFolder m_temp{"input-formats"};
+    const fs::path m_folder = m_temp.Folder();
 };
 
 TEST(BuildAcceptedInputExtensions, CollectsTheRowsOfEachListedGroup) {

@@ -22,16 +22,7 @@ Rgb Marked(int x, int y) {
 
 class ChainTest : public ::testing::Test {
 protected:
-    ChainTest() : folder("chain") {
-        project.OutputFolder = folder.File("out/");
-        std::filesystem::create_directories(project.OutputFolder);
-        project.OutputExtension = "jpg";
-        project.OutputFormatId = FIF_JPEG;
-        project.SaveFlags = 95 | JPEG_SUBSAMPLING_444;
-        project.AutoBitDepth = 1;
-        project.FileCounter = 1;
-        project.RandomNumber = 1;
-    }
+    ChainTest() : folder("chain") { test::PrepareJpegOutput(project, folder.File("out/")); }
 
     // Writes an HDR input named `name` and makes it the current file.
     void Input(const std::string& name, int width, int height,

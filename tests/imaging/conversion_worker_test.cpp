@@ -13,9 +13,11 @@
 #include <thread>
 #include <vector>
 
+#include "imaging_test_support.h"
 #include "settings/conversion_settings.h"
 #include "settings/project_state.h"
 #include "support/hdr_writer.h"
+#include "support/scoped_env.h"
 
 namespace orvex {
 namespace {
@@ -27,14 +29,7 @@ protected:
     WorkerTest()
         : folder("worker"), job{settings,     project, queue,   progress,
                                 progressLock, nullptr, nullptr, {}} {
-        project.OutputFolder = folder.File("out/");
-        std::filesystem::create_directories(project.OutputFolder);
-        project.OutputExtension = "jpg";
-        project.OutputFormatId = FIF_JPEG;
-        project.SaveFlags = 95 | JPEG_SUBSAMPLING_444;
-        project.AutoBitDepth = 1;
-        project.FileCounter = 1;
-        project.RandomNumber = 1;
+        test::PrepareJpegOutput(project, folder.File("out/"));
         job.printLine = [this](const std::string& line) {
             lines.push_back(line);
             if (onLine) onLine(line);
@@ -232,24 +227,14 @@ TEST_F(WorkerTest, CurrentTimestampLeavesTheTimeOfWriting) {
 // that local calendar seconds and UTC differ.
 class ScopedTimeZone {
 public:
-    explicit ScopedTimeZone(const char* zone) {
-        if (const char* old = std::getenv("TZ")) m_old = old;
-        m_hadOld = std::getenv("TZ") != nullptr;
-        ::setenv("TZ", zone, 1);
-        ::tzset();
-    }
+    explicit ScopedTimeZone(const char* zone) : m_tz("TZ", zone) { ::tzset(); }
     ~ScopedTimeZone() {
-        if (m_hadOld) {
-            ::setenv("TZ", m_old.c_str(), 1);
-        } else {
-            ::unsetenv("TZ");
-        }
+        m_tz.Restore();
         ::tzset();
     }
 
 private:
-    std::string m_old;
-    bool m_hadOld = false;
+    test_support::ScopedEnv m_tz;
 };
 
 TEST_F(WorkerTest, CustomTimestampSetsTheGivenLocalTime) {

@@ -3,43 +3,13 @@
 #pragma once
 
 #include <FreeImage.h>
-#include <gtest/gtest.h>
-#include <unistd.h>
 
-#include <filesystem>
 #include <string>
 
 #include "imaging/canvas.h"
 #include "imaging_test_support.h"
 
 namespace orvex::test {
-
-// A folder below the system's temporary folder for one test, removed with
-// everything in it afterwards.
-class ScratchFolder {
-public:
-    ScratchFolder() {
-        const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-        std::string name = std::string("orvex_drawing_") + (info ? info->name() : "case") + "_" +
-                           std::to_string(::getpid());
-        for (char& c : name) {
-            if (c == '/') c = '_';
-        }
-        m_path = std::filesystem::temp_directory_path() / name;
-        std::filesystem::remove_all(m_path);
-        std::filesystem::create_directories(m_path);
-    }
-    ~ScratchFolder() {
-        std::error_code ignored;
-        std::filesystem::remove_all(m_path, ignored);
-    }
-    ScratchFolder(const ScratchFolder&) = delete;
-    ScratchFolder& operator=(const ScratchFolder&) = delete;
-    std::string file(const std::string& name) const { return (m_path / name).string(); }
-
-private:
-    std::filesystem::path m_path;
-};
 
 // The pixel of a 24- or 32-bit bitmap at (x, y), y counted from the top;
 // alpha 255 for 24 bits.

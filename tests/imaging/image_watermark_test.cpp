@@ -4,13 +4,12 @@
 
 #include <gtest/gtest.h>
 
-#include <fstream>
-
 #include "drawing_test_support.h"
 #include "imaging/watermark.h"
 #include "imaging/watermark_placement.h"
 #include "settings/conversion_settings.h"
 #include "settings/project_state.h"
+#include "support/temp_folder.h"
 
 namespace orvex {
 namespace {
@@ -18,6 +17,8 @@ namespace {
 using test::Bitmap;
 using test::PixelAt;
 using test::SameColour;
+using test_support::ScopedTempFolder;
+using test_support::WriteFileBytes;
 
 class ImageWatermark : public ::testing::Test {
 protected:
@@ -33,17 +34,14 @@ protected:
         return Bitmap(DrawWatermark(test::MakeSolid24(width, height, 255, 255, 255), width, height,
                                     settings, project, nullptr));
     }
-    void WriteBytes(const std::string& path, const std::string& bytes) {
-        std::ofstream(path, std::ios::binary) << bytes;
-    }
-    test::ScratchFolder folder;
+    ScopedTempFolder folder{"image-watermark"};
     ConversionSettings settings;
     ProjectState project;
 };
 
 // A 20 x 20 logo: an opaque red centre on transparent surroundings.
-std::string WriteRedCentreLogo(const test::ScratchFolder& folder) {
-    const std::string path = folder.file("centre.png");
+std::string WriteRedCentreLogo(const ScopedTempFolder& folder) {
+    const std::string path = folder.File("centre.png");
     test::SaveAndUnload(test::Make32(20, 20,
                                      [](int x, int y) {
                                          const bool inside = x >= 5 && x < 15 && y >= 5 && y < 15;
@@ -66,7 +64,7 @@ TEST_F(ImageWatermark, OpacityLetsThePictureShowThroughAnyLogo) {
     Bitmap png = Stamp(WriteRedCentreLogo(folder));
     EXPECT_TRUE(SameColour(PixelAt(png.dib, 10, 10), 255, 127, 127, 2));
     // A logo without alpha of its own blends the same way.
-    const std::string bmp = folder.file("red.bmp");
+    const std::string bmp = folder.File("red.bmp");
     ASSERT_TRUE(test::SaveAndUnload(test::MakeSolid24(8, 8, 255, 0, 0), FIF_BMP, bmp));
     Bitmap opaque = Stamp(bmp);
     EXPECT_TRUE(SameColour(PixelAt(opaque.dib, 4, 4), 255, 127, 127, 2));
@@ -76,7 +74,7 @@ TEST_F(ImageWatermark, GreyFilterTurnsRedIntoGrey76) {
     EXPECT_EQ(WatermarkGrey(255, 0, 0), 76);
     EXPECT_EQ(WatermarkGrey(255, 255, 255), 255);
     settings.ImageGreyscale = 1;
-    const std::string jpeg = folder.file("red.jpg");
+    const std::string jpeg = folder.File("red.jpg");
     ASSERT_TRUE(test::SaveAndUnload(test::MakeSolid24(16, 16, 255, 0, 0), FIF_JPEG, jpeg));
     Bitmap fromJpeg = Stamp(jpeg);
     const Rgba grey = PixelAt(fromJpeg.dib, 8, 8);
@@ -88,7 +86,7 @@ TEST_F(ImageWatermark, GreyFilterTurnsRedIntoGrey76) {
 }
 
 TEST_F(ImageWatermark, ALogoLargerThanTheAreaIsCutAtRightAndBottom) {
-    const std::string path = folder.file("quarters.png");
+    const std::string path = folder.File("quarters.png");
     test::SaveAndUnload(
         test::Make32(50, 50,
                      [](int x, int y) {
@@ -108,21 +106,20 @@ TEST_F(ImageWatermark, ALogoLargerThanTheAreaIsCutAtRightAndBottom) {
 TEST_F(ImageWatermark, FilesThatCannotBeDecodedGiveNoOverlay) {
     // Garbage bytes with a picture's name; a PNG cut off after its header;
     // a header that claims 100000 x 100000; a format that is not offered.
-    WriteBytes(folder.file("garbage.png"), std::string(300, 'x'));
+    WriteFileBytes(folder.File("garbage.png"), std::string(300, 'x'));
     const std::string logo = WriteRedCentreLogo(folder);
-    std::ifstream in(logo, std::ios::binary);
-    const std::string png((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    WriteBytes(folder.file("truncated.png"), png.substr(0, 50));
+    const std::string png = test_support::ReadFileBytes(logo);
+    WriteFileBytes(folder.File("truncated.png"), png.substr(0, 50));
     std::string huge = png;
     huge.replace(16, 8, std::string("\x00\x01\x86\xa0\x00\x01\x86\xa0", 8));
-    WriteBytes(folder.file("huge_declared_size.png"), huge);
-    WriteBytes(folder.file("logo.xpm"),
-               "/* XPM */\nstatic char *x[] = {\"1 1 1 1\", \"a c #FF0000\", \"a\"};\n");
+    WriteFileBytes(folder.File("huge_declared_size.png"), huge);
+    WriteFileBytes(folder.File("logo.xpm"),
+                   "/* XPM */\nstatic char *x[] = {\"1 1 1 1\", \"a c #FF0000\", \"a\"};\n");
     ASSERT_TRUE(test::SaveAndUnload(FreeImage_Allocate(kMaximumOverlaySide + 1, 1, 24), FIF_PNG,
-                                    folder.file("too_wide.png")));
+                                    folder.File("too_wide.png")));
     for (const char* name : {"garbage.png", "truncated.png", "huge_declared_size.png", "logo.xpm",
                              "too_wide.png", "missing.png"}) {
-        settings.Image = folder.file(name);
+        settings.Image = folder.File(name);
         EXPECT_EQ(BuildImageOverlay(settings), nullptr) << name;
         Bitmap stamped(DrawWatermark(test::MakeSolid32(30, 30, Rgba{1, 2, 3, 255}), 30, 30,
                                      settings, project, nullptr));

@@ -1,10 +1,14 @@
-// Test helpers for the chain steps: pictures with known pixels and reading
-// pixels back top-down.
+// Test helpers for the chain steps: pictures with known pixels, reading
+// pixels back top-down, and a project ready to write JPEG files.
 #pragma once
 
 #include <FreeImage.h>
 
+#include <filesystem>
 #include <functional>
+#include <string>
+
+#include "settings/project_state.h"
 
 namespace orvex::test {
 
@@ -86,6 +90,20 @@ inline FIBITMAP* MakeHalves24(int width, int height) {
         for (int x = width / 2; x < width; ++x) FreeImage_SetPixelColor(image, x, y, &white);
     }
     return image;
+}
+
+// Sets `project` up the way a run does before its first file: JPEG output at
+// quality 95 without chroma subsampling, automatic bit depth, counters at 1,
+// written into `outputFolder` (created here, ends with "/").
+inline void PrepareJpegOutput(ProjectState& project, const std::string& outputFolder) {
+    project.OutputFolder = outputFolder;
+    std::filesystem::create_directories(project.OutputFolder);
+    project.OutputExtension = "jpg";
+    project.OutputFormatId = FIF_JPEG;
+    project.SaveFlags = 95 | JPEG_SUBSAMPLING_444;
+    project.AutoBitDepth = 1;
+    project.FileCounter = 1;
+    project.RandomNumber = 1;
 }
 
 }  // namespace orvex::test

@@ -10,51 +10,35 @@
 #include <csignal>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
+
+#include "support/temp_folder.h"
 
 namespace orvex {
 namespace {
 
 namespace fs = std::filesystem;
-
-std::string ReadAll(const fs::path& path) {
-    std::ifstream file(path, std::ios::binary);
-    std::ostringstream text;
-    text << file.rdbuf();
-    return text.str();
-}
+using test_support::ReadFileBytes;
 
 class AtomicFileTest : public testing::Test {
   protected:
-    void SetUp() override {
-        const auto* info = testing::UnitTest::GetInstance()->current_test_info();
-        m_folder = fs::temp_directory_path() / (std::string("orvex_atomic_file_") + info->name() +
-                                                "_" + std::to_string(getpid()));
-        fs::remove_all(m_folder);
-        fs::create_directories(m_folder);
-    }
-    void TearDown() override {
-        fs::permissions(m_folder, fs::perms::owner_all, fs::perm_options::add);
-        fs::remove_all(m_folder);
-    }
-
     size_t EntryCount() const {
         return static_cast<size_t>(
             std::distance(fs::directory_iterator(m_folder), fs::directory_iterator{}));
     }
 
-    fs::path m_folder;
+    test_support::ScopedTempFolder m_temp{"atomic-file"};
+    const fs::path m_folder = m_temp.Folder();
 };
 
 TEST_F(AtomicFileTest, CreatesAndReplacesWithExactBytes) {
     const fs::path target = m_folder / "config.ini";
     const std::string binary("a\0b\r\n\xEF\xBB\xBF", 8);
     ASSERT_TRUE(WriteFileAtomically(target.string(), binary));
-    EXPECT_EQ(ReadAll(target), binary);
+    EXPECT_EQ(ReadFileBytes(target), binary);
     ASSERT_TRUE(WriteFileAtomically(target.string(), "short"));
-    EXPECT_EQ(ReadAll(target), "short");
+    EXPECT_EQ(ReadFileBytes(target), "short");
     ASSERT_TRUE(WriteFileAtomically(target.string(), ""));
-    EXPECT_EQ(ReadAll(target), "");
+    EXPECT_EQ(ReadFileBytes(target), "");
     EXPECT_EQ(EntryCount(), 1u);  // no temporary left beside it
 }
 
@@ -75,7 +59,7 @@ TEST_F(AtomicFileTest, ReplacesTheTargetOfASymbolicLink) {
     fs::create_symlink(real, link);
     ASSERT_TRUE(WriteFileAtomically(link.string(), "new"));
     EXPECT_TRUE(fs::is_symlink(link));
-    EXPECT_EQ(ReadAll(real), "new");
+    EXPECT_EQ(ReadFileBytes(real), "new");
 }
 
 TEST_F(AtomicFileTest, FailureInAReadOnlyFolderLeavesTheOldFile) {
@@ -85,7 +69,7 @@ TEST_F(AtomicFileTest, FailureInAReadOnlyFolderLeavesTheOldFile) {
     fs::permissions(m_folder, fs::perms::owner_read | fs::perms::owner_exec);
     EXPECT_FALSE(WriteFileAtomically(target.string(), "new contents"));
     fs::permissions(m_folder, fs::perms::owner_all);
-    EXPECT_EQ(ReadAll(target), "old contents");
+    EXPECT_EQ(ReadFileBytes(target), "old contents");
     EXPECT_EQ(EntryCount(), 1u);
 }
 
@@ -114,7 +98,7 @@ TEST_F(AtomicFileTest, FailedWriteRemovesTheTemporaryAndKeepsTheOldFile) {
     setrlimit(RLIMIT_FSIZE, &saved);
     std::signal(SIGXFSZ, previous);
     EXPECT_FALSE(written);
-    EXPECT_EQ(ReadAll(target), old);
+    EXPECT_EQ(ReadFileBytes(target), old);
     EXPECT_EQ(EntryCount(), 1u);
 }
 

@@ -3,53 +3,22 @@
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
-#include <cstdlib>
 #include <filesystem>
-#include <optional>
+
+#include "support/scoped_env.h"
+#include "support/temp_folder.h"
 
 namespace orvex {
 namespace {
 
 namespace fs = std::filesystem;
-
-// Sets an environment variable for the life of the object and restores it.
-class ScopedEnv {
-  public:
-    ScopedEnv(const char* name, const char* value) : m_name(name) {
-        if (const char* old = std::getenv(name)) m_old = old;
-        if (value != nullptr)
-            setenv(name, value, 1);
-        else
-            unsetenv(name);
-    }
-    ~ScopedEnv() {
-        if (m_old)
-            setenv(m_name, m_old->c_str(), 1);
-        else
-            unsetenv(m_name);
-    }
-    ScopedEnv(const ScopedEnv&) = delete;
-    ScopedEnv& operator=(const ScopedEnv&) = delete;
-
-  private:
-    const char* m_name;
-    std::optional<std::string> m_old;
-};
+using test_support::ScopedEnv;
 
 class ConfigFolderTest : public testing::Test {
   protected:
-    void SetUp() override {
-        const auto* info = testing::UnitTest::GetInstance()->current_test_info();
-        m_root = fs::temp_directory_path() / (std::string("orvex_config_folder_") + info->name() +
-                                              "_" + std::to_string(getpid()));
-        fs::remove_all(m_root);
-        fs::create_directories(m_root);
-    }
-    void TearDown() override { fs::remove_all(m_root); }
-
-    fs::path m_root;
+    test_support::ScopedTempFolder m_temp{"config-folder"};
+    const fs::path m_root = m_temp.Folder();
 };
 
 TEST_F(ConfigFolderTest, UsesXdgConfigHomeAndCreatesBothFolders) {
@@ -87,11 +56,7 @@ TEST_F(ConfigFolderTest, FallsBackToDotConfigBelowHome) {
 TEST_F(ConfigFolderTest, FolderIsReturnedEvenWhenItCannotBeCreated) {
     // A file where a folder should be: nothing can be created below it.
     const fs::path blocker = m_root / "blocker";
-    {
-        std::FILE* f = std::fopen(blocker.c_str(), "w");
-        ASSERT_NE(f, nullptr);
-        std::fclose(f);
-    }
+    ASSERT_TRUE(test_support::WriteFileBytes(blocker, ""));
     ScopedEnv config("XDG_CONFIG_HOME", blocker.c_str());
     EXPECT_EQ(ConfigFolder("Lumavert", "orvex"), blocker.string() + "/Lumavert/orvex/");
     EXPECT_TRUE(fs::is_regular_file(blocker));

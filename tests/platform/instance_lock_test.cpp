@@ -6,23 +6,19 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <cstdlib>
 #include <filesystem>
+
+#include "support/scoped_env.h"
+#include "support/temp_folder.h"
 
 namespace orvex {
 namespace {
 
 class InstanceLockTest : public ::testing::Test {
   protected:
-    void SetUp() override {
-        m_folder = std::filesystem::temp_directory_path() /
-                   ("orvex_lock_test_" + std::to_string(::getpid()));
-        std::filesystem::create_directories(m_folder);
-    }
-    void TearDown() override { std::filesystem::remove_all(m_folder); }
-    std::string Path(const std::string& name) const { return (m_folder / name).string(); }
+    std::string Path(const std::string& name) const { return m_temp.File(name); }
 
-    std::filesystem::path m_folder;
+    test_support::ScopedTempFolder m_temp{"instance-lock"};
 };
 
 TEST_F(InstanceLockTest, ASecondHolderIsRefusedUntilTheFirstReleases) {
@@ -67,16 +63,13 @@ TEST_F(InstanceLockTest, AnUnusableLocationIsReportedNotTreatedAsASecondInstance
 }
 
 TEST_F(InstanceLockTest, DefaultPathUsesTheRuntimeFolderOrAPerUserTmpName) {
-    const char* saved = std::getenv("XDG_RUNTIME_DIR");
-    std::string savedValue = saved ? saved : "";
-    ::setenv("XDG_RUNTIME_DIR", m_folder.c_str(), 1);
+    test_support::ScopedEnv runtime("XDG_RUNTIME_DIR", m_temp.Folder().c_str());
     EXPECT_EQ(InstanceLock::DefaultPath("Lumavert Orvex 3.1"), Path("Lumavert Orvex 3.1.lock"));
-    ::setenv("XDG_RUNTIME_DIR", Path("missing").c_str(), 1);
+    runtime.Set(Path("missing").c_str());
     std::string fallback = "/tmp/Lumavert Orvex 3.1-" + std::to_string(::getuid()) + ".lock";
     EXPECT_EQ(InstanceLock::DefaultPath("Lumavert Orvex 3.1"), fallback);
-    ::unsetenv("XDG_RUNTIME_DIR");
+    runtime.Set(nullptr);
     EXPECT_EQ(InstanceLock::DefaultPath("Lumavert Orvex 3.1"), fallback);
-    if (saved) ::setenv("XDG_RUNTIME_DIR", savedValue.c_str(), 1);
 }
 
 }  // namespace

@@ -2,33 +2,25 @@
 #include "settings/configuration_file.h"
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <clocale>
-#include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <limits>
-#include <optional>
-#include <sstream>
 
 #include "app/program_identity.h"
+#include "support/scoped_env.h"
+#include "support/temp_folder.h"
 
 namespace orvex {
 namespace {
 
 namespace fs = std::filesystem;
+using test_support::ReadFileBytes;
+using test_support::ScopedEnv;
 
 constexpr Date kUpdateDate = 1767225600;       // 2026-01-01 00:00
 constexpr Date kCustomTimestamp = 1767229200;  // 2026-01-01 01:00
 constexpr DesktopSize kDesktop{1920, 1080};
-
-std::string ReadAll(const fs::path& path) {
-    std::ifstream file(path, std::ios::binary);
-    std::ostringstream text;
-    text << file.rdbuf();
-    return text.str();
-}
 
 ConversionSettings Defaults() {
     ConversionSettings s;
@@ -47,45 +39,9 @@ std::string GroupBody(const std::string& text, const std::string& group) {
     return text.substr(body, text.find("; \r\n", body) - body);
 }
 
-class ScopedEnv {
-  public:
-    ScopedEnv(const char* name, const char* value) : m_name(name) {
-        if (const char* old = std::getenv(name)) m_old = old;
-        if (value != nullptr)
-            setenv(name, value, 1);
-        else
-            unsetenv(name);
-    }
-    ~ScopedEnv() {
-        if (m_old)
-            setenv(m_name, m_old->c_str(), 1);
-        else
-            unsetenv(m_name);
-    }
-    ScopedEnv(const ScopedEnv&) = delete;
-    ScopedEnv& operator=(const ScopedEnv&) = delete;
-
-  private:
-    const char* m_name;
-    std::optional<std::string> m_old;
-};
-
 class ConfigurationFileTest : public testing::Test {
   protected:
-    void SetUp() override {
-        const auto* info = testing::UnitTest::GetInstance()->current_test_info();
-        m_folder = fs::temp_directory_path() / (std::string("orvex_configuration_") + info->name() +
-                                                "_" + std::to_string(getpid()));
-        fs::remove_all(m_folder);
-        fs::create_directories(m_folder);
-        m_path = (m_folder / "config.ini").string();
-    }
-    void TearDown() override {
-        fs::permissions(m_folder, fs::perms::owner_all, fs::perm_options::add);
-        fs::remove_all(m_folder);
-    }
-
-    void Write(const std::string& text) { std::ofstream(m_path, std::ios::binary) << text; }
+    void Write(const std::string& text) { test_support::WriteFileBytes(m_path, text); }
 
     ConversionSettings Load(const std::string& text) {
         Write(text);
@@ -94,20 +50,23 @@ class ConfigurationFileTest : public testing::Test {
         return s;
     }
 
-    fs::path m_folder;
-    std::string m_path;
+    test_support::ScopedTempFolder m_temp{"configuration"};
+    const fs::path m_folder = m_temp.Folder();
+    const std::string m_path = m_temp.File("config.ini");
 };
 
 TEST_F(ConfigurationFileTest, DefaultsAreWrittenInTheExactLayout) {
     ASSERT_TRUE(SaveConfiguration(Defaults(), m_path));
-    const std::string golden = ReadAll(fs::path(ORVEX_TEST_DATA_DIR) / "config" / "defaults.ini");
+    const std::string golden =
+        ReadFileBytes(fs::path(ORVEX_TEST_DATA_DIR) / "config" / "defaults.ini");
     ASSERT_FALSE(golden.empty());
-    EXPECT_EQ(ReadAll(m_path), golden);
-    EXPECT_EQ(ReadAll(m_path).substr(0, 24), "\xEF\xBB\xBF\r\n[General]\r\nCFG = 19");
+    EXPECT_EQ(ReadFileBytes(m_path), golden);
+    EXPECT_EQ(ReadFileBytes(m_path).substr(0, 24), "\xEF\xBB\xBF\r\n[General]\r\nCFG = 19");
 }
 
 TEST_F(ConfigurationFileTest, TheWrittenDefaultsReadBackUnchanged) {
-    const std::string golden = ReadAll(fs::path(ORVEX_TEST_DATA_DIR) / "config" / "defaults.ini");
+    const std::string golden =
+        ReadFileBytes(fs::path(ORVEX_TEST_DATA_DIR) / "config" / "defaults.ini");
     ConversionSettings s;
     s.JpgQuality = 1;
     ASSERT_TRUE(
@@ -134,7 +93,7 @@ TEST_F(ConfigurationFileTest, MissingFileGivesDesktopDefaults) {
     EXPECT_EQ(s.FilenameMask, "%filename%.%ext%");
     // The first save after such a start begins with the current layout.
     ASSERT_TRUE(SaveConfiguration(s, m_path));
-    EXPECT_EQ(GroupBody(ReadAll(m_path), "General").substr(0, 10), "CFG = 19\r\n");
+    EXPECT_EQ(GroupBody(ReadFileBytes(m_path), "General").substr(0, 10), "CFG = 19\r\n");
 }
 
 TEST_F(ConfigurationFileTest, GarbageFileReadsAsAFileWithoutKnownKeys) {
@@ -264,7 +223,7 @@ TEST_F(ConfigurationFileTest, KeysOfUnlistedFormatsAreReadButNotWrittenBack) {
     ConversionSettings s = Load("[General]\nCFG = 19\n[Output]\nPNG Compression = 3\n");
     EXPECT_EQ(s.PngCompression, 3);
     ASSERT_TRUE(SaveConfiguration(s, m_path));
-    const std::string text = ReadAll(m_path);
+    const std::string text = ReadFileBytes(m_path);
     EXPECT_EQ(text.find("PNG"), std::string::npos);
     EXPECT_EQ(GroupBody(text, "Output"),
               "Format = jpg\r\nJPG BPP = 0\r\nJPG Quality = 95\r\nJPG Chroma = 0\r\n"
@@ -298,7 +257,7 @@ TEST_F(ConfigurationFileTest, WindowEntriesOnlyWhenThePositionIsSaved) {
     s.X = 3;
     s.Width = 800;
     ASSERT_TRUE(SaveConfiguration(s, m_path));
-    const std::string text = ReadAll(m_path);
+    const std::string text = ReadFileBytes(m_path);
     EXPECT_NE(text.find("\r\n[Window]\r\n; \r\n[Interface]\r\n"), std::string::npos);
     ASSERT_TRUE(LoadConfiguration(s, m_path, kDesktop));
     EXPECT_EQ(s.SaveWindowPosition, 0);
@@ -363,7 +322,7 @@ TEST_F(ConfigurationFileTest, LineBreaksInsideValuesCannotBreakTheFile) {
     s.RecentOutFolders = "/tmp/a\n/b\t/tmp/c";
     s.Font = "Ari\r\nal";
     ASSERT_TRUE(SaveConfiguration(s, m_path));
-    const std::string text = ReadAll(m_path);
+    const std::string text = ReadFileBytes(m_path);
     EXPECT_NE(text.find("\r\nText = first%eol%second%eol%third%eol%fourth\r\n"), std::string::npos);
     EXPECT_NE(text.find("\r\nRecent Out Folders = /tmp/a/b\t/tmp/c\r\n"), std::string::npos);
     EXPECT_NE(text.find("\r\nFont = Arial\r\n"), std::string::npos);
@@ -398,7 +357,7 @@ TEST_F(ConfigurationFileTest, FailedSaveLeavesTheOldFileAndNoTemporary) {
         EXPECT_FALSE(SaveConfiguration(Defaults(), m_path));
         fs::permissions(m_folder, fs::perms::owner_all);
     }
-    EXPECT_EQ(ReadAll(m_path), "old");
+    EXPECT_EQ(ReadFileBytes(m_path), "old");
     EXPECT_EQ(std::distance(fs::directory_iterator(m_folder), fs::directory_iterator{}), 1);
 }
 

@@ -1,15 +1,9 @@
 // Writing Radiance test files by hand and through FreeImage.
 #include "support/hdr_writer.h"
 
-#include <unistd.h>
-
 #include <algorithm>
-#include <atomic>
 #include <cmath>
 #include <cstdio>
-#include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <sstream>
 
 namespace orvex::test_support {
@@ -188,35 +182,6 @@ Rgb PixelAt(FIBITMAP* image, int x, int y) {
     const int height = static_cast<int>(FreeImage_GetHeight(image));
     const auto* row = reinterpret_cast<const FIRGBF*>(FreeImage_GetScanLine(image, height - 1 - y));
     return {row[x].red, row[x].green, row[x].blue};
-}
-
-std::string ReadFileBytes(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-bool WriteFileBytes(const std::string& path, const std::string& bytes) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    out.close();
-    return static_cast<bool>(out);
-}
-
-ScopedTempFolder::ScopedTempFolder(std::string_view tag) {
-    static std::atomic<int> counter{0};
-    namespace fs = std::filesystem;
-    const fs::path folder =
-        fs::temp_directory_path() / ("orvex-" + std::string(tag) + "-" + std::to_string(getpid()) +
-                                     "-" + std::to_string(counter.fetch_add(1)));
-    std::error_code error;
-    fs::remove_all(folder, error);
-    fs::create_directories(folder, error);
-    m_path = folder.string() + "/";
-}
-
-ScopedTempFolder::~ScopedTempFolder() {
-    std::error_code error;
-    std::filesystem::remove_all(m_path, error);
 }
 
 }  // namespace orvex::test_support

@@ -1,6 +1,6 @@
 // Test helpers: Radiance files written from float pixels, either by FreeImage
 // or by hand (any header text, flat or run-length scanlines, any of the eight
-// orientations), plus temporary folders and whole-file reads.
+// orientations). Temporary folders and whole-file reads come with it.
 //
 // Typical use:
 //   ScopedTempFolder folder("mytest");
@@ -14,6 +14,8 @@
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "support/temp_folder.h"
 
 namespace orvex::test_support {
 
@@ -79,24 +81,5 @@ FIBITMAP* MakeRgbfPicture(int width, int height, const PixelFunction& pixel);
 
 // Pixel (x, y) of a FIT_RGBF bitmap, y from the top.
 Rgb PixelAt(FIBITMAP* image, int x, int y);
-
-std::string ReadFileBytes(const std::string& path);
-bool WriteFileBytes(const std::string& path, const std::string& bytes);
-
-// A fresh folder under the system temporary folder, removed with everything
-// in it when the object goes.
-class ScopedTempFolder {
-public:
-    explicit ScopedTempFolder(std::string_view tag = "test");
-    ~ScopedTempFolder();
-    ScopedTempFolder(const ScopedTempFolder&) = delete;
-    ScopedTempFolder& operator=(const ScopedTempFolder&) = delete;
-
-    const std::string& Path() const { return m_path; }  // ends with "/"
-    std::string File(std::string_view name) const { return m_path + std::string(name); }
-
-private:
-    std::string m_path;
-};
 
 }  // namespace orvex::test_support

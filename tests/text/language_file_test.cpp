@@ -5,9 +5,9 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
 #include <string>
 
+#include "support/temp_folder.h"
 #include "text/text_table.h"
 
 namespace orvex {
@@ -17,22 +17,12 @@ namespace fs = std::filesystem;
 
 class LanguageFileTest : public ::testing::Test {
   protected:
-    void SetUp() override {
-        const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-        folder = fs::temp_directory_path() /
-                 (std::string("orvex_language_") + info->test_suite_name() + "_" + info->name());
-        fs::remove_all(folder);
-        fs::create_directories(folder);
-    }
-    void TearDown() override { fs::remove_all(folder); }
-
     std::string Write(const std::string& name, const std::string& content) {
-        const fs::path path = folder / name;
-        std::ofstream(path, std::ios::binary) << content;
-        return path.string();
+        return temp.WriteFile(name, content);
     }
 
-    fs::path folder;
+    test_support::ScopedTempFolder temp{"language"};
+    const fs::path folder = temp.Folder();
 };
 
 TEST_F(LanguageFileTest, ReplacesTheKeysItHasAndKeepsTheRest) {
