@@ -270,9 +270,13 @@ FIBITMAP* LoadInputImage(const std::string& path, std::string* failureReason) {
     std::string& reason = failureReason ? *failureReason : ignored;
     reason.clear();
 
-    std::FILE* file = std::fopen(path.c_str(), "rb");
+    // Opened without waiting, so that a FIFO put in place of an input file
+    // is refused below instead of blocking the worker until someone writes.
+    const int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    std::FILE* file = fd >= 0 ? fdopen(fd, "rb") : nullptr;
     if (!file) {
         reason = "the file could not be opened: " + ErrnoText(errno);
+        if (fd >= 0) close(fd);
         return nullptr;
     }
     struct FileCloser {

@@ -1,8 +1,11 @@
 // The signature table of file kinds and the reader that names a file by it.
 #include "imaging/file_type.h"
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <algorithm>
-#include <cstdio>
+#include <cerrno>
 #include <string_view>
 
 namespace orvex {
@@ -120,11 +123,19 @@ bool Matches(const FileSignature& row, std::string_view buffer) {
 
 std::string IdentifyFileType(const std::string& path) {
     std::string result = kUnrecognizedFileType;
-    std::FILE* file = std::fopen(path.c_str(), "rb");
-    if (!file) return result;
+    // Opened without waiting: a FIFO without a writer reads as empty instead
+    // of blocking the worker.
+    const int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) return result;
     char bytes[20];
-    const size_t count = std::fread(bytes, 1, sizeof bytes, file);
-    std::fclose(file);
+    size_t count = 0;
+    while (count < sizeof bytes) {
+        const ssize_t got = read(fd, bytes + count, sizeof bytes - count);
+        if (got < 0 && errno == EINTR) continue;
+        if (got <= 0) break;
+        count += static_cast<size_t>(got);
+    }
+    close(fd);
     if (count == 0) return result;
 
     const std::string_view buffer(bytes, count);

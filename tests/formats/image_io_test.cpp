@@ -117,10 +117,15 @@ TEST(LoadInputImage, ReadsCrLfHeadersAndLongCommentLines) {
     }
 }
 
-TEST(LoadInputImage, RefusesAFolder) {
+TEST(LoadInputImage, RefusesAFolderAndAFifoWithoutWaiting) {
     ScopedTempFolder folder("load_folder");
     std::string reason;
     EXPECT_EQ(Load(folder.Path(), &reason), nullptr);
+    EXPECT_EQ(reason, "not a regular file");
+    const std::string fifo = folder.File("pipe.hdr");
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    reason.clear();
+    EXPECT_EQ(Load(fifo, &reason), nullptr);
     EXPECT_EQ(reason, "not a regular file");
 }
 

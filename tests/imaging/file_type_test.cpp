@@ -2,6 +2,7 @@
 #include "imaging/file_type.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include "support/hdr_writer.h"
 
@@ -99,6 +100,10 @@ TEST(IdentifyFileType, MissingEmptyAndUnreadableFilesAreUnrecognized) {
     ASSERT_TRUE(WriteFileBytes(folder.File("empty.hdr"), ""));
     EXPECT_EQ(IdentifyFileType(folder.File("empty.hdr")), kUnrecognizedFileType);
     EXPECT_EQ(IdentifyFileType(folder.Path()), kUnrecognizedFileType);  // a folder
+    // A FIFO without a writer must not keep the caller waiting.
+    const std::string fifo = folder.File("fifo.hdr");
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    EXPECT_EQ(IdentifyFileType(fifo), kUnrecognizedFileType);
     EXPECT_EQ(IdentifyFileType(""), kUnrecognizedFileType);
 }
 
