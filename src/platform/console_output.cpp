@@ -61,7 +61,10 @@ bool WaitForKeyPress(int fd) {
     termios saved{};
     if (::tcgetattr(fd, &saved) != 0) return false;
     termios raw = saved;
-    raw.c_lflag &= static_cast<tcflag_t>(~(ICANON | ECHO));
+    // ISIG off as well: Ctrl+C or Ctrl+Z would otherwise end or stop the
+    // process while echo is off and leave the user's terminal that way; here
+    // they are keys like any other and end the wait.
+    raw.c_lflag &= static_cast<tcflag_t>(~(ICANON | ECHO | ISIG));
     raw.c_cc[VMIN] = 1;
     raw.c_cc[VTIME] = 0;
     if (::tcsetattr(fd, TCSANOW, &raw) != 0) return false;

@@ -33,6 +33,13 @@ InstanceLock::Result InstanceLock::Acquire(const std::string& path) {
     // must not make the program create or lock some other file.
     int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
     if (fd < 0) return Result::Unavailable;
+    // A lock file that another user made (possible in /tmp) could be held by
+    // that user to keep this program from starting; it is not ours to trust.
+    struct stat info {};
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) || info.st_uid != ::geteuid()) {
+        ::close(fd);
+        return Result::Unavailable;
+    }
     while (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
         if (errno == EINTR) continue;
         int error = errno;

@@ -120,5 +120,40 @@ TEST(WaitForKeyPress, TakesOneKeyFromATerminalAndRestoresIt) {
     ::close(master);
 }
 
+TEST(WaitForKeyPress, CtrlCIsAKeyAndLeavesTheTerminalAsItWas) {
+    int master = -1;
+    int slave = -1;
+    ASSERT_EQ(::openpty(&master, &slave, nullptr, nullptr, nullptr), 0);
+    termios before{};
+    ASSERT_EQ(::tcgetattr(slave, &before), 0);
+    ASSERT_TRUE(before.c_lflag & ISIG);
+    // The terminal acts on Ctrl+C as it arrives, so the keys are typed only
+    // once the wait has switched the terminal. With signals still on, it
+    // would swallow the Ctrl+C (and signal the process, leaving echo off);
+    // it must be the key that ends the wait, so the "z" after it stays unread.
+    std::thread typist([master, slave] {
+        termios now{};
+        do {
+            std::this_thread::yield();
+            ::tcgetattr(slave, &now);
+        } while (now.c_lflag & ICANON);
+        EXPECT_EQ(::write(master, "\x03z", 2), 2);
+    });
+    EXPECT_TRUE(WaitForKeyPress(slave));
+    typist.join();
+    termios after{};
+    ASSERT_EQ(::tcgetattr(slave, &after), 0);
+    EXPECT_EQ(after.c_lflag, before.c_lflag);
+    ::fcntl(slave, F_SETFL, O_NONBLOCK);
+    termios raw = after;
+    raw.c_lflag &= static_cast<tcflag_t>(~ICANON);
+    ::tcsetattr(slave, TCSANOW, &raw);
+    char rest = 0;
+    EXPECT_EQ(::read(slave, &rest, 1), 1);
+    EXPECT_EQ(rest, 'z');
+    ::close(slave);
+    ::close(master);
+}
+
 }  // namespace
 }  // namespace orvex

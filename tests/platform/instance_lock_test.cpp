@@ -60,6 +60,14 @@ TEST_F(InstanceLockTest, AnUnusableLocationIsReportedNotTreatedAsASecondInstance
     std::filesystem::create_symlink(Path("target"), Path("link.lock"));
     EXPECT_EQ(lock.Acquire(Path("link.lock")), InstanceLock::Result::Unavailable);
     EXPECT_FALSE(std::filesystem::exists(Path("target")));
+    // A lock file another user owns is not used, whoever holds it.
+    if (::geteuid() == 0) {
+        std::string foreign = Path("foreign.lock");
+        ASSERT_EQ(lock.Acquire(foreign), InstanceLock::Result::Acquired);
+        lock.Release();
+        ASSERT_EQ(::chown(foreign.c_str(), 65534, 65534), 0);
+        EXPECT_EQ(lock.Acquire(foreign), InstanceLock::Result::Unavailable);
+    }
 }
 
 TEST_F(InstanceLockTest, DefaultPathUsesTheRuntimeFolderOrAPerUserTmpName) {
