@@ -5,7 +5,7 @@
 #include <ctime>
 
 #include "settings/conversion_settings.h"
-#include "settings/project_state.h"
+#include "settings/file_context.h"
 
 namespace orvex {
 namespace {
@@ -30,7 +30,7 @@ protected:
     }
 
     ConversionSettings settings;
-    ProjectState project;
+    FileContext project;
 };
 
 TEST_F(FileNameMaskTest, PlaceholdersAreTheNineteenInProcessingOrder) {
