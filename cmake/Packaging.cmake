@@ -98,8 +98,7 @@ set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "${ORVEX_WEB_SITE}")
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "xdg-utils, fonts-liberation2")
 set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
-"convert Radiance HDR pictures into JPEG files
-Lumavert Orvex turns high-dynamic-range Radiance pictures (.hdr, .hdri)
+"Lumavert Orvex turns high-dynamic-range Radiance pictures (.hdr, .hdri)
 into JPEG files. Every picture passes one fixed chain: rotation, resizing,
 Drago tone mapping, flipping, colour correction, greyscale, threshold,
 dithering, a solid frame and a text or image watermark, then the JPEG is

@@ -26,7 +26,7 @@ work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
 echo "-- lintian"
-lintian --fail-on error --no-tag-display-limit "$deb"
+lintian --fail-on error --tag-display-limit 0 "$deb"
 
 echo "-- desktop entry, metainfo, MIME package"
 desktop-file-validate "$linux/$app_id.desktop"
@@ -34,7 +34,7 @@ appstreamcli validate --no-net "$linux/$app_id.metainfo.xml"
 xmllint --noout "$linux/$app_id.xml"
 mkdir -p "$work/mime/packages"
 cp "$linux/$app_id.xml" "$work/mime/packages/"
-update-mime-database "$work/mime"
+XDG_DATA_DIRS="$work" update-mime-database "$work/mime"
 grep -qx '50:image/vnd.radiance:\*.hdr' "$work/mime/globs2" || fail "*.hdr is not in the MIME database"
 
 echo "-- relocated tree"
