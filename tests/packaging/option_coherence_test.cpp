@@ -21,9 +21,9 @@ using test_support::FamilyWords;
 using test_support::ReadSourceFile;
 
 // Options the command line knows besides the rows of the option table.
-const std::vector<std::string> kConsoleOptions{"--input=", "--output=", "--conversion=",
-                                               "--profile=", "--help", "--version",
-                                               "--quiet", "--debug", "--pause"};
+const std::vector<std::string> kConsoleOptions{
+    "--input=",  "--output=", "--conversion=", "--profile=", "--help",
+    "--version", "--quiet",   "--debug",       "--pause"};
 
 std::string Lower(std::string text) {
     for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
@@ -44,9 +44,19 @@ std::string ManualText() {
     for (size_t i = 0; i < source.size(); ++i) {
         if (source[i] == '\\' && i + 1 < source.size()) {
             const char next = source[i + 1];
-            if (next == '-') { text += '-'; ++i; continue; }
-            if (next == '&') { ++i; continue; }
-            if (next == 'f' && i + 2 < source.size()) { i += 2; continue; }
+            if (next == '-') {
+                text += '-';
+                ++i;
+                continue;
+            }
+            if (next == '&') {
+                ++i;
+                continue;
+            }
+            if (next == 'f' && i + 2 < source.size()) {
+                i += 2;
+                continue;
+            }
         }
         text += source[i];
     }
@@ -60,8 +70,7 @@ bool IsNameChar(char c) { return std::isalnum(static_cast<unsigned char>(c)) || 
 size_t FindOption(const std::string& text, const std::string& written, size_t from = 0) {
     const bool valued = written.back() == '=';
     const std::string name = valued ? written.substr(0, written.size() - 1) : written;
-    for (size_t at = text.find(name, from); at != std::string::npos;
-         at = text.find(name, at + 1)) {
+    for (size_t at = text.find(name, from); at != std::string::npos; at = text.find(name, at + 1)) {
         const size_t end = at + name.size();
         const bool startsWord = at == 0 || !IsNameChar(text[at - 1]);
         const bool endsWord = end == text.size() || !IsNameChar(text[end]);

@@ -15,8 +15,10 @@ namespace {
 std::string ShellQuote(std::string_view text) {
     std::string quoted = "'";
     for (char c : text) {
-        if (c == '\'') quoted += "'\\''";
-        else quoted += c;
+        if (c == '\'')
+            quoted += "'\\''";
+        else
+            quoted += c;
     }
     return quoted + "'";
 }
@@ -51,10 +53,10 @@ std::vector<std::string> FamilyWords(int family) {
 
 std::vector<std::string> Complete(const std::vector<std::string>& words,
                                   const std::string& workingFolder) {
-    std::string script = "cd " + ShellQuote(workingFolder) + " || exit 1; source " +
-                         ShellQuote(std::string(ORVEX_SOURCE_DIR) +
-                                    "/data/linux/orvex.bash-completion") +
-                         " || exit 1; COMP_WORDS=(";
+    std::string script =
+        "cd " + ShellQuote(workingFolder) + " || exit 1; source " +
+        ShellQuote(std::string(ORVEX_SOURCE_DIR) + "/data/linux/orvex.bash-completion") +
+        " || exit 1; COMP_WORDS=(";
     for (const std::string& word : words) script += ShellQuote(word) + " ";
     script += "); COMP_CWORD=" + std::to_string(words.size() - 1) +
               "; _orvex; printf '%s\\n' \"${COMPREPLY[@]}\"";
