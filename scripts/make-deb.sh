@@ -4,15 +4,16 @@
 #   scripts/make-deb.sh [BUILD-FOLDER]
 #
 # A new build folder (default build-deb) is configured as a Release build
-# with Debian's hardening flags and without tests; an existing one is reused
-# as it stands, so CI can package the build it has just tested. The package
-# lands in BUILD-FOLDER/package/ and its path is printed last.
+# with all of Debian's hardening flags and without tests; an existing one
+# is reused as it stands, so CI can package the build it has just tested.
+# The package lands in BUILD-FOLDER/package/ and its path is printed last.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 build=${1:-build-deb}
 
 if [ ! -f "$build/CMakeCache.txt" ]; then
+  export DEB_BUILD_MAINT_OPTIONS=hardening=+all
   cmake -S . -B "$build" \
     -DCMAKE_BUILD_TYPE=Release \
     -DORVEX_BUILD_TESTS=OFF -DORVEX_BUILD_BENCH=OFF \
