@@ -51,6 +51,9 @@ struct ThemeLoadResult {
 // twin for a scale of 2). The toolbar set takes the size of `settings.UiSize`.
 // A missing or undecodable picture leaves its slot as it was; a broken or
 // hostile package leaves every slot as it was.
+// Callers fill the sets from the built-in pictures first (FillBuiltinPictures
+// with the same `UiSize`), so every slot holds a picture of the right size
+// even where the theme has none.
 ThemeLoadResult LoadTheme(ConversionSettings& settings, const ThemeList& themes,
                           ThemePictures& pictures, PictureSets sets = {});
 
