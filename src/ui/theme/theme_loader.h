@@ -36,9 +36,9 @@ std::string ReadThemeName(const std::string& packagePath);
 
 // What a load did, for a debug line; the interface reports nothing.
 struct ThemeLoadResult {
-    bool PackageRead = false;   // the package opened and its "theme.cfg" was found
-    int PicturesReplaced = 0;   // slots that received a picture from the package
-    std::string Problem;        // why nothing was loaded, when so
+    bool PackageRead = false;  // the package opened and its "theme.cfg" was found
+    int PicturesReplaced = 0;  // slots that received a picture from the package
+    std::string Problem;       // why nothing was loaded, when so
 };
 
 // Overlays the chosen sets with the pictures of the theme `settings.UiTheme`.
