@@ -10,6 +10,7 @@ packages=(
   libcairo2-dev libpango1.0-dev libfontconfig-dev
   libgdk-pixbuf-2.0-dev
   libarchive-dev zlib1g-dev
+  librsvg2-bin
   fonts-liberation2
   qt6-base-dev
   xvfb xauth
