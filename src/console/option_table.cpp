@@ -71,7 +71,10 @@ void ApplyLongOption(const LongOption& option, std::string_view value,
                      ConversionSettings& settings) {
     switch (option.kind) {
         case OptionKind::Number:
-            StoreInteger(option.field, ParseNumberValue(value), settings);
+            if (auto wide = std::get_if<int64_t ConversionSettings::*>(&option.field))
+                settings.*(*wide) = ParseWideNumberValue(value);
+            else
+                StoreInteger(option.field, ParseNumberValue(value), settings);
             break;
         case OptionKind::Real:
             if (auto real = std::get_if<float ConversionSettings::*>(&option.field))

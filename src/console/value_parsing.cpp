@@ -40,7 +40,11 @@ std::string_view StripQuotes(std::string_view text) {
     return text;
 }
 
-int32_t ParseNumberValue(std::string_view text) {
+namespace {
+
+// Integer, "$" hex or "%" binary, clamped to the range of Integer.
+template <typename Integer>
+Integer ParseClampedNumber(std::string_view text) {
     size_t at = 0;
     while (at < text.size() && IsBlank(text[at])) ++at;
     bool negative = false;
@@ -56,21 +60,31 @@ int32_t ParseNumberValue(std::string_view text) {
         base = 2;
         ++at;
     }
-    // Accumulate with a ceiling just above the int32 range, so that any
+    // Accumulate with a ceiling just above the target range, so that any
     // number of digits is read without overflow and then clamped.
-    constexpr int64_t kCeiling = int64_t{std::numeric_limits<int32_t>::max()} + 1;
-    int64_t magnitude = 0;
+    constexpr uint64_t kCeiling = uint64_t{static_cast<uint64_t>(std::numeric_limits<Integer>::max())} + 1;
+    uint64_t magnitude = 0;
     for (; at < text.size(); ++at) {
         int digit = DigitValue(text[at], base);
         if (digit < 0) break;
-        magnitude = magnitude * base + digit;
-        if (magnitude > kCeiling) magnitude = kCeiling;
+        const auto step = static_cast<uint64_t>(base);
+        const auto add = static_cast<uint64_t>(digit);
+        // Past the range the value stays at the ceiling, without overflowing.
+        magnitude = magnitude > (kCeiling - add) / step ? kCeiling : magnitude * step + add;
     }
-    int64_t value = negative ? -magnitude : magnitude;
-    if (value > std::numeric_limits<int32_t>::max()) return std::numeric_limits<int32_t>::max();
-    if (value < std::numeric_limits<int32_t>::min()) return std::numeric_limits<int32_t>::min();
-    return static_cast<int32_t>(value);
+    if (negative) {
+        return magnitude >= kCeiling ? std::numeric_limits<Integer>::min()
+                                     : static_cast<Integer>(-static_cast<Integer>(magnitude));
+    }
+    return magnitude >= kCeiling ? std::numeric_limits<Integer>::max()
+                                 : static_cast<Integer>(magnitude);
 }
+
+}  // namespace
+
+int32_t ParseNumberValue(std::string_view text) { return ParseClampedNumber<int32_t>(text); }
+
+int64_t ParseWideNumberValue(std::string_view text) { return ParseClampedNumber<int64_t>(text); }
 
 int8_t NarrowToInt8(int32_t value) {
     if (value > std::numeric_limits<int8_t>::max()) return std::numeric_limits<int8_t>::max();

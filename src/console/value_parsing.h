@@ -13,6 +13,8 @@ namespace orvex {
 // as hexadecimal, "%" as binary. No digits gives 0. Values beyond the int32
 // range are clamped to it.
 int32_t ParseNumberValue(std::string_view text);
+// The same for 64-bit fields (dates).
+int64_t ParseWideNumberValue(std::string_view text);
 
 // int32 to int8 for the fields that are int8, clamped to -128..127.
 int8_t NarrowToInt8(int32_t value);

@@ -32,6 +32,7 @@ std::string ShownValue(const OptionField& row, const CS& settings, CompressionWr
     const SettingMember& member = row.config.member;
     if (auto text = std::get_if<std::string CS::*>(&member)) return settings.*(*text);
     if (auto real = std::get_if<float CS::*>(&member)) return FormatTwoDecimals(settings.*(*real));
+    if (auto date = std::get_if<Date CS::*>(&member)) return std::to_string(settings.*(*date));
     int32_t value = 0;
     if (auto wide = std::get_if<Int32Field>(&member)) value = settings.*(*wide);
     if (auto narrow = std::get_if<Int8Field>(&member)) value = settings.*(*narrow);

@@ -89,7 +89,7 @@ const std::string* Find(const Entries& entries, const char* group, const char* k
 // The leading decimal number of `value` with an optional sign, 0 when there
 // is none. A number outside [lowest, highest] is clamped to that range, so a
 // huge value never wraps round into a small or negative one.
-int32_t ReadInteger(std::string_view value, int64_t lowest, int64_t highest) {
+int64_t ReadInteger(std::string_view value, int64_t lowest, int64_t highest) {
     size_t at = 0;
     bool negative = false;
     if (at < value.size() && (value[at] == '+' || value[at] == '-')) {
@@ -98,9 +98,10 @@ int32_t ReadInteger(std::string_view value, int64_t lowest, int64_t highest) {
     }
     int64_t magnitude = 0;
     for (; at < value.size() && value[at] >= '0' && value[at] <= '9'; ++at) {
-        magnitude = std::min<int64_t>(magnitude * 10 + (value[at] - '0'), int64_t{1} << 40);
+        // Past 2^62 the value is clamped anyway; stopping there keeps it from overflowing.
+        magnitude = std::min<int64_t>(magnitude * 10 + (value[at] - '0'), int64_t{1} << 62);
     }
-    return static_cast<int32_t>(std::clamp(negative ? -magnitude : magnitude, lowest, highest));
+    return std::clamp(negative ? -magnitude : magnitude, lowest, highest);
 }
 
 // The leading decimal number with "." as the decimal point whatever the
@@ -169,8 +170,8 @@ void ApplyUpgrades(const Entries& entries, ConversionSettings& settings) {
         for (const ObsoleteSettingField& obsolete : ObsoleteSettingFieldTable()) {
             const std::string* value = Find(entries, obsolete.group, obsolete.key);
             if (value == nullptr) continue;
-            const int32_t number = ReadInteger(*value, std::numeric_limits<int32_t>::min(),
-                                               std::numeric_limits<int32_t>::max());
+            const auto number = static_cast<int32_t>(ReadInteger(
+                *value, std::numeric_limits<int32_t>::min(), std::numeric_limits<int32_t>::max()));
             if (number != 0) settings.*obsolete.member = number;
         }
     }
@@ -210,7 +211,7 @@ std::string WrittenValue(const SettingField& field, const ConversionSettings& se
                                                   std::chars_format::fixed, 6);
                 return std::string(buffer.data(), result.ptr);
             } else {
-                return std::to_string(static_cast<int32_t>(settings.*member));
+                return std::to_string(static_cast<long long>(settings.*member));
             }
         },
         field.member);

@@ -9,7 +9,7 @@
 namespace orvex {
 
 // Seconds since 1970-01-01 00:00:00 of the local calendar clock (no zone).
-using Date = int32_t;
+using Date = int64_t;
 
 struct ConversionSettings {
     // General

@@ -16,6 +16,7 @@ namespace orvex {
 enum class SettingKind { Int8, Int32, Float, String, Date };
 
 using SettingMember = std::variant<int8_t ConversionSettings::*, int32_t ConversionSettings::*,
+                                   int64_t ConversionSettings::*,
                                    float ConversionSettings::*, std::string ConversionSettings::*>;
 
 enum class WriteWhen {

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
+
 #include <cmath>
 #include <set>
 #include <string>
@@ -12,6 +14,17 @@
 
 namespace orvex {
 namespace {
+
+TEST(ParseNumberValue, WideNumbersHoldDatesPastTwentyThirtyEight) {
+    EXPECT_EQ(ParseWideNumberValue("4102444800"), 4102444800);
+    EXPECT_EQ(ParseWideNumberValue("-5"), -5);
+    EXPECT_EQ(ParseWideNumberValue("99999999999999999999999"), std::numeric_limits<int64_t>::max());
+    EXPECT_EQ(ParseWideNumberValue("-99999999999999999999999"), std::numeric_limits<int64_t>::min());
+    EXPECT_EQ(ParseWideNumberValue("$FFFFFFFFFFFFFFFFFFFF"), std::numeric_limits<int64_t>::max());
+    EXPECT_EQ(ParseNumberValue("$FFFFFFFFFFFFFFFFFFFF"), std::numeric_limits<int32_t>::max());
+    EXPECT_EQ(ParseNumberValue("4102444800"), std::numeric_limits<int32_t>::max());
+    EXPECT_EQ(ParseNumberValue("-2147483648"), std::numeric_limits<int32_t>::min());
+}
 
 TEST(ParseNumberValue, DecimalHexBinaryAndGarbage) {
     EXPECT_EQ(ParseNumberValue("95"), 95);

@@ -379,3 +379,22 @@ TEST_F(ConfigurationFileTest, ConfigFilePathCreatesTheFolders) {
 
 }  // namespace
 }  // namespace orvex
+
+namespace orvex {
+namespace {
+
+// Dates are 64-bit: a time stamp after January 2038 survives a round trip.
+TEST_F(ConfigurationFileTest, DatesPastTwentyThirtyEightRoundTrip) {
+    ConversionSettings s;
+    ResetSettingsToDefaults(s, false);
+    s.CustomTimestamp = 4102444800;  // 2100-01-01
+    s.UpdateDate = int64_t{1} << 40;
+    const std::string text = ConfigurationText(s, {}, {});
+    EXPECT_NE(text.find("Custom Timestamp = 4102444800\r\n"), std::string::npos);
+    const ConversionSettings read = Load(text);
+    EXPECT_EQ(read.CustomTimestamp, 4102444800);
+    EXPECT_EQ(read.UpdateDate, int64_t{1} << 40);
+}
+
+}  // namespace
+}  // namespace orvex
