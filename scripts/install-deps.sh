@@ -10,6 +10,7 @@ packages=(
   libcairo2-dev libpango1.0-dev libfontconfig-dev
   libgdk-pixbuf-2.0-dev
   libarchive-dev zlib1g-dev
+  libtbb-dev libhwy-dev
   fonts-liberation2
   qt6-base-dev
   xvfb xauth
