@@ -86,9 +86,9 @@ inline constexpr float kLogOffset = 2.3e-5f;
 struct Mapping {
     float logAverage;  // world adaptation luminance
     float exposure;    // 2^stops
-    float maxRatio;    // largest luminance / logAverage
-    float bias;        // exponent of the bias curve
-    float divider;     // log10(maxRatio + 1)
+    float inverseMaxRatio;  // logAverage / largest luminance
+    float bias;             // exponent of the bias curve
+    float inverseDivider;   // 1 / log10(largest luminance / logAverage + 1)
     bool gammaCurve;   // apply the curve below (gamma != 1)
     float gammaPower, gammaToe, gammaSlope;
 };
@@ -104,18 +104,31 @@ namespace hn = hwy::HWY_NAMESPACE;
 using DF = hn::ScalableTag<float>;
 using VF = hn::Vec<DF>;
 
+// CIE XYZ of linear RGB.
+HWY_INLINE void ToXyz(DF d, VF r, VF g, VF b, VF& x, VF& y, VF& z) {
+    const auto& m = kMatrices.rgbToXyz;
+    x = hn::Set(d, m[0][0]) * r + hn::Set(d, m[0][1]) * g + hn::Set(d, m[0][2]) * b;
+    y = hn::Set(d, m[1][0]) * r + hn::Set(d, m[1][1]) * g + hn::Set(d, m[1][2]) * b;
+    z = hn::Set(d, m[2][0]) * r + hn::Set(d, m[2][1]) * g + hn::Set(d, m[2][2]) * b;
+}
+
 // Luminance Y and chromaticity x, y of linear RGB; all 0 where X + Y + Z
 // is not positive.
 HWY_INLINE void ToYxy(DF d, VF r, VF g, VF b, VF& lum, VF& cx, VF& cy) {
-    const auto& m = kMatrices.rgbToXyz;
-    const VF x = hn::Set(d, m[0][0]) * r + hn::Set(d, m[0][1]) * g + hn::Set(d, m[0][2]) * b;
-    const VF y = hn::Set(d, m[1][0]) * r + hn::Set(d, m[1][1]) * g + hn::Set(d, m[1][2]) * b;
-    const VF z = hn::Set(d, m[2][0]) * r + hn::Set(d, m[2][1]) * g + hn::Set(d, m[2][2]) * b;
+    VF x, y, z;
+    ToXyz(d, r, g, b, x, y, z);
     const VF w = x + y + z;
     const auto lit = w > hn::Zero(d);
     lum = hn::IfThenElseZero(lit, y);
     cx = hn::IfThenElseZero(lit, x / w);
     cy = hn::IfThenElseZero(lit, y / w);
+}
+
+// The luminance alone, as ToYxy gives it.
+HWY_INLINE VF ToLuminance(DF d, VF r, VF g, VF b) {
+    VF x, y, z;
+    ToXyz(d, r, g, b, x, y, z);
+    return hn::IfThenElseZero(x + y + z > hn::Zero(d), y);
 }
 
 // Processes a row in whole vectors; the last, partial one is copied into a
@@ -146,10 +159,9 @@ void RowStatistics(const float* rgb, size_t width, float* largest, double* logSu
     auto sums = hn::Zero(dd);
     HWY_ALIGN float offsetLum[hn::MaxLanes(d)];
     ForEachVector(rgb, width, nullptr, [&](const float* in, size_t valid, uint8_t*) {
-        VF r, g, b, lum, cx, cy;
+        VF r, g, b;
         hn::LoadInterleaved3(d, in, r, g, b);
-        ToYxy(d, r, g, b, lum, cx, cy);
-        lum = hn::Max(lum, hn::Zero(d));
+        const VF lum = hn::Max(ToLuminance(d, r, g, b), hn::Zero(d));
         maxima = hn::Max(maxima, lum);
         hn::Store(hn::Set(d, kLogOffset) + lum, d, offsetLum);
         for (size_t i = 0; i < valid; i += nd) {
@@ -176,16 +188,24 @@ void MapRow(const float* rgb, size_t width, const Mapping& p, uint8_t* bgr) {
 
         // The Drago curve on the luminance.
         const VF yw = lum / hn::Set(d, p.logAverage) * hn::Set(d, p.exposure);
-        const VF ratio = yw / hn::Set(d, p.maxRatio);
+        const VF ratio = yw * hn::Set(d, p.inverseMaxRatio);
         const VF biased = hn::IfThenElseZero(
             yw > zero, hn::Exp(d, hn::Set(d, p.bias) * hn::Log(d, ratio)));
         const VF interpolation = hn::Log(d, two + biased * hn::Set(d, 8.0f));
-        const VF below1 = yw * (hn::Set(d, 6.0f) + yw) / (hn::Set(d, 6.0f) + hn::Set(d, 4.0f) * yw);
-        const VF below2 = yw * (hn::Set(d, 6.0f) + hn::Set(d, 0.7662f) * yw) /
-                          (hn::Set(d, 5.9897f) + hn::Set(d, 3.7658f) * yw);
-        const VF logPlus1 = hn::IfThenElse(
-            yw < one, below1, hn::IfThenElse(yw < two, below2, hn::Log(d, yw + one)));
-        const VF mapped = logPlus1 / interpolation / hn::Set(d, p.divider);
+        // log(yw + 1): one of the two approximations below 2, the logarithm
+        // itself (only worked out when a lane needs it) from 2 on.
+        const auto belowOne = yw < one;
+        const VF numerator = yw * hn::IfThenElse(belowOne, hn::Set(d, 6.0f) + yw,
+                                                 hn::Set(d, 6.0f) + hn::Set(d, 0.7662f) * yw);
+        const VF denominator =
+            hn::IfThenElse(belowOne, hn::Set(d, 6.0f) + hn::Set(d, 4.0f) * yw,
+                           hn::Set(d, 5.9897f) + hn::Set(d, 3.7658f) * yw);
+        VF logPlus1 = numerator / denominator;
+        const auto large = yw >= two;
+        if (!hn::AllFalse(d, large)) {
+            logPlus1 = hn::IfThenElse(large, hn::Log(d, yw + one), logPlus1);
+        }
+        const VF mapped = logPlus1 / interpolation * hn::Set(d, p.inverseDivider);
 
         // Back to XYZ with the chromaticity kept, then to RGB.
         const auto coloured = hn::And(hn::And(mapped > epsilon, cx > epsilon), cy > epsilon);
@@ -288,9 +308,10 @@ FIBITMAP* MapRgbf(FIBITMAP* image, double gamma, double exposure) {
     drago::Mapping p{};
     p.logAverage = static_cast<float>(std::exp(logSum / (static_cast<double>(width) * height)));
     p.exposure = static_cast<float>(std::pow(2.0, exposure));
-    p.maxRatio = largest / p.logAverage;
+    const float maxRatio = largest / p.logAverage;
+    p.inverseMaxRatio = static_cast<float>(1.0 / maxRatio);
     p.bias = static_cast<float>(std::log(double{0.85f}) / double{-0.693147f});
-    p.divider = static_cast<float>(std::log10(double{p.maxRatio} + 1));
+    p.inverseDivider = static_cast<float>(1.0 / std::log10(double{maxRatio} + 1));
     SetGammaCurve(gamma, &p);
 
     tbb::parallel_for(tbb::blocked_range<unsigned>(0, height, kRowsPerTask),
