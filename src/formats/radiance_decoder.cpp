@@ -28,6 +28,7 @@
 #include <cerrno>
 #include <cmath>
 #include <cstring>
+#include <exception>
 #include <memory>
 #include <new>
 #include <system_error>
@@ -292,13 +293,17 @@ FIBITMAP* DecodeRadiancePixels(const unsigned char* data, size_t size,
     }
     const Input in{data, size};
     const Layout layout(picture, header);
-    if (!DecodeInParallel(in, header, layout)) {
-        std::string why;
-        if (!DecodeInOrder(in, header, layout, &why)) {
-            FreeImage_Unload(picture);
-            if (reason) *reason = why;
-            return nullptr;
-        }
+    std::string why;
+    bool decoded = false;
+    try {
+        decoded = DecodeInParallel(in, header, layout) || DecodeInOrder(in, header, layout, &why);
+    } catch (const std::exception&) {
+        why = "not enough memory to decode the picture";
+    }
+    if (!decoded) {
+        FreeImage_Unload(picture);
+        if (reason) *reason = why;
+        return nullptr;
     }
     return picture;
 }

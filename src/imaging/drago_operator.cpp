@@ -33,6 +33,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
+#include <exception>
 #include <vector>
 
 #include "imaging/drago_operator.h"
@@ -314,14 +315,19 @@ FIBITMAP* MapRgbf(FIBITMAP* image, double gamma, double exposure) {
     p.inverseDivider = static_cast<float>(1.0 / std::log10(double{maxRatio} + 1));
     SetGammaCurve(gamma, &p);
 
-    tbb::parallel_for(tbb::blocked_range<unsigned>(0, height, kRowsPerTask),
-                      [&](const tbb::blocked_range<unsigned>& rows) {
-                          for (unsigned y = rows.begin(); y != rows.end(); ++y) {
-                              HWY_DYNAMIC_DISPATCH(drago::MapRow)
-                              (RowPixels(image, y), width, p,
-                               FreeImage_GetScanLine(result, static_cast<int>(y)));
-                          }
-                      });
+    try {
+        tbb::parallel_for(tbb::blocked_range<unsigned>(0, height, kRowsPerTask),
+                          [&](const tbb::blocked_range<unsigned>& rows) {
+                              for (unsigned y = rows.begin(); y != rows.end(); ++y) {
+                                  HWY_DYNAMIC_DISPATCH(drago::MapRow)
+                                  (RowPixels(image, y), width, p,
+                                   FreeImage_GetScanLine(result, static_cast<int>(y)));
+                              }
+                          });
+    } catch (...) {
+        FreeImage_Unload(result);
+        throw;
+    }
     return result;
 }
 
@@ -330,18 +336,19 @@ FIBITMAP* MapRgbf(FIBITMAP* image, double gamma, double exposure) {
 FIBITMAP* DragoToneMap(FIBITMAP* source, double gamma, double exposure) {
     if (!source || !FreeImage_HasPixels(source) || !(gamma > 0)) return nullptr;
     const FREE_IMAGE_TYPE type = FreeImage_GetImageType(source);
-    FIBITMAP* result = nullptr;
-    if (type == FIT_RGBF) {
-        result = MapRgbf(source, gamma, exposure);
-    } else if (type == FIT_RGBAF || type == FIT_RGB16 || type == FIT_RGBA16) {
-        // Other deep pictures are mapped from a 96-bit copy.
-        FIBITMAP* copy = FreeImage_ConvertToRGBF(source);
-        if (!copy) return nullptr;
-        result = MapRgbf(copy, gamma, exposure);
-        FreeImage_Unload(copy);
-    } else {
+    if (type != FIT_RGBF && type != FIT_RGBAF && type != FIT_RGB16 && type != FIT_RGBA16) {
         return nullptr;
     }
+    // Other deep pictures are mapped from a 96-bit copy.
+    FIBITMAP* copy = type == FIT_RGBF ? nullptr : FreeImage_ConvertToRGBF(source);
+    if (type != FIT_RGBF && !copy) return nullptr;
+    FIBITMAP* result = nullptr;
+    try {
+        result = MapRgbf(copy ? copy : source, gamma, exposure);
+    } catch (const std::exception&) {
+        result = nullptr;  // out of memory for the row statistics or the workers
+    }
+    if (copy) FreeImage_Unload(copy);
     if (result) FreeImage_CloneMetadata(result, source);
     return result;
 }
