@@ -179,7 +179,8 @@ int main(int argc, char** argv) {
     Args batchArgs = {ORVEX_EXECUTABLE, "-q"};
     if (RunOnce({MAKE_SAMPLE_HDR, first, "3000", "2000"}).status == 0) {
         for (int i = 1; i <= 16; ++i) {
-            const std::string name = (batch / ((i < 10 ? "p0" : "p") + std::to_string(i) + ".hdr")).string();
+            const std::string name =
+                (batch / ((i < 10 ? "p0" : "p") + std::to_string(i) + ".hdr")).string();
             if (i > 1) fs::copy_file(first, name, fs::copy_options::overwrite_existing);
             batchArgs.push_back("-i");
             batchArgs.push_back(name);
@@ -193,7 +194,8 @@ int main(int argc, char** argv) {
     // An orvex without batches converts one of the files, or none.
     size_t converted = 0;
     if (RunOnce(oneJob).status == 0) {
-        for (const auto& entry : fs::directory_iterator(batch / "out")) converted += entry.is_regular_file();
+        for (const auto& entry : fs::directory_iterator(batch / "out"))
+            converted += entry.is_regular_file();
     }
     if (converted != 16) {
         std::printf("skipped: this orvex does not convert a batch with --jobs\n\n");

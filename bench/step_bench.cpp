@@ -42,7 +42,8 @@ struct Time {
 
 Time Since(Mark& mark) {
     const Mark now;
-    const Time time{std::chrono::duration<double>(now.wall - mark.wall).count(), now.cpu - mark.cpu};
+    const Time time{std::chrono::duration<double>(now.wall - mark.wall).count(),
+                    now.cpu - mark.cpu};
     mark = now;
     return time;
 }
@@ -68,8 +69,8 @@ struct Steps {
         std::printf("%-22s load %6.3f s   tone mapping %6.3f s   save %6.3f s%s\n", name,
                     Median(load, &Time::wall), Median(toneMap, &Time::wall),
                     Median(save, &Time::wall), ok ? "" : "   (FAILED runs)");
-        std::printf("%-22s load %6.3f s   tone mapping %6.3f s   save %6.3f s\n", "  processor time",
-                    Median(load, &Time::cpu), Median(toneMap, &Time::cpu),
+        std::printf("%-22s load %6.3f s   tone mapping %6.3f s   save %6.3f s\n",
+                    "  processor time", Median(load, &Time::cpu), Median(toneMap, &Time::cpu),
                     Median(save, &Time::cpu));
     }
 };
@@ -115,7 +116,8 @@ int main(int argc, char** argv) {
     std::printf("Steps in one process, median of %d alternating runs:\n", runs);
     ours.Print("orvex");
     library.Print("bare FreeImage calls");
-    std::printf("%-22s load %6.2f x    tone mapping %6.2f x    save %6.2f x\n", "ratio orvex / bare",
+    std::printf("%-22s load %6.2f x    tone mapping %6.2f x    save %6.2f x\n",
+                "ratio orvex / bare",
                 Median(ours.load, &Time::wall) / Median(library.load, &Time::wall),
                 Median(ours.toneMap, &Time::wall) / Median(library.toneMap, &Time::wall),
                 Median(ours.save, &Time::wall) / Median(library.save, &Time::wall));

@@ -214,8 +214,8 @@ Outcome FlatScanline(const Input& in, size_t* pos, uint32_t length, uint32_t sca
 
 // One scanline at *pos in whichever form it has.
 Outcome DecodeScanline(const Input& in, size_t* pos, uint32_t length, uint32_t scanline,
-                       bool oldStyleRuns, std::vector<unsigned char>& planes,
-                       const Destination& to, std::string* reason) {
+                       bool oldStyleRuns, std::vector<unsigned char>& planes, const Destination& to,
+                       std::string* reason) {
     if (IsRunLengthMarker(in, *pos, length)) {
         planes.resize(4 * size_t{length});
         const Outcome outcome =
@@ -261,26 +261,26 @@ bool DecodeInParallel(const Input& in, const RadianceHeader& header, const Layou
         }
     }
     std::atomic<bool> repeatsFound{false};
-    tbb::parallel_for(tbb::blocked_range<uint32_t>(0, count, 8),
-                      [&](const tbb::blocked_range<uint32_t>& range) {
-                          std::vector<unsigned char> planes;
-                          for (uint32_t s = range.begin(); s != range.end(); ++s) {
-                              if (repeatsFound.load(std::memory_order_relaxed)) return;
-                              size_t at = starts[s];
-                              if (DecodeScanline(in, &at, length, s, false, planes, layout.For(s),
-                                                 nullptr) != Outcome::kOk) {
-                                  repeatsFound.store(true, std::memory_order_relaxed);
-                                  return;
-                              }
-                          }
-                      });
+    tbb::parallel_for(
+        tbb::blocked_range<uint32_t>(0, count, 8), [&](const tbb::blocked_range<uint32_t>& range) {
+            std::vector<unsigned char> planes;
+            for (uint32_t s = range.begin(); s != range.end(); ++s) {
+                if (repeatsFound.load(std::memory_order_relaxed)) return;
+                size_t at = starts[s];
+                if (DecodeScanline(in, &at, length, s, false, planes, layout.For(s), nullptr) !=
+                    Outcome::kOk) {
+                    repeatsFound.store(true, std::memory_order_relaxed);
+                    return;
+                }
+            }
+        });
     return !repeatsFound.load();
 }
 
 }  // namespace
 
-FIBITMAP* DecodeRadiancePixels(const unsigned char* data, size_t size,
-                               const RadianceHeader& header, std::string* reason) {
+FIBITMAP* DecodeRadiancePixels(const unsigned char* data, size_t size, const RadianceHeader& header,
+                               std::string* reason) {
     if (header.width == 0 || header.height == 0) {
         if (reason) *reason = "the picture is empty";
         return nullptr;

@@ -18,8 +18,8 @@ namespace orvex {
 // for the header's orientation, each channel mantissa x 2^(exponent - 136)
 // (0 where the exponent is 0). A scanline that is cut short, runs past its
 // width or holds a bad packet fails the whole picture: nullptr and a reason.
-FIBITMAP* DecodeRadiancePixels(const unsigned char* data, size_t size,
-                               const RadianceHeader& header, std::string* reason);
+FIBITMAP* DecodeRadiancePixels(const unsigned char* data, size_t size, const RadianceHeader& header,
+                               std::string* reason);
 
 // Reads the pixel data of the open file `fd` (of `fileSize` bytes) after the
 // checked `header` and decodes it as above.

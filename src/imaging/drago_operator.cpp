@@ -85,12 +85,12 @@ inline constexpr float kLogOffset = 2.3e-5f;
 
 // What the mapping pass needs to know about the whole picture.
 struct Mapping {
-    float logAverage;  // world adaptation luminance
-    float exposure;    // 2^stops
+    float logAverage;       // world adaptation luminance
+    float exposure;         // 2^stops
     float inverseMaxRatio;  // logAverage / largest luminance
     float bias;             // exponent of the bias curve
     float inverseDivider;   // 1 / log10(largest luminance / logAverage + 1)
-    bool gammaCurve;   // apply the curve below (gamma != 1)
+    bool gammaCurve;        // apply the curve below (gamma != 1)
     float gammaPower, gammaToe, gammaSlope;
 };
 
@@ -190,17 +190,16 @@ void MapRow(const float* rgb, size_t width, const Mapping& p, uint8_t* bgr) {
         // The Drago curve on the luminance.
         const VF yw = lum / hn::Set(d, p.logAverage) * hn::Set(d, p.exposure);
         const VF ratio = yw * hn::Set(d, p.inverseMaxRatio);
-        const VF biased = hn::IfThenElseZero(
-            yw > zero, hn::Exp(d, hn::Set(d, p.bias) * hn::Log(d, ratio)));
+        const VF biased =
+            hn::IfThenElseZero(yw > zero, hn::Exp(d, hn::Set(d, p.bias) * hn::Log(d, ratio)));
         const VF interpolation = hn::Log(d, two + biased * hn::Set(d, 8.0f));
         // log(yw + 1): one of the two approximations below 2, the logarithm
         // itself (only worked out when a lane needs it) from 2 on.
         const auto belowOne = yw < one;
         const VF numerator = yw * hn::IfThenElse(belowOne, hn::Set(d, 6.0f) + yw,
                                                  hn::Set(d, 6.0f) + hn::Set(d, 0.7662f) * yw);
-        const VF denominator =
-            hn::IfThenElse(belowOne, hn::Set(d, 6.0f) + hn::Set(d, 4.0f) * yw,
-                           hn::Set(d, 5.9897f) + hn::Set(d, 3.7658f) * yw);
+        const VF denominator = hn::IfThenElse(belowOne, hn::Set(d, 6.0f) + hn::Set(d, 4.0f) * yw,
+                                              hn::Set(d, 5.9897f) + hn::Set(d, 3.7658f) * yw);
         VF logPlus1 = numerator / denominator;
         const auto large = yw >= two;
         if (!hn::AllFalse(d, large)) {
@@ -214,8 +213,8 @@ void MapRow(const float* rgb, size_t width, const Mapping& p, uint8_t* bgr) {
         const VF z = hn::IfThenElse(coloured, x / cx - x - mapped, epsilon);
         VF channel[3];
         for (int i = 0; i < 3; ++i) {
-            channel[i] = hn::Set(d, m[i][0]) * x + hn::Set(d, m[i][1]) * mapped +
-                         hn::Set(d, m[i][2]) * z;
+            channel[i] =
+                hn::Set(d, m[i][0]) * x + hn::Set(d, m[i][1]) * mapped + hn::Set(d, m[i][2]) * z;
         }
         hn::Vec<decltype(d8)> bytes[3];
         for (int i = 0; i < 3; ++i) {
@@ -223,9 +222,9 @@ void MapRow(const float* rgb, size_t width, const Mapping& p, uint8_t* bgr) {
             if (p.gammaCurve) {
                 // A power curve with a linear toe; the power is only taken
                 // where it is used (v > toe > 0), and kept finite.
-                const VF power = hn::Exp(
-                    d, hn::Min(hn::Set(d, p.gammaPower) * hn::Log(d, hn::Max(v, epsilon)),
-                               hn::Set(d, 80.0f)));
+                const VF power =
+                    hn::Exp(d, hn::Min(hn::Set(d, p.gammaPower) * hn::Log(d, hn::Max(v, epsilon)),
+                                       hn::Set(d, 80.0f)));
                 v = hn::IfThenElse(v <= hn::Set(d, p.gammaToe), v * hn::Set(d, p.gammaSlope),
                                    hn::Set(d, 1.099f) * power - hn::Set(d, 0.099f));
             }

@@ -88,8 +88,8 @@ Bitmap ReferenceLoad(const std::string& file, RadianceHeader* header) {
     std::string reason;
     if (!ParseRadianceHeader(file, file.size(), 0, header, &reason)) return nullptr;
     std::string clean = BuildCleanHeader(*header) + file.substr(header->dataOffset);
-    FIMEMORY* memory =
-        FreeImage_OpenMemory(reinterpret_cast<BYTE*>(clean.data()), static_cast<DWORD>(clean.size()));
+    FIMEMORY* memory = FreeImage_OpenMemory(reinterpret_cast<BYTE*>(clean.data()),
+                                            static_cast<DWORD>(clean.size()));
     Bitmap image(FreeImage_LoadFromMemory(FIF_HDR, memory, 0));
     FreeImage_CloseMemory(memory);
     return image;
@@ -154,8 +154,8 @@ TEST_P(SameAsTheLibrary, InEveryOrientation) {
         std::string data;
         for (int s = 0; s < count; ++s) {
             const std::string pixels = RandomPixels(static_cast<size_t>(length), random);
-            data += c.runLength && length >= 8 && length <= 0x7FFF ? RunLengthScanline(pixels)
-                                                                   : pixels;
+            data +=
+                c.runLength && length >= 8 && length <= 0x7FFF ? RunLengthScanline(pixels) : pixels;
         }
         const std::string file =
             Header(test_support::ResolutionString(orientation, c.width, c.height)) + data;
@@ -205,9 +205,9 @@ Bitmap Decode(const std::string& resolution, const std::string& data, std::strin
     // A large file size is claimed so that the header's size check lets
     // short data through to the decoder.
     if (!ParseRadianceHeader(file, file.size() + 1000000, 0, &header, reason)) return nullptr;
-    return Bitmap(DecodeRadiancePixels(reinterpret_cast<const unsigned char*>(file.data()) +
-                                           header.dataOffset,
-                                       file.size() - header.dataOffset, header, reason));
+    return Bitmap(DecodeRadiancePixels(
+        reinterpret_cast<const unsigned char*>(file.data()) + header.dataOffset,
+        file.size() - header.dataOffset, header, reason));
 }
 
 std::string Pixel(int r, int g, int b, int e) {
@@ -220,10 +220,10 @@ TEST(DecodeRadiancePixels, ExpandsOldStyleRunsWithinTheirScanline) {
     // Row 1: 9, 254 empty pixels, 5 and three repeats of it. Row 2: 7, one
     // repeat, 1 << 8 repeats (a repeat after a repeat counts in the next
     // byte up), then one empty pixel.
-    const std::string row1 = Pixel(9, 0, 0, 136) + std::string(4 * 254, '\0') +
-                             Pixel(5, 0, 0, 136) + Pixel(1, 1, 1, 3);
-    const std::string row2 = Pixel(7, 0, 0, 136) + Pixel(1, 1, 1, 1) + Pixel(1, 1, 1, 1) +
-                             std::string(4, '\0');
+    const std::string row1 =
+        Pixel(9, 0, 0, 136) + std::string(4 * 254, '\0') + Pixel(5, 0, 0, 136) + Pixel(1, 1, 1, 3);
+    const std::string row2 =
+        Pixel(7, 0, 0, 136) + Pixel(1, 1, 1, 1) + Pixel(1, 1, 1, 1) + std::string(4, '\0');
     std::string reason;
     const Bitmap image = Decode("-Y 2 +X 259", row1 + row2, &reason);
     ASSERT_NE(image, nullptr) << reason;
@@ -242,8 +242,8 @@ TEST(DecodeRadiancePixels, ReadsEachScanlineInItsOwnForm) {
     const std::string a = RandomPixels(20, random), b = RandomPixels(20, random),
                       c = RandomPixels(20, random);
     std::string reason;
-    const Bitmap mixed = Decode("-Y 3 +X 20", RunLengthScanline(a) + b + RunLengthScanline(c),
-                                &reason);
+    const Bitmap mixed =
+        Decode("-Y 3 +X 20", RunLengthScanline(a) + b + RunLengthScanline(c), &reason);
     const Bitmap flat = Decode("-Y 3 +X 20", a + b + c, &reason);
     ASSERT_NE(mixed, nullptr) << reason;
     ASSERT_NE(flat, nullptr) << reason;
@@ -280,16 +280,16 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         Broken{"run past the width", "-Y 1 +X 10", kMarker10 + std::string{char(128 + 11), 5},
                "scanline 1 runs past its width"},
-        Broken{"literal past the width", "-Y 1 +X 10", kMarker10 + std::string{11} +
-                                                           std::string(11, 'x'),
-               "runs past its width"},
+        Broken{"literal past the width", "-Y 1 +X 10",
+               kMarker10 + std::string{11} + std::string(11, 'x'), "runs past its width"},
         Broken{"empty literal", "-Y 1 +X 10", kMarker10 + std::string{0, 0}, "empty packet"},
         Broken{"wrong length", "-Y 1 +X 10", std::string{2, 2, 0, 11} + std::string(64, 'x'),
                "different length"},
         Broken{"second scanline missing", "-Y 2 +X 3", std::string(12, 'x') + std::string(4, 'x'),
                "scanline 2 ends early"},
         Broken{"repeat first", "-Y 1 +X 3",
-               Pixel(1, 1, 1, 2) + Pixel(5, 0, 0, 136) + Pixel(5, 0, 0, 136), "starts with a repeat"},
+               Pixel(1, 1, 1, 2) + Pixel(5, 0, 0, 136) + Pixel(5, 0, 0, 136),
+               "starts with a repeat"},
         Broken{"repeat past the width", "-Y 1 +X 3", Pixel(5, 0, 0, 136) + Pixel(1, 1, 1, 3),
                "runs past its width"},
         Broken{"shifted repeat past the width", "-Y 1 +X 300",

@@ -6,9 +6,9 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdint>
 #include <cstdlib>
 #include <functional>
-#include <cstdint>
 #include <string>
 #include <utility>
 #include <vector>
@@ -141,7 +141,10 @@ const Picture kPictures[] = {
          return x == 150 && y == 101 ? FIRGBF{1e5f, 9e4f, 8e4f} : FIRGBF{0.01f, 0.02f, 0.015f};
      }},
     {"noise", 517, 211, Noise},
-    {"one_pixel", 1, 1, [](int, int) { return FIRGBF{0.3f, 2.0f, 0.7f}; }},
+    {"one_pixel", 1, 1,
+     [](int, int) {
+         return FIRGBF{0.3f, 2.0f, 0.7f};
+     }},
     {"saturated", 61, 7,
      [](int x, int y) {
          const float v = static_cast<float>(x + 1) * 0.05f;
@@ -158,8 +161,7 @@ void PrintTo(const Setting& setting, std::ostream* out) {
     *out << "gamma " << setting.gamma << ", exposure " << setting.exposure;
 }
 
-class LikeTheLibrary
-    : public ::testing::TestWithParam<std::tuple<Picture, Setting>> {};
+class LikeTheLibrary : public ::testing::TestWithParam<std::tuple<Picture, Setting>> {};
 
 TEST_P(LikeTheLibrary, WithinOneLevel) {
     const auto& [picture, setting] = GetParam();
@@ -171,9 +173,8 @@ INSTANTIATE_TEST_SUITE_P(
     Pictures, LikeTheLibrary,
     ::testing::Combine(::testing::ValuesIn(kPictures),
                        // The chain's setting, then exposure and gamma at their limits.
-                       ::testing::Values(Setting{1.0, 0.0}, Setting{1.0, -8.0},
-                                         Setting{1.0, 8.0}, Setting{1.8, 0.0},
-                                         Setting{2.2, 0.0}, Setting{0.2, 0.0},
+                       ::testing::Values(Setting{1.0, 0.0}, Setting{1.0, -8.0}, Setting{1.0, 8.0},
+                                         Setting{1.8, 0.0}, Setting{2.2, 0.0}, Setting{0.2, 0.0},
                                          Setting{5.0, 3.5})),
     [](const ::testing::TestParamInfo<std::tuple<Picture, Setting>>& info) {
         const Setting s = std::get<1>(info.param);
@@ -200,7 +201,8 @@ TEST(DragoToneMap, MapsHalfAndAlphaPicturesLikeTheLibrary) {
     ExpectLikeTheLibrary(deep.dib, 1.0, 0.0);
     const Bitmap alpha(FreeImage_AllocateT(FIT_RGBAF, 40, 9));
     for (unsigned y = 0; y < 9; ++y) {
-        auto* row = reinterpret_cast<FIRGBAF*>(FreeImage_GetScanLine(alpha.dib, static_cast<int>(y)));
+        auto* row =
+            reinterpret_cast<FIRGBAF*>(FreeImage_GetScanLine(alpha.dib, static_cast<int>(y)));
         for (unsigned x = 0; x < 40; ++x) row[x] = FIRGBAF{x * 0.3f, y * 1.7f, 0.2f, 1.0f};
     }
     ExpectLikeTheLibrary(alpha.dib, 1.0, 0.0);
