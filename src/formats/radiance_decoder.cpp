@@ -24,6 +24,7 @@
 #include <tbb/parallel_for.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <cmath>
@@ -314,10 +315,13 @@ FIBITMAP* DecodeRadianceFile(int fd, uint64_t fileSize, const RadianceHeader& he
         if (reason) *reason = "the file holds no pixel data";
         return nullptr;
     }
-    // The whole pixel data in one block: the header check has made sure it
-    // is at least as large as the picture needs, and a file is at most as
-    // large as the disk it lies on.
-    const uint64_t wanted = fileSize - header.dataOffset;
+    // The pixel data in one block, but never more than the picture can use:
+    // a scanline takes at most 8 bytes a pixel and its marker (run-length
+    // packets of single bytes), so bytes after that are never read, however
+    // large the file.
+    const uint64_t mostUsed =
+        uint64_t{header.ScanlineCount()} * (8ull * header.ScanlineLength() + 4);
+    const uint64_t wanted = std::min(fileSize - header.dataOffset, mostUsed);
     std::unique_ptr<unsigned char[]> buffer(new (std::nothrow) unsigned char[wanted ? wanted : 1]);
     if (!buffer) {
         if (reason) *reason = "not enough memory to read the file";

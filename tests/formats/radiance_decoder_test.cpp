@@ -256,6 +256,18 @@ TEST(DecodeRadiancePixels, ReadsEachScanlineInItsOwnForm) {
     }
 }
 
+TEST(DecodeRadiancePixels, IgnoresBytesAfterTheLastScanline) {
+    ScopedTempFolder folder("decoder_trailing");
+    std::mt19937 random(5);
+    const std::string pixels = RandomPixels(12 * 3, random);
+    std::string data;
+    for (int s = 0; s < 3; ++s) data += RunLengthScanline(pixels.substr(48 * s, 48));
+    const std::string file = Header("-Y 3 +X 12") + data + std::string(100000, '\x7f');
+    const std::string path = folder.File("trailing.hdr");
+    ASSERT_TRUE(test_support::WriteFileBytes(path, file));
+    ExpectSameAsReference(path, file);
+}
+
 struct Broken {
     const char* what;
     std::string resolution;
