@@ -24,7 +24,7 @@
 
 #include "imaging/conversion_chain.h"
 #include "settings/conversion_settings.h"
-#include "settings/project_state.h"
+#include "settings/file_context.h"
 
 namespace {
 
@@ -63,8 +63,9 @@ bool WriteSamplePicture(const std::string& path) {
 int RunChain(const std::string& input, const std::string& outputFolder) {
     orvex::ConversionSettings settings;
     orvex::ResetSettingsToDefaults(settings, true);
-    orvex::ProjectState project;
-    orvex::ResetProjectState(project, "");
+    orvex::FileContext project;
+    project.FileCounter = 1;
+    project.RandomNumber = 1;
     project.InputPath = input;
     project.OutputFolder = outputFolder;
     project.OutputExtension = "jpg";

@@ -1,7 +1,10 @@
 // Whole-process benchmark of a console conversion: orvex against a bare
-// FreeImage program on a generated 24-megapixel picture, run alternately,
-// with medians, their ratio and peak memory; then the start-up time of
-// "orvex --version"; then other converters found on this machine.
+// FreeImage program (and another Drago converter when this machine has one)
+// on a generated 24-megapixel picture, run alternately, with medians of wall
+// and processor time, their ratios and peak memory against the goals; each
+// step's time in one process; a batch of 16 six-megapixel pictures with one
+// and two jobs; then the start-up time of "orvex --version" and other
+// converters found on this machine.
 //
 //   process_bench [runs]        (run it from a Release build folder)
 #include <sys/resource.h>
@@ -23,6 +26,7 @@ namespace {
 
 struct Sample {
     double seconds = 0.0;
+    double cpuSeconds = 0.0;  // user + system time of the child
     long peakKiB = 0;
     int status = -1;
 };
@@ -50,6 +54,8 @@ Sample RunOnce(const std::vector<std::string>& argv) {
     if (child > 0 && ::wait4(child, &status, 0, &usage) == child) {
         sample.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
         sample.peakKiB = usage.ru_maxrss;
+        const auto seconds = [](const timeval& t) { return t.tv_sec + t.tv_usec / 1e6; };
+        sample.cpuSeconds = seconds(usage.ru_utime) + seconds(usage.ru_stime);
     }
     sample.seconds =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
@@ -69,17 +75,20 @@ struct Series {
     std::string name;
     std::vector<std::string> argv;
     std::vector<double> seconds;
+    std::vector<double> cpuSeconds;
     long peakKiB = 0;
     int failures = 0;
 
     void Add(const Sample& sample) {
         if (sample.status != 0) ++failures;
         seconds.push_back(sample.seconds);
+        cpuSeconds.push_back(sample.cpuSeconds);
         peakKiB = std::max(peakKiB, sample.peakKiB);
     }
     void Print() const {
-        std::printf("%-28s median %8.3f s   peak %7.1f MiB%s\n", name.c_str(), Median(seconds),
-                    static_cast<double>(peakKiB) / 1024.0, failures ? "   (FAILED runs)" : "");
+        std::printf("%-28s median %8.3f s   cpu %7.3f s   peak %7.1f MiB%s\n", name.c_str(),
+                    Median(seconds), Median(cpuSeconds), static_cast<double>(peakKiB) / 1024.0,
+                    failures ? "   (FAILED runs)" : "");
     }
 };
 
@@ -130,14 +139,77 @@ int main(int argc, char** argv) {
     Series orvex{"orvex -q -i big.hdr -o out",
                  {ORVEX_EXECUTABLE, "-q", "-i", big, "-o", (work / "out").string()}};
     Series bare{"bare FreeImage program", {BARE_DRAGO, big, (work / "out" / "bare.jpg").string()}};
+    std::vector<Series*> peers = {&orvex, &bare};
+    // The other Drago converter the goals name; never installed by us.
+    Series luminance{"luminance-hdr-cli drago",
+                     {"luminance-hdr-cli", "-l", big, "--tmo", "drago", "-q", "95", "-o",
+                      (work / "out" / "lum.jpg").string()}};
+    const bool haveLuminance = OnPath("luminance-hdr-cli");
+    if (haveLuminance) peers.push_back(&luminance);
     for (int i = 0; i < runs; ++i) {
-        orvex.Add(RunOnce(orvex.argv));
-        bare.Add(RunOnce(bare.argv));
+        for (Series* series : peers) series->Add(RunOnce(series->argv));
     }
-    orvex.Print();
-    bare.Print();
-    std::printf("%-28s %8.2f x\n\n", "ratio orvex / bare",
-                Median(orvex.seconds) / Median(bare.seconds));
+    for (Series* series : peers) series->Print();
+    const double orvexTime = Median(orvex.seconds);
+    std::printf("%-28s %8.3f s    (goal <= 0.600 s)\n", "orvex wall time", orvexTime);
+    std::printf("%-28s %8.2f x    (goal <= 0.30 x)\n", "time orvex / bare",
+                orvexTime / Median(bare.seconds));
+    std::printf("%-28s %8.2f x\n", "cpu time orvex / bare",
+                Median(orvex.cpuSeconds) / Median(bare.cpuSeconds));
+    std::printf("%-28s %8.2f x    (goal <= 0.65 x)\n", "peak memory orvex / bare",
+                static_cast<double>(orvex.peakKiB) / static_cast<double>(bare.peakKiB));
+    if (haveLuminance) {
+        std::printf("%-28s %8.2f x    (goal <= 0.40 x)\n", "time orvex / luminance-hdr",
+                    orvexTime / Median(luminance.seconds));
+    } else {
+        std::printf("skipped: luminance-hdr-cli not installed\n");
+    }
+    std::printf("\n");
+    std::fflush(stdout);
+
+    // Each step on its own, in one process.
+    const std::string steps = std::string(STEP_BENCH) + " '" + big + "' " + std::to_string(runs);
+    if (std::system(steps.c_str()) != 0) std::printf("step benchmark failed\n");
+    std::printf("\n");
+
+    // A batch of 16 six-megapixel pictures, one job at a time and two at once.
+    const fs::path batch = work / "batch";
+    fs::create_directories(batch / "out");
+    const std::string first = (batch / "p01.hdr").string();
+    Args batchArgs = {ORVEX_EXECUTABLE, "-q"};
+    if (RunOnce({MAKE_SAMPLE_HDR, first, "3000", "2000"}).status == 0) {
+        for (int i = 1; i <= 16; ++i) {
+            const std::string name =
+                (batch / ((i < 10 ? "p0" : "p") + std::to_string(i) + ".hdr")).string();
+            if (i > 1) fs::copy_file(first, name, fs::copy_options::overwrite_existing);
+            batchArgs.push_back("-i");
+            batchArgs.push_back(name);
+        }
+        batchArgs.push_back("-o");
+        batchArgs.push_back((batch / "out").string());
+    }
+    Args oneJob = batchArgs, twoJobs = batchArgs;
+    oneJob.push_back("--jobs=1");
+    twoJobs.push_back("--jobs=2");
+    // An orvex without batches converts one of the files, or none.
+    size_t converted = 0;
+    if (RunOnce(oneJob).status == 0) {
+        for (const auto& entry : fs::directory_iterator(batch / "out"))
+            converted += entry.is_regular_file();
+    }
+    if (converted != 16) {
+        std::printf("skipped: this orvex does not convert a batch with --jobs\n\n");
+    } else {
+        Series serial{"16 x 6 MP, --jobs=1", oneJob}, parallel{"16 x 6 MP, --jobs=2", twoJobs};
+        for (int i = 0; i < runs; ++i) {
+            serial.Add(RunOnce(serial.argv));
+            parallel.Add(RunOnce(parallel.argv));
+        }
+        serial.Print();
+        parallel.Print();
+        std::printf("%-28s %8.2f x    (goal >= 1.8 x)\n\n", "speed-up --jobs=2",
+                    Median(serial.seconds) / Median(parallel.seconds));
+    }
 
     Series version{"orvex --version", {ORVEX_EXECUTABLE, "--version"}};
     for (int i = 0; i < 21; ++i) version.Add(RunOnce(version.argv));
@@ -154,12 +226,6 @@ int main(int argc, char** argv) {
                  "pfsin '" + big + "' | pfstmo_drago03 | pfsout '" + out + "/pfs.jpg'"});
     else
         std::printf("skipped: pfsin/pfstmo_drago03/pfsout not installed\n");
-    if (OnPath("luminance-hdr-cli"))
-        others.emplace_back("luminance-hdr-cli drago",
-                            Args{"luminance-hdr-cli", "-l", big, "--tmo", "drago", "-q", "95", "-o",
-                                 out + "/lum.jpg"});
-    else
-        std::printf("skipped: luminance-hdr-cli not installed\n");
     if (OnPath("convert") && IsImageMagick())
         others.emplace_back("ImageMagick convert",
                             Args{"convert", big, "-quality", "95", out + "/im.jpg"});

@@ -11,6 +11,7 @@ packages=(
   libgdk-pixbuf-2.0-dev
   libarchive-dev zlib1g-dev
   librsvg2-bin
+  libtbb-dev libhwy-dev
   fonts-liberation2
   qt6-base-dev
   xvfb xauth

@@ -1,9 +1,10 @@
-// Tone mapping with FreeImage's Drago operator. The operator scales by the
-// largest luminance of the picture, so a picture that is black throughout
-// would divide zero by zero; it is turned into a black picture instead.
+// Tone mapping with the Drago operator. The operator scales by the largest
+// luminance of the picture, so a picture that is black throughout would
+// divide zero by zero; it turns such a picture into a black one instead.
 #include "imaging/tone_map.h"
 
 #include "imaging/bitmap_step.h"
+#include "imaging/drago_operator.h"
 
 namespace orvex {
 namespace {
@@ -49,13 +50,7 @@ bool HasPositiveLuminance(FIBITMAP* image) {
 FIBITMAP* ToneMapImage(FIBITMAP* image) {
     if (!image) return nullptr;
     if (FreeImage_GetBPP(image) <= 32) return image;
-    if (!HasPositiveLuminance(image)) {
-        FIBITMAP* black = FreeImage_Allocate(static_cast<int>(FreeImage_GetWidth(image)),
-                                             static_cast<int>(FreeImage_GetHeight(image)), 24);
-        FreeImage_Unload(image);
-        return black;  // FreeImage clears new pixels, so it is black already
-    }
-    return ReplaceBitmap(image, FreeImage_TmoDrago03(image, 1.0, 0.0));
+    return ReplaceBitmap(image, DragoToneMap(image, 1.0, 0.0));
 }
 
 }  // namespace orvex

@@ -266,11 +266,9 @@ TEST(FreeImageMessageScope, SendsTheLibrarysMessagesToTheCurrentSinkOnThisThread
         FreeImageMessageScope outerScope([&](const std::string& m) { outer.push_back(m); });
         {
             FreeImageMessageScope innerScope([&](const std::string& m) { inner.push_back(m); });
-            std::string reason;
-            EXPECT_EQ(Load(DataFile("truncated_scanline.hdr"), &reason), nullptr);
-            ASSERT_FALSE(inner.empty());
-            // The load's reason carries what the library said.
-            EXPECT_NE(reason.find(inner.back().substr(0, 10)), std::string::npos) << reason;
+            FreeImage_OutputMessageProc(FIF_JPEG, "inside %s", "inner");
+            ASSERT_EQ(inner.size(), 1u);
+            EXPECT_EQ(inner[0], "inside inner");
             std::thread([&] {
                 FreeImageMessageScope threadScope(
                     [&](const std::string& m) { other.push_back(m); });

@@ -1,0 +1,348 @@
+// Decoding Radiance scanlines into a floating-point picture, rows in parallel.
+//
+// A scanline is stored in one of three ways:
+// - new-style run-length (lengths 8 to 32767 only): the marker 2 2 hi lo
+//   (hi lo = the length), then the four byte planes (red, green and blue
+//   mantissas, shared exponent) one after the other, each a series of
+//   packets: n > 128 repeats the next byte n - 128 times, 1 <= n <= 128
+//   copies the next n bytes;
+// - flat: 4 bytes a pixel;
+// - old-style run-length: flat, where a pixel 1 1 1 n repeats the pixel
+//   before it n times, n << 8 times when it follows another such pixel, and
+//   so on.
+//
+// The fast way: one quick pass over the data finds where each scanline
+// starts (walking the packet counts of run-length scanlines and taking flat
+// ones as 4 bytes a pixel), then the scanlines are decoded on all cores,
+// each straight into its place in the picture. Old-style runs make a flat
+// scanline shorter than it looks, so when one turns up, or the quick pass
+// fails, the picture is decoded again one scanline after the other, which
+// also gives the exact reason of a failure.
+#include "formats/radiance_decoder.h"
+
+#include <tbb/blocked_range.h>
+#include <tbb/parallel_for.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <atomic>
+#include <cerrno>
+#include <cmath>
+#include <cstring>
+#include <exception>
+#include <memory>
+#include <new>
+#include <system_error>
+#include <vector>
+
+namespace orvex {
+namespace {
+
+constexpr uint32_t kMinRunLengthScanline = 8;
+constexpr uint32_t kMaxRunLengthScanline = 0x7FFF;
+
+// mantissa x 2^(exponent - 136) is mantissa x kScale[exponent]; the product
+// of a byte and a power of two is exact in single precision.
+struct ScaleTable {
+    float value[256];
+    ScaleTable() {
+        value[0] = 0.0f;
+        for (int e = 1; e < 256; ++e) value[e] = std::ldexp(1.0f, e - 136);
+    }
+};
+const ScaleTable kScale;
+
+void StoreRgbe(unsigned char* out, unsigned char r, unsigned char g, unsigned char b,
+               unsigned char e) {
+    const float scale = kScale.value[e];
+    auto* pixel = reinterpret_cast<FIRGBF*>(out);
+    pixel->red = static_cast<float>(r) * scale;
+    pixel->green = static_cast<float>(g) * scale;
+    pixel->blue = static_cast<float>(b) * scale;
+}
+
+// Where the pixels of one scanline go: the first one at `first`, each next
+// one `step` bytes on (12 along a row, -12 backwards, +/- the pitch down a
+// column).
+struct Destination {
+    unsigned char* first;
+    ptrdiff_t step;
+};
+
+// Places scanlines in the picture for each of the eight resolution strings.
+class Layout {
+public:
+    Layout(FIBITMAP* picture, const RadianceHeader& header)
+        : m_bits(FreeImage_GetBits(picture)),
+          m_pitch(FreeImage_GetPitch(picture)),
+          m_width(header.width),
+          m_height(header.height),
+          m_orientation(header.orientation) {}
+
+    Destination For(uint32_t scanline) const {
+        constexpr ptrdiff_t kPixel = sizeof(FIRGBF);
+        if (!m_orientation.columns) {
+            // A row: counted from the top, reversed when Y runs from the bottom.
+            const uint32_t y = m_orientation.bottomToTop ? m_height - 1 - scanline : scanline;
+            unsigned char* row = RowFromTop(y);
+            if (m_orientation.rightToLeft) return {row + (m_width - 1) * kPixel, -kPixel};
+            return {row, kPixel};
+        }
+        // A column: right to left when X runs from the right; its first pixel
+        // at the bottom when Y runs from the bottom (FreeImage rows run upwards).
+        const uint32_t x = m_orientation.rightToLeft ? m_width - 1 - scanline : scanline;
+        const uint32_t y = m_orientation.bottomToTop ? m_height - 1 : 0;
+        const auto pitch = static_cast<ptrdiff_t>(m_pitch);
+        return {RowFromTop(y) + x * kPixel, m_orientation.bottomToTop ? pitch : -pitch};
+    }
+
+private:
+    unsigned char* RowFromTop(uint32_t y) const {
+        return m_bits + static_cast<size_t>(m_height - 1 - y) * m_pitch;
+    }
+
+    unsigned char* m_bits;
+    size_t m_pitch;
+    uint32_t m_width;
+    uint32_t m_height;
+    RadianceOrientation m_orientation;
+};
+
+enum class Outcome { kOk, kFailed, kOldStyleRun };
+
+struct Input {
+    const unsigned char* data;
+    size_t size;
+};
+
+bool IsRunLengthMarker(const Input& in, size_t pos, uint32_t length) {
+    if (length < kMinRunLengthScanline || length > kMaxRunLengthScanline) return false;
+    if (in.size - pos < 4) return false;
+    const unsigned char* marker = in.data + pos;
+    return marker[0] == 2 && marker[1] == 2 && (marker[2] & 0x80) == 0;
+}
+
+Outcome Fail(std::string* reason, uint32_t scanline, const char* what) {
+    if (reason) *reason = "scanline " + std::to_string(scanline + 1) + " " + what;
+    return Outcome::kFailed;
+}
+
+// Walks the packets of a new-style scanline starting at *pos (its marker).
+// With kWrite the four planes are expanded into `planes` (4 x length bytes);
+// without it only the packets are checked, which is what the quick pass does.
+template <bool kWrite>
+Outcome RunLengthScanline(const Input& in, size_t* pos, uint32_t length, uint32_t scanline,
+                          unsigned char* planes, std::string* reason) {
+    const unsigned char* marker = in.data + *pos;
+    if ((static_cast<uint32_t>(marker[2]) << 8 | marker[3]) != length) {
+        return Fail(reason, scanline, "declares a different length");
+    }
+    size_t p = *pos + 4;
+    for (int plane = 0; plane < 4; ++plane) {
+        uint32_t filled = 0;
+        while (filled < length) {
+            if (in.size - p < 2) return Fail(reason, scanline, "ends early");
+            uint32_t count = in.data[p];
+            if (count > 128) {
+                count -= 128;
+                if (count > length - filled) return Fail(reason, scanline, "runs past its width");
+                if constexpr (kWrite) {
+                    std::memset(planes + plane * size_t{length} + filled, in.data[p + 1], count);
+                }
+                p += 2;
+            } else {
+                if (count == 0) return Fail(reason, scanline, "holds an empty packet");
+                if (count > length - filled) return Fail(reason, scanline, "runs past its width");
+                ++p;
+                if (in.size - p < count) return Fail(reason, scanline, "ends early");
+                if constexpr (kWrite) {
+                    std::memcpy(planes + plane * size_t{length} + filled, in.data + p, count);
+                }
+                p += count;
+            }
+            filled += count;
+        }
+    }
+    *pos = p;
+    return Outcome::kOk;
+}
+
+void StorePlanes(const unsigned char* planes, uint32_t length, const Destination& to) {
+    const unsigned char* r = planes;
+    const unsigned char* g = r + length;
+    const unsigned char* b = g + length;
+    const unsigned char* e = b + length;
+    unsigned char* out = to.first;
+    for (uint32_t i = 0; i < length; ++i, out += to.step) StoreRgbe(out, r[i], g[i], b[i], e[i]);
+}
+
+// A flat scanline at *pos. Without oldStyleRuns a repeat pixel is not
+// expanded but reported, so that the caller can fall back to the careful way.
+Outcome FlatScanline(const Input& in, size_t* pos, uint32_t length, uint32_t scanline,
+                     bool oldStyleRuns, const Destination& to, std::string* reason) {
+    size_t p = *pos;
+    unsigned char* out = to.first;
+    const unsigned char* previous = nullptr;
+    unsigned shift = 0;
+    uint32_t x = 0;
+    while (x < length) {
+        if (in.size - p < 4) return Fail(reason, scanline, "ends early");
+        const unsigned char* pixel = in.data + p;
+        p += 4;
+        if (pixel[0] == 1 && pixel[1] == 1 && pixel[2] == 1) {
+            if (!oldStyleRuns) return Outcome::kOldStyleRun;
+            if (!previous) return Fail(reason, scanline, "starts with a repeat");
+            // A fourth repeat in a row would ask for at least 2^24 pixels.
+            if (shift > 16) return Fail(reason, scanline, "runs past its width");
+            const uint32_t count = static_cast<uint32_t>(pixel[3]) << shift;
+            if (count > length - x) return Fail(reason, scanline, "runs past its width");
+            for (uint32_t i = 0; i < count; ++i, out += to.step) {
+                StoreRgbe(out, previous[0], previous[1], previous[2], previous[3]);
+            }
+            x += count;
+            shift += 8;
+        } else {
+            StoreRgbe(out, pixel[0], pixel[1], pixel[2], pixel[3]);
+            out += to.step;
+            previous = pixel;
+            ++x;
+            shift = 0;
+        }
+    }
+    *pos = p;
+    return Outcome::kOk;
+}
+
+// One scanline at *pos in whichever form it has.
+Outcome DecodeScanline(const Input& in, size_t* pos, uint32_t length, uint32_t scanline,
+                       bool oldStyleRuns, std::vector<unsigned char>& planes, const Destination& to,
+                       std::string* reason) {
+    if (IsRunLengthMarker(in, *pos, length)) {
+        planes.resize(4 * size_t{length});
+        const Outcome outcome =
+            RunLengthScanline<true>(in, pos, length, scanline, planes.data(), reason);
+        if (outcome == Outcome::kOk) StorePlanes(planes.data(), length, to);
+        return outcome;
+    }
+    return FlatScanline(in, pos, length, scanline, oldStyleRuns, to, reason);
+}
+
+// The careful way: one scanline after the other, old-style runs expanded.
+bool DecodeInOrder(const Input& in, const RadianceHeader& header, const Layout& layout,
+                   std::string* reason) {
+    const uint32_t length = header.ScanlineLength();
+    std::vector<unsigned char> planes;
+    size_t pos = 0;
+    for (uint32_t s = 0; s < header.ScanlineCount(); ++s) {
+        if (DecodeScanline(in, &pos, length, s, true, planes, layout.For(s), reason) !=
+            Outcome::kOk) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// The quick way; false when the picture must be decoded the careful way.
+bool DecodeInParallel(const Input& in, const RadianceHeader& header, const Layout& layout) {
+    const uint32_t length = header.ScanlineLength();
+    const uint32_t count = header.ScanlineCount();
+    // Where each scanline starts, as far as a flat scanline without repeats
+    // would have it.
+    std::vector<size_t> starts(count);
+    size_t pos = 0;
+    for (uint32_t s = 0; s < count; ++s) {
+        starts[s] = pos;
+        if (IsRunLengthMarker(in, pos, length)) {
+            if (RunLengthScanline<false>(in, &pos, length, s, nullptr, nullptr) != Outcome::kOk) {
+                return false;
+            }
+        } else {
+            if (in.size - pos < 4 * uint64_t{length}) return false;
+            pos += 4 * size_t{length};
+        }
+    }
+    std::atomic<bool> repeatsFound{false};
+    tbb::parallel_for(
+        tbb::blocked_range<uint32_t>(0, count, 8), [&](const tbb::blocked_range<uint32_t>& range) {
+            std::vector<unsigned char> planes;
+            for (uint32_t s = range.begin(); s != range.end(); ++s) {
+                if (repeatsFound.load(std::memory_order_relaxed)) return;
+                size_t at = starts[s];
+                if (DecodeScanline(in, &at, length, s, false, planes, layout.For(s), nullptr) !=
+                    Outcome::kOk) {
+                    repeatsFound.store(true, std::memory_order_relaxed);
+                    return;
+                }
+            }
+        });
+    return !repeatsFound.load();
+}
+
+}  // namespace
+
+FIBITMAP* DecodeRadiancePixels(const unsigned char* data, size_t size, const RadianceHeader& header,
+                               std::string* reason) {
+    if (header.width == 0 || header.height == 0) {
+        if (reason) *reason = "the picture is empty";
+        return nullptr;
+    }
+    FIBITMAP* picture = FreeImage_AllocateT(FIT_RGBF, static_cast<int>(header.width),
+                                            static_cast<int>(header.height));
+    if (!picture) {
+        if (reason) *reason = "not enough memory for the picture";
+        return nullptr;
+    }
+    const Input in{data, size};
+    const Layout layout(picture, header);
+    std::string why;
+    bool decoded = false;
+    try {
+        decoded = DecodeInParallel(in, header, layout) || DecodeInOrder(in, header, layout, &why);
+    } catch (const std::exception&) {
+        why = "not enough memory to decode the picture";
+    }
+    if (!decoded) {
+        FreeImage_Unload(picture);
+        if (reason) *reason = why;
+        return nullptr;
+    }
+    return picture;
+}
+
+FIBITMAP* DecodeRadianceFile(int fd, uint64_t fileSize, const RadianceHeader& header,
+                             std::string* reason) {
+    if (header.dataOffset > fileSize) {
+        if (reason) *reason = "the file holds no pixel data";
+        return nullptr;
+    }
+    // The pixel data in one block, but never more than the picture can use:
+    // a scanline takes at most 8 bytes a pixel and its marker (run-length
+    // packets of single bytes), so bytes after that are never read, however
+    // large the file.
+    const uint64_t mostUsed =
+        uint64_t{header.ScanlineCount()} * (8ull * header.ScanlineLength() + 4);
+    const uint64_t wanted = std::min(fileSize - header.dataOffset, mostUsed);
+    std::unique_ptr<unsigned char[]> buffer(new (std::nothrow) unsigned char[wanted ? wanted : 1]);
+    if (!buffer) {
+        if (reason) *reason = "not enough memory to read the file";
+        return nullptr;
+    }
+    uint64_t got = 0;
+    while (got < wanted) {
+        const ssize_t n = pread(fd, buffer.get() + got, wanted - got,
+                                static_cast<off_t>(header.dataOffset + got));
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) {
+            if (reason) {
+                *reason = "the file could not be read: " +
+                          std::error_code(errno, std::generic_category()).message();
+            }
+            return nullptr;
+        }
+        if (n == 0) break;  // the file became shorter: decode what is there
+        got += static_cast<uint64_t>(n);
+    }
+    return DecodeRadiancePixels(buffer.get(), got, header, reason);
+}
+
+}  // namespace orvex

@@ -1,0 +1,29 @@
+// The program's own decoder of Radiance pixel data: flat, old-style and
+// new-style run-length scanlines into a 96-bit floating-point picture.
+#pragma once
+
+#include <FreeImage.h>
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+#include "formats/radiance_header.h"
+
+namespace orvex {
+
+// Decodes the scanlines that follow a checked header. `data` holds the
+// file's bytes from header.dataOffset on (`size` of them); bytes after the
+// last scanline are ignored. The result is a FIT_RGBF picture the right way up
+// for the header's orientation, each channel mantissa x 2^(exponent - 136)
+// (0 where the exponent is 0). A scanline that is cut short, runs past its
+// width or holds a bad packet fails the whole picture: nullptr and a reason.
+FIBITMAP* DecodeRadiancePixels(const unsigned char* data, size_t size, const RadianceHeader& header,
+                               std::string* reason);
+
+// Reads the pixel data of the open file `fd` (of `fileSize` bytes) after the
+// checked `header` and decodes it as above.
+FIBITMAP* DecodeRadianceFile(int fd, uint64_t fileSize, const RadianceHeader& header,
+                             std::string* reason);
+
+}  // namespace orvex
