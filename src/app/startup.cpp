@@ -4,7 +4,7 @@
 
 #include <unistd.h>
 
-#include "app/program_identity.h"
+#include "settings/program_identity.h"
 #include "platform/console_output.h"
 #include "platform/executable_folder.h"
 #include "platform/instance_lock.h"

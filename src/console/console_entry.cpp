@@ -2,7 +2,7 @@
 // line of a refused command line, or the banner and the batch run.
 #include "console/console_entry.h"
 
-#include "app/program_identity.h"
+#include "settings/program_identity.h"
 #include "console/command_line.h"
 #include "console/console_run.h"
 #include "console/usage_text.h"

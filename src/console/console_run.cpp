@@ -1,66 +1,22 @@
-// The steps of a console run, from the input check to the outcome lines.
+// The steps of a console run, from the input check to the outcome lines. The
+// checks, the queue and the conversion are the engine's; this file decides
+// their order and prints what the console shows.
 #include "console/console_run.h"
 
-#include <unistd.h>
-
 #include <algorithm>
-#include <cerrno>
-#include <filesystem>
 #include <memory>
-#include <mutex>
-#include <thread>
-#include <vector>
 
-#include "app/program_identity.h"
-#include "console/debug_report.h"
+#include "console/file_report.h"
 #include "formats/input_formats.h"
 #include "formats/output_formats.h"
-#include "imaging/conversion_worker.h"
-#include "imaging/watermark_font.h"
+#include "imaging/conversion_run.h"
 #include "platform/console_output.h"
+#include "settings/program_identity.h"
 #include "text/text_table.h"
-#include "text/unicode_case.h"
 
 namespace orvex {
 
 namespace {
-
-// An extension is a "." after the last folder separator and the last space.
-bool HasExtension(const std::string& path) {
-    size_t dot = path.rfind('.');
-    if (dot == std::string::npos) return false;
-    size_t boundary = path.find_last_of("/ ");
-    return boundary == std::string::npos || dot > boundary;
-}
-
-std::string LowerExtensionOf(const std::string& path) {
-    std::string name = path.substr(path.rfind('/') + 1);
-    size_t dot = name.rfind('.');
-    return dot == std::string::npos ? std::string() : ToLowerUtf8(name.substr(dot + 1));
-}
-
-bool IsNonEmptyRegularFile(const std::string& path) {
-    std::error_code error;
-    if (!std::filesystem::is_regular_file(path, error)) return false;
-    auto size = std::filesystem::file_size(path, error);
-    return !error && size > 0;
-}
-
-bool IsFolder(const std::string& path) {
-    std::error_code error;
-    return std::filesystem::is_directory(path, error);
-}
-
-std::string WorkingFolder() {
-    std::vector<char> buffer(4096);
-    while (::getcwd(buffer.data(), buffer.size()) == nullptr) {
-        if (errno != ERANGE || buffer.size() > (1u << 20)) return {};
-        buffer.resize(buffer.size() * 2);
-    }
-    std::string folder = buffer.data();
-    if (folder.empty() || folder.back() != '/') folder += '/';
-    return folder;
-}
 
 class ConsoleRun {
   public:
@@ -76,10 +32,11 @@ class ConsoleRun {
 
     ConsoleRunOutcome Run() {
         if (!CheckInputAndOutput() || !CheckSettings()) return ConsoleRunOutcome::Refused;
-        PrepareSaveTarget(m_project.OutputExtension, m_settings, m_project);
+        SaveTarget target =
+            MakeSaveTarget(m_project.OutputExtension, m_settings, m_project.OutputFolder);
 
         Status("General", "Importing");
-        FileQueue queue = Import();
+        FileQueue queue = QueueInputFile(m_project.InputPath);
         int32_t imported = static_cast<int32_t>(queue.size());
         Status(FillPlaceholders(m_texts.Text("Msg", "Import complete"), std::to_string(imported)));
         if (imported == 0) {
@@ -89,7 +46,7 @@ class ConsoleRun {
         }
 
         Status("General", "Converting");
-        int32_t converted = Convert(queue);
+        int32_t converted = Convert(std::move(target), std::move(queue));
         if (converted > 0) {
             Status("Msg", "Conversion complete");
             Status(FillPlaceholders(m_texts.Text("Msg", "Files converted"),
@@ -106,29 +63,25 @@ class ConsoleRun {
     }
     void Status(const char* group, const char* key) { Status(m_texts.Text(group, key)); }
 
-    bool Stop(const std::string& errorLine) {
-        m_out.PrintLine(errorLine);
+    bool Stop(const RunCheck& check) {
+        m_out.PrintLine(ConsoleErrorLine(check));
         return false;
     }
 
     bool CheckInputAndOutput() {
         Status("General", "Preparing");
-        m_report.Debug("Input: " + m_project.InputArgument);
-        if (!HasExtension(m_project.InputArgument)) {
-            m_project.InputArgument.clear();
-            return Stop("Error: Invalid input file");
-        }
+        m_report.Debug("Input: " + PrintablePath(m_project.InputArgument));
         m_project.InputPath = m_project.InputArgument;
         m_project.InputArgument.clear();
-        if (!IsNonEmptyRegularFile(m_project.InputPath)) return Stop("Error: Invalid input file");
+        if (RunCheck input = CheckInputFile(m_project.InputPath); !input.ok()) return Stop(input);
 
         if (m_project.OutputFolder.empty()) m_project.OutputFolder = FolderOf(m_project.InputPath);
-        m_report.Debug("Output: " + m_project.OutputFolder);
-        if (m_project.OutputFolder.rfind("..", 0) == 0)
-            return Stop("Error: Incorrect output folder");
+        m_report.Debug("Output: " + PrintablePath(m_project.OutputFolder));
         // A relative folder is taken from the working folder, like the input.
-        m_project.OutputFolder = ResolveOutputFolder(m_project.OutputFolder, WorkingFolder());
-        if (!IsFolder(m_project.OutputFolder)) return Stop("Error: Invalid output folder");
+        std::string resolved;
+        RunCheck output = ResolveOutputFolder(m_project.OutputFolder, WorkingFolder(), resolved);
+        if (!output.ok()) return Stop(output);
+        m_project.OutputFolder = resolved;
 
         if (m_project.InputExtension.empty()) m_project.InputExtension = InputExtensions().front();
         if (m_project.OutputExtension.empty())
@@ -136,49 +89,38 @@ class ConsoleRun {
         m_report.Debug("Conversion: " + m_project.OutputExtension);
         const auto& outputs = OutputExtensions();
         if (std::find(outputs.begin(), outputs.end(), m_project.OutputExtension) == outputs.end())
-            return Stop("Error: Invalid conversion type");
+            return Stop(RunCheck{RunFault::InvalidConversionType, m_project.OutputExtension});
         return true;
     }
 
     bool CheckSettings() {
         ReportInputOptions(m_project.InputExtension, m_settings, m_report);
-        std::string error = CheckOutputOptions(m_project.OutputExtension, m_settings, m_report);
-        if (error.empty()) error = CheckChainOptions(m_settings, m_report, m_font);
-        if (!error.empty()) return Stop(error);
+        RunCheck check = CheckOutputOptions(m_project.OutputExtension, m_settings, m_report);
+        if (check.ok()) check = CheckChainOptions(m_settings, m_report, m_font);
+        if (!check.ok()) return Stop(check);
         ReportFileOptions(m_settings, m_report);
         return true;
     }
 
-    // List files ("txt", "lst") are never imported in a command-line job;
-    // any other file is imported when it is an accepted input type.
-    FileQueue Import() {
-        FileQueue queue;
-        std::string extension = LowerExtensionOf(m_project.InputPath);
-        if (extension == "txt" || extension == "lst") return queue;
-        if (IsAcceptedInputFile(m_project.InputPath,
-                                BuildAcceptedInputExtensions(InputExtensions())))
-            queue[m_project.InputPath] = FileQueueEntry{1, ""};
-        return queue;
-    }
+    int32_t Convert(SaveTarget target, FileQueue queue) {
+        ConversionJob job;
+        job.settings = m_settings;
+        job.target = std::move(target);
+        job.queue = std::move(queue);
+        job.font = m_font;
+        job.firstFileNumber = m_project.FileCounter;
+        job.randomNumber = m_project.RandomNumber;
 
-    int32_t Convert(const FileQueue& queue) {
-        ProgressState progress;
-        progress.FilesStarted = 0;
-        progress.CurrentFile.clear();
-        progress.LastFileMillis = 0;
-        progress.FilesConverted = 0;
-        progress.KeepRunning = 1;
-        std::mutex progressLock;
-        ConversionJob job{m_settings,   m_project,
-                          queue,        progress,
-                          progressLock, m_font.get(),
-                          nullptr,      [this](const std::string& line) { m_out.PrintLine(line); }};
-        // The main thread only waits: nothing else touches the job while the
-        // worker runs, and the worker's lines and ours never overlap.
-        std::thread worker([&job] { ConversionWorker(job); });
-        worker.join();
-        std::lock_guard<std::mutex> guard(progressLock);
-        return progress.FilesConverted;
+        // The per-file lines belong to a command-line job in debug mode. The
+        // main thread only waits, so the worker's lines and ours never overlap.
+        FileReport fileReport([this](const std::string& line) { m_out.PrintLine(line); });
+        const bool debug = m_project.CommandLineInput != 0 && m_project.RunMode == "DEBUG";
+        ConversionRun run(std::move(job), debug ? &fileReport : nullptr);
+        run.Start();
+        run.Wait();
+        m_project.FileCounter = run.outcome().nextFileNumber;
+        m_project.RandomNumber = run.outcome().nextRandomNumber;
+        return run.outcome().filesConverted;
     }
 
     const ConversionSettings& m_settings;
@@ -187,27 +129,10 @@ class ConsoleRun {
     ConsoleOutput& m_out;
     bool m_quiet;
     RunReport m_report;
-    std::unique_ptr<WatermarkFont> m_font;  // freed when the run ends
+    std::shared_ptr<const WatermarkFont> m_font;  // freed when the run ends
 };
 
 }  // namespace
-
-std::string FolderOf(const std::string& path) {
-    size_t slash = path.rfind('/');
-    return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
-}
-
-std::string ResolveOutputFolder(std::string folder, const std::string& workingFolder) {
-    if (folder.empty() || folder.front() != '/') {
-        if (folder == ".")
-            folder.clear();
-        else if (folder.rfind("./", 0) == 0)
-            folder.erase(0, 2);
-        folder = workingFolder + folder;
-    }
-    if (folder.empty() || folder.back() != '/') folder += '/';
-    return folder;
-}
 
 ConsoleRunOutcome RunConsoleBatch(const ConversionSettings& settings, ProjectState& project,
                                   const TextTable& texts, ConsoleOutput& out, bool quiet) {

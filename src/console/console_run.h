@@ -1,6 +1,6 @@
 // The console batch run: resolves and checks the input and the output,
-// prints the status and debug report, converts the one input file on a
-// worker thread and prints the outcome.
+// prints the status and debug report, converts the one input file through
+// the engine's run and prints the outcome.
 #pragma once
 
 #include "settings/conversion_settings.h"
@@ -19,12 +19,5 @@ enum class ConsoleRunOutcome {
 
 ConsoleRunOutcome RunConsoleBatch(const ConversionSettings& settings, ProjectState& project,
                                   const TextTable& texts, ConsoleOutput& out, bool quiet);
-
-// The folder part of `path` up to and including the last "/", or "".
-std::string FolderOf(const std::string& path);
-
-// `folder` made absolute against `workingFolder` (which ends with "/") when it
-// does not begin with "/", with a leading "./" dropped, and ending with "/".
-std::string ResolveOutputFolder(std::string folder, const std::string& workingFolder);
 
 }  // namespace orvex

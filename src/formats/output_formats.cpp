@@ -8,7 +8,6 @@
 #include <variant>
 
 #include "settings/conversion_settings.h"
-#include "settings/project_state.h"
 
 namespace orvex {
 namespace {
@@ -203,16 +202,18 @@ int32_t SaveFlagsFor(std::string_view extension, const ConversionSettings& setti
     return flags;
 }
 
-void PrepareSaveTarget(std::string_view extension, const ConversionSettings& settings,
-                       ProjectState& project) {
+SaveTarget MakeSaveTarget(std::string_view extension, const ConversionSettings& settings,
+                          std::string outputFolder) {
+    SaveTarget target;
     const OutputFormatRow* row = FindOutputFormat(extension);
-    project.OutputExtension = std::string(extension);
+    target.outputFolder = std::move(outputFolder);
+    target.outputExtension = std::string(extension);
     // An extension without a writer gets no format (rather than 0, which
     // would write a bitmap under any name), so its saves fail.
-    project.OutputFormatId = row != nullptr ? row->format : FIF_UNKNOWN;
-    project.OutputBitDepth = DepthSettingFor(extension, settings);
-    project.SaveFlags = SaveFlagsFor(extension, settings);
-    project.AutoBitDepth = project.OutputBitDepth == 0 ? 1 : 0;
+    target.formatId = row != nullptr ? row->format : FIF_UNKNOWN;
+    target.bitDepth = DepthSettingFor(extension, settings);
+    target.saveFlags = SaveFlagsFor(extension, settings);
+    return target;
 }
 
 }  // namespace orvex

@@ -9,7 +9,6 @@
 namespace orvex {
 
 struct ConversionSettings;
-struct ProjectState;
 
 struct OutputFormatRow {
     int32_t format;           // FreeImage format number
@@ -27,9 +26,19 @@ int32_t ChooseAutoBitDepth(std::string_view extension, int32_t sourceDepth);
 // The per-format depth setting (JpgBpp for "jpg"); 0 for extensions without one.
 int32_t DepthSettingFor(std::string_view extension, const ConversionSettings& settings);
 int32_t SaveFlagsFor(std::string_view extension, const ConversionSettings& settings);
-// OutputExtension, OutputFormatId, OutputBitDepth, SaveFlags and AutoBitDepth
-// for a run, once before it starts.
-void PrepareSaveTarget(std::string_view extension, const ConversionSettings& settings,
-                       ProjectState& project);
+// The per-run values of the output format, computed once before a run and
+// not changed while it runs.
+struct SaveTarget {
+    std::string outputFolder;     // absolute, ends with "/"
+    std::string outputExtension;  // "jpg"
+    int32_t formatId = 0;         // the writer's FreeImage format number
+    int32_t bitDepth = 0;         // the format's depth setting; 0 = automatic
+    int32_t saveFlags = 0;
+
+    bool automaticDepth() const { return bitDepth == 0; }
+};
+
+SaveTarget MakeSaveTarget(std::string_view extension, const ConversionSettings& settings,
+                          std::string outputFolder);
 
 }  // namespace orvex

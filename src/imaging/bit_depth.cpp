@@ -3,7 +3,7 @@
 
 #include "formats/output_formats.h"
 #include "imaging/bitmap_step.h"
-#include "settings/project_state.h"
+#include "settings/file_context.h"
 
 namespace orvex {
 namespace {
@@ -62,12 +62,12 @@ FIBITMAP* ConvertToOutputDepth(FIBITMAP* image, int depth, std::string_view exte
     }
 }
 
-FIBITMAP* ApplyOutputBitDepth(FIBITMAP* image, ProjectState& project) {
-    if (project.AutoBitDepth != 0) {
-        project.OutputBitDepth =
-            ChooseAutoBitDepth(project.OutputExtension, project.SourceBitDepth);
+FIBITMAP* ApplyOutputBitDepth(FIBITMAP* image, FileContext& file) {
+    if (file.AutoBitDepth != 0) {
+        file.OutputBitDepth =
+            ChooseAutoBitDepth(file.OutputExtension, file.SourceBitDepth);
     }
-    return ConvertToOutputDepth(image, project.OutputBitDepth, project.OutputExtension);
+    return ConvertToOutputDepth(image, file.OutputBitDepth, file.OutputExtension);
 }
 
 }  // namespace orvex

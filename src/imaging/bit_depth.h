@@ -7,7 +7,7 @@
 
 namespace orvex {
 
-struct ProjectState;
+struct FileContext;
 
 // The picture converted to `depth` bits per pixel for the writer of
 // `extension` (8 bits means greyscale for the JPEG family and a 256-colour
@@ -17,6 +17,6 @@ FIBITMAP* ConvertToOutputDepth(FIBITMAP* image, int depth, std::string_view exte
 
 // With AutoBitDepth set, first chooses OutputBitDepth for this file from the
 // output format's depths and SourceBitDepth; then converts to OutputBitDepth.
-FIBITMAP* ApplyOutputBitDepth(FIBITMAP* image, ProjectState& project);
+FIBITMAP* ApplyOutputBitDepth(FIBITMAP* image, FileContext& file);
 
 }  // namespace orvex

@@ -3,6 +3,8 @@
 // the output folder are created.
 #include "imaging/conversion_chain.h"
 
+#include <FreeImage.h>
+
 #include <filesystem>
 #include <system_error>
 
@@ -20,40 +22,19 @@
 #include "imaging/tone_map.h"
 #include "imaging/watermark.h"
 #include "settings/conversion_settings.h"
+#include "settings/file_context.h"
 #include "settings/file_name_mask.h"
-#include "settings/project_state.h"
 
 namespace orvex {
 namespace {
-
-// Owns the one bitmap alive between steps; unloads it when the chain ends
-// early.
-class ChainImage {
-public:
-    explicit ChainImage(FIBITMAP* image) : m_image(image) {}
-    ~ChainImage() { FreeImage_Unload(m_image); }
-    ChainImage(const ChainImage&) = delete;
-    ChainImage& operator=(const ChainImage&) = delete;
-
-    FIBITMAP* get() const { return m_image; }
-    // A step consumed the bitmap and handed back its replacement.
-    void reset(FIBITMAP* replacement) { m_image = replacement; }
-    FIBITMAP* release() {
-        FIBITMAP* image = m_image;
-        m_image = nullptr;
-        return image;
-    }
-    int width() const { return m_image ? static_cast<int>(FreeImage_GetWidth(m_image)) : 0; }
-    int height() const { return m_image ? static_cast<int>(FreeImage_GetHeight(m_image)) : 0; }
-
-private:
-    FIBITMAP* m_image;
-};
 
 bool Fail(std::string* failureReason, const std::string& reason) {
     if (failureReason) *failureReason = reason;
     return false;
 }
+
+int WidthOf(const Bitmap& image) { return static_cast<int>(FreeImage_GetWidth(image.get())); }
+int HeightOf(const Bitmap& image) { return static_cast<int>(FreeImage_GetHeight(image.get())); }
 
 // The input's sub-folder must stay below the output folder: relative, and
 // without "." or ".." parts.
@@ -68,18 +49,18 @@ bool IsPlainSubfolder(const std::string& subfolder) {
 
 // Creates OutputFolder + InputSubfolder when sub-folders are kept. The output
 // folder itself is never created: a missing one is the starter's error.
-bool PrepareOutputFolder(const ConversionSettings& settings, const ProjectState& project,
+bool PrepareOutputFolder(const ConversionSettings& settings, const FileContext& file,
                          std::string* failureReason) {
-    if (settings.KeepSubfolders == 0 || project.InputSubfolder.empty()) return true;
+    if (settings.KeepSubfolders == 0 || file.InputSubfolder.empty()) return true;
     std::error_code error;
-    if (!std::filesystem::is_directory(project.OutputFolder, error)) {
-        return Fail(failureReason, "The output folder does not exist: " + project.OutputFolder);
+    if (!std::filesystem::is_directory(file.OutputFolder, error)) {
+        return Fail(failureReason, "The output folder does not exist: " + file.OutputFolder);
     }
-    if (!IsPlainSubfolder(project.InputSubfolder)) {
+    if (!IsPlainSubfolder(file.InputSubfolder)) {
         return Fail(failureReason,
-                    "The sub-folder leaves the output folder: " + project.InputSubfolder);
+                    "The sub-folder leaves the output folder: " + file.InputSubfolder);
     }
-    const std::string folder = project.OutputFolder + project.InputSubfolder;
+    const std::string folder = file.OutputFolder + file.InputSubfolder;
     std::filesystem::create_directories(folder, error);
     if (error || !std::filesystem::is_directory(folder, error)) {
         return Fail(failureReason, "Cannot create the folder " + folder);
@@ -87,95 +68,178 @@ bool PrepareOutputFolder(const ConversionSettings& settings, const ProjectState&
     return true;
 }
 
+// Runs the steps one after another on the one bitmap alive between them.
+class StepRunner {
+public:
+    StepRunner(Bitmap image, const StepCheckpoint& checkpoint, std::string* failureReason)
+        : m_image(std::move(image)), m_checkpoint(checkpoint), m_reason(failureReason) {}
+
+    // `step` consumed the bitmap and handed back its replacement; a null one
+    // fails the file.
+    template <typename Step>
+    bool Run(ChainStep name, Step&& step) {
+        if (m_failed) return false;
+        m_image = AdoptBitmap(step(m_image.release()));
+        if (!m_image) {
+            m_failed = true;
+            return Fail(m_reason, std::string("No image after the ") + ChainStepName(name) +
+                                      " step");
+        }
+        return Passed(name);
+    }
+
+    // A step that works in place.
+    template <typename Step>
+    bool RunInPlace(ChainStep name, Step&& step) {
+        if (m_failed) return false;
+        step(m_image.get());
+        return Passed(name);
+    }
+
+    bool Passed(ChainStep name) {
+        if (m_checkpoint && !m_checkpoint(name)) {
+            m_failed = true;
+            m_image.reset();
+            return Fail(m_reason, kStoppedReason);
+        }
+        return true;
+    }
+
+    bool failed() const { return m_failed; }
+    const Bitmap& image() const { return m_image; }
+    Bitmap Take() { return m_failed ? Bitmap() : std::move(m_image); }
+    void Abandon(const std::string& reason) {
+        m_failed = true;
+        m_image.reset();
+        Fail(m_reason, reason);
+    }
+
+private:
+    Bitmap m_image;
+    const StepCheckpoint& m_checkpoint;
+    std::string* m_reason;
+    bool m_failed = false;
+};
+
 }  // namespace
 
-bool ConvertCurrentFile(const ConversionSettings& settings, ProjectState& project,
-                        const WatermarkFont* font, const std::function<void()>& checkpoint,
-                        std::string* failureReason) {
-    auto pause = [&checkpoint] {
-        if (checkpoint) checkpoint();
-    };
-    // A step that hands back no image fails the file; nothing is written.
-    auto lost = [failureReason](const char* step) {
-        return Fail(failureReason, std::string("No image after the ") + step + " step");
-    };
+const char* ChainStepName(ChainStep step) {
+    switch (step) {
+        case ChainStep::Load: return "load";
+        case ChainStep::Rotate: return "rotation";
+        case ChainStep::Resize: return "resize";
+        case ChainStep::Normalise: return "pixel type";
+        case ChainStep::ToneMap: return "tone mapping";
+        case ChainStep::Flip: return "flip";
+        case ChainStep::ColourCorrection: return "colour correction";
+        case ChainStep::Greyscale: return "greyscale";
+        case ChainStep::Threshold: return "threshold";
+        case ChainStep::Dither: return "dither";
+        case ChainStep::Frame: return "frame";
+        case ChainStep::Watermark: return "watermark";
+        case ChainStep::BitDepth: return "output depth";
+        case ChainStep::Name: return "naming";
+        case ChainStep::Save: return "save";
+    }
+    return "unknown";
+}
 
-    // 1-2: load; a failed load or a zero dimension fails the file.
+Bitmap LoadChainInput(FileContext& file, std::string* failureReason) {
     std::string loadReason;
-    ChainImage image(LoadInputImage(project.InputPath, &loadReason));
-    project.SourceBitDepth = image.get() ? static_cast<int32_t>(FreeImage_GetBPP(image.get())) : 0;
-    if (!image.get() || image.width() == 0 || image.height() == 0) {
-        return Fail(failureReason,
-                    loadReason.empty() ? "The file could not be loaded" : loadReason);
+    Bitmap image = AdoptBitmap(LoadInputImage(file.InputPath, &loadReason));
+    file.SourceBitDepth = image ? static_cast<int32_t>(FreeImage_GetBPP(image.get())) : 0;
+    if (!image || WidthOf(image) == 0 || HeightOf(image) == 0) {
+        Fail(failureReason, loadReason.empty() ? "The file could not be loaded" : loadReason);
+        return {};
     }
-    pause();
+    return image;
+}
 
-    // 3-4: geometry; the size after resizing is the one every later step
-    // and the placeholders use.
-    image.reset(RotateImage(image.get(), settings));
-    if (!image.get()) return lost("rotation");
-    pause();
-    image.reset(ResizeImage(image.get(), image.width(), image.height(), settings));
-    if (!image.get()) return lost("resize");
-    const int width = image.width();
-    const int height = image.height();
-    pause();
-
-    // 5-6: down to a standard bitmap.
-    image.reset(NormalisePixelType(image.get()));
-    if (!image.get()) return lost("pixel type");
-    pause();
-    image.reset(ToneMapImage(image.get()));
-    if (!image.get()) return lost("tone mapping");
-    pause();
-
-    // 7-11: flip and colours.
-    FlipImage(image.get(), settings);
-    pause();
-    image.reset(AdjustColours(image.get(), settings));
-    if (!image.get()) return lost("colour correction");
-    pause();
-    image.reset(MakeGreyscale(image.get(), settings));
-    if (!image.get()) return lost("greyscale");
-    pause();
-    image.reset(ApplyThreshold(image.get(), settings));
-    if (!image.get()) return lost("threshold");
-    pause();
-    image.reset(ApplyDither(image.get(), settings));
-    if (!image.get()) return lost("dither");
-    pause();
-
-    // 12-14: frame and watermark, placed by the size after resizing.
-    image.reset(DrawSolidFrame(image.get(), width, height, settings));
-    if (!image.get()) return lost("frame");
-    project.CurrentWidth = width;
-    project.CurrentHeight = height;
-    project.CurrentFrame = 1;
-    pause();
-    image.reset(DrawWatermark(image.get(), width, height, settings, project, font));
-    if (!image.get()) return lost("watermark");
-    pause();
-
-    // 15-16: output depth, then the name (which may show the depth).
-    image.reset(ApplyOutputBitDepth(image.get(), project));
-    if (!image.get()) {
-        return Fail(failureReason,
-                    "No image at the output depth " + std::to_string(project.OutputBitDepth));
+Bitmap ProcessImage(Bitmap image, const ConversionSettings& settings, FileContext& file,
+                    const WatermarkFont* font, const StepCheckpoint& checkpoint,
+                    std::string* failureReason) {
+    if (!image) {
+        Fail(failureReason, "No picture to process");
+        return {};
     }
-    project.OutputPath = BuildOutputPath(settings, project);
-    if (IsSameFile(project.InputPath, project.OutputPath)) {
+    StepRunner chain(std::move(image), checkpoint, failureReason);
+
+    // Geometry; the size after resizing is the one every later step and the
+    // placeholders use.
+    chain.Run(ChainStep::Rotate, [&](FIBITMAP* in) { return RotateImage(in, settings); });
+    chain.Run(ChainStep::Resize, [&](FIBITMAP* in) {
+        return ResizeImage(in, static_cast<int>(FreeImage_GetWidth(in)),
+                           static_cast<int>(FreeImage_GetHeight(in)), settings);
+    });
+    if (chain.failed()) return {};
+    const int width = WidthOf(chain.image());
+    const int height = HeightOf(chain.image());
+
+    // Down to a standard bitmap.
+    chain.Run(ChainStep::Normalise, [](FIBITMAP* in) { return NormalisePixelType(in); });
+    chain.Run(ChainStep::ToneMap, [](FIBITMAP* in) { return ToneMapImage(in); });
+
+    // Flip and colours.
+    chain.RunInPlace(ChainStep::Flip, [&](FIBITMAP* in) { FlipImage(in, settings); });
+    chain.Run(ChainStep::ColourCorrection, [&](FIBITMAP* in) { return AdjustColours(in, settings); });
+    chain.Run(ChainStep::Greyscale, [&](FIBITMAP* in) { return MakeGreyscale(in, settings); });
+    chain.Run(ChainStep::Threshold, [&](FIBITMAP* in) { return ApplyThreshold(in, settings); });
+    chain.Run(ChainStep::Dither, [&](FIBITMAP* in) { return ApplyDither(in, settings); });
+
+    // Frame and watermark, placed by the size after resizing.
+    chain.Run(ChainStep::Frame,
+              [&](FIBITMAP* in) { return DrawSolidFrame(in, width, height, settings); });
+    if (chain.failed()) return {};
+    file.CurrentWidth = width;
+    file.CurrentHeight = height;
+    file.CurrentFrame = 1;
+    chain.Run(ChainStep::Watermark, [&](FIBITMAP* in) {
+        return DrawWatermark(in, width, height, settings, file, font);
+    });
+    if (chain.failed()) return {};
+
+    // Output depth (the name may show it, so it comes first).
+    FIBITMAP* deep = ApplyOutputBitDepth(chain.Take().release(), file);
+    Bitmap result = AdoptBitmap(deep);
+    if (!result) {
+        Fail(failureReason, "No image at the output depth " + std::to_string(file.OutputBitDepth));
+        return {};
+    }
+    if (checkpoint && !checkpoint(ChainStep::BitDepth)) {
+        Fail(failureReason, kStoppedReason);
+        return {};
+    }
+    return result;
+}
+
+bool SaveChainOutput(Bitmap image, const ConversionSettings& settings, FileContext& file,
+                     const StepCheckpoint& checkpoint, std::string* failureReason) {
+    if (!image) return Fail(failureReason, "No picture to save");
+    file.OutputPath = BuildOutputPath(settings, file);
+    if (IsSameFile(file.InputPath, file.OutputPath)) {
         return Fail(failureReason, "The output file would replace the input file");
     }
-    if (!PrepareOutputFolder(settings, project, failureReason)) return false;
-    pause();
+    if (!PrepareOutputFolder(settings, file, failureReason)) return false;
+    if (checkpoint && !checkpoint(ChainStep::Name)) return Fail(failureReason, kStoppedReason);
 
-    // 17-18: the save unloads the image whatever its outcome.
+    // The save unloads the image whatever its outcome.
     std::string saveReason;
-    if (!SaveImage(image.release(), project.OutputPath, project.OutputFormatId, project.SaveFlags,
+    if (!SaveImage(image.release(), file.OutputPath, file.OutputFormatId, file.SaveFlags,
                    &saveReason)) {
         return Fail(failureReason, saveReason.empty() ? "The file could not be saved" : saveReason);
     }
     return true;
+}
+
+bool ConvertCurrentFile(const ConversionSettings& settings, FileContext& file,
+                        const WatermarkFont* font, const StepCheckpoint& checkpoint,
+                        std::string* failureReason) {
+    Bitmap image = LoadChainInput(file, failureReason);
+    if (!image) return false;
+    if (checkpoint && !checkpoint(ChainStep::Load)) return Fail(failureReason, kStoppedReason);
+    image = ProcessImage(std::move(image), settings, file, font, checkpoint, failureReason);
+    if (!image) return false;
+    return SaveChainOutput(std::move(image), settings, file, checkpoint, failureReason);
 }
 
 }  // namespace orvex

@@ -1,25 +1,56 @@
-// The processing chain that turns one input file into one output file.
+// The processing chain that turns one input file into one output file, in
+// three parts: load the picture, process it in memory, name and save it. A
+// face can run the middle part alone on a picture in memory (a preview).
 #pragma once
 
 #include <functional>
 #include <string>
 
+#include "formats/bitmap.h"
+
 namespace orvex {
 
 struct ConversionSettings;
-struct ProjectState;
+struct FileContext;
 class WatermarkFont;
 
-// Runs the chain for project.InputPath: load, rotate, resize, normalise, tone
-// map, flip, colour correction, greyscale, threshold, dither, frame,
-// watermark, output depth, name and save. Writes SourceBitDepth,
-// CurrentWidth, CurrentHeight, CurrentFrame, OutputBitDepth (when automatic)
-// and OutputPath into `project`. `checkpoint` (may be empty) is called
-// between the steps so that a paused worker holds still there. Returns true
-// when the output file was written; otherwise `failureReason` (optional)
-// says why.
-bool ConvertCurrentFile(const ConversionSettings& settings, ProjectState& project,
-                        const WatermarkFont* font, const std::function<void()>& checkpoint,
+// The steps of the chain in their fixed order.
+enum class ChainStep {
+    Load, Rotate, Resize, Normalise, ToneMap, Flip, ColourCorrection, Greyscale, Threshold,
+    Dither, Frame, Watermark, BitDepth, Name, Save,
+};
+
+// A step's name for reasons and reports ("tone mapping").
+const char* ChainStepName(ChainStep step);
+
+// Called after each step; returning false stops the chain there (the run was
+// stopped), and nothing of the file is written. May hold still while the
+// worker is held.
+using StepCheckpoint = std::function<bool(ChainStep done)>;
+
+// Why a file failed when its run was stopped.
+inline constexpr const char* kStoppedReason = "The conversion was stopped";
+
+// Decodes file.InputPath; sets file.SourceBitDepth. Null with `failureReason`
+// on a failed load or an empty picture.
+Bitmap LoadChainInput(FileContext& file, std::string* failureReason = nullptr);
+
+// Rotate, resize, tone map, flip, colours, frame, watermark and output depth.
+// Sets CurrentWidth, CurrentHeight, CurrentFrame and (when automatic)
+// OutputBitDepth in `file`. Null with `failureReason` when a step fails or the
+// checkpoint stops the chain.
+Bitmap ProcessImage(Bitmap image, const ConversionSettings& settings, FileContext& file,
+                    const WatermarkFont* font, const StepCheckpoint& checkpoint = {},
+                    std::string* failureReason = nullptr);
+
+// Names the output (file.OutputPath), refuses to replace the input, creates the
+// kept sub-folder and saves. True when the output file was written.
+bool SaveChainOutput(Bitmap image, const ConversionSettings& settings, FileContext& file,
+                     const StepCheckpoint& checkpoint = {}, std::string* failureReason = nullptr);
+
+// The three parts in a row for file.InputPath.
+bool ConvertCurrentFile(const ConversionSettings& settings, FileContext& file,
+                        const WatermarkFont* font, const StepCheckpoint& checkpoint = {},
                         std::string* failureReason = nullptr);
 
 }  // namespace orvex

@@ -1,5 +1,5 @@
-// The worker loop: orders the files, reports progress and the per-file debug
-// lines, and stamps each output file's modification time.
+// The worker loop: orders the files, publishes progress, tells its observer
+// what became of each file, and stamps each output file's modification time.
 #include "imaging/conversion_worker.h"
 
 #include <fcntl.h>
@@ -10,10 +10,10 @@
 #include <ctime>
 #include <vector>
 
+#include <algorithm>
+
 #include "formats/image_io.h"
-#include "imaging/conversion_chain.h"
-#include "imaging/file_type.h"
-#include "settings/conversion_settings.h"
+#include "settings/file_context.h"
 #include "settings/project_state.h"
 
 namespace orvex {
@@ -90,78 +90,90 @@ bool WorkerHold::WaitUntilWorkerHolds(std::chrono::milliseconds timeout) const {
     return m_changed.wait_for(lock, timeout, [this] { return m_waiting > 0; });
 }
 
-int ConversionWorker(ConversionJob& job) {
-    ProjectState& project = job.project;
-    const bool debug = project.CommandLineInput != 0 && project.RunMode == "DEBUG";
-    auto print = [&job](const std::string& line) {
-        if (job.printLine) {
-            job.printLine(line);
-        } else {
-            std::fputs((line + "\n").c_str(), stdout);
-        }
-    };
-    // The checkpoint never runs under ProgressLock.
-    const std::function<void()> checkpoint = [&job] {
-        if (job.hold) job.hold->WaitWhileHeld();
-    };
+WorkerOutcome ConversionWorker(const ConversionJob& job, WorkerControl& control,
+                               ConversionObserver* observer) {
+    ConversionObserver silent;
+    ConversionObserver& events = observer ? *observer : silent;
+    ProgressState& progress = control.progress;
 
-    int32_t started = 0;
-    int32_t converted = 0;
+    WorkerOutcome outcome;
+    outcome.nextFileNumber = job.firstFileNumber;
+    outcome.nextRandomNumber = job.randomNumber;
     int64_t lastMillis = 0;
-    for (const auto& [path, entry] : job.queue) {
-        checkpoint();
-        if (job.progress.KeepRunning.load() == 0) break;  // a stop takes effect between files
+    int32_t index = 0;
+    for (const QueuedFile& entry : job.queue) {
+        control.hold.WaitWhileHeld();
+        if (progress.KeepRunning.load() == 0) break;
 
-        ++started;
-        project.InputPath = path;
-        project.InputSubfolder = entry.subfolder;
+        ++index;
         {
-            std::lock_guard<std::mutex> lock(job.progressLock);
-            job.progress.FilesStarted = started;
-            job.progress.CurrentFile = path;
-            job.progress.LastFileMillis = lastMillis;
+            std::lock_guard<std::mutex> lock(control.progressLock);
+            progress.FilesStarted = index;
+            progress.CurrentFile = entry.path;
+            progress.LastFileMillis = lastMillis;
         }
-        if (debug) {
-            print("Processing: " + path);
-            print("File Format: " + IdentifyFileType(path));
-        }
+        events.FileStarted(index, entry.path);
 
-        std::vector<std::string> messages;
-        std::string reason;
+        FileContext file;
+        file.InputPath = entry.path;
+        file.InputSubfolder = entry.subfolder;
+        file.OutputFolder = job.target.outputFolder;
+        file.OutputExtension = job.target.outputExtension;
+        file.OutputFormatId = job.target.formatId;
+        file.OutputBitDepth = job.target.bitDepth;
+        file.SaveFlags = job.target.saveFlags;
+        file.AutoBitDepth = job.target.automaticDepth() ? 1 : 0;
+        file.RandomNumber = outcome.nextRandomNumber;
+        file.FileCounter = outcome.nextFileNumber;
+
+        // Every step ends at a checkpoint: the worker holds still there while
+        // held (never under the progress lock) and gives up the file when the
+        // run was stopped.
+        bool stopped = false;
+        const StepCheckpoint checkpoint = [&](ChainStep step) {
+            events.StepDone(index, step);
+            control.hold.WaitWhileHeld();
+            if (progress.KeepRunning.load() == 0) stopped = true;
+            return !stopped;
+        };
+
+        FileResult result;
+        result.index = index;
+        result.inputPath = entry.path;
         const auto begin = std::chrono::steady_clock::now();
-        bool ok = false;
         {
-            FreeImageMessageScope scope(
-                [&messages](const std::string& message) { messages.push_back(message); });
-            ok = ConvertCurrentFile(job.settings, project, job.font, checkpoint, &reason);
+            FreeImageMessageScope scope([&result](const std::string& message) {
+                result.libraryMessages.push_back(message);
+            });
+            result.converted = ConvertCurrentFile(job.settings, file, job.font.get(), checkpoint,
+                                                  &result.reason);
         }
-        const auto elapsed = std::chrono::duration_cast<std::chrono::milliseconds>(
-                                 std::chrono::steady_clock::now() - begin)
-                                 .count();
+        result.millis = std::chrono::duration_cast<std::chrono::milliseconds>(
+                            std::chrono::steady_clock::now() - begin)
+                            .count();
+        result.stopped = stopped;
 
-        if (!ok) {
+        if (result.converted) {
+            result.reason.clear();
+            result.outputPath = file.OutputPath;
+            events.StepDone(index, ChainStep::Save);
+            ++outcome.filesConverted;
+            lastMillis = std::max<int64_t>(result.millis, kShortestReportedMillis);
+            // A failed file does not use up a number.
+            outcome.nextRandomNumber = DrawRandomNumber();
+            ++outcome.nextFileNumber;
+            ApplyFileTimestamp(job.settings, entry.path, file.OutputPath);
+        } else {
             lastMillis = 0;
-            if (debug) {
-                if (!reason.empty()) print("[ERROR] " + reason);
-                for (const std::string& message : messages) print("[ERROR] FreeImage: " + message);
-                print("[ERROR] Unable to convert the file!");
-            }
-            continue;
         }
-        if (debug) print("[OK] Saving As: " + project.OutputPath);
-        ++converted;
-        lastMillis = elapsed < kShortestReportedMillis ? kShortestReportedMillis : elapsed;
-        // A failed file does not use up a number.
-        project.RandomNumber = DrawRandomNumber();
-        ++project.FileCounter;
-        ApplyFileTimestamp(job.settings, path, project.OutputPath);
+        events.FileFinished(result);
     }
 
     {
-        std::lock_guard<std::mutex> lock(job.progressLock);
-        job.progress.FilesConverted = converted;
+        std::lock_guard<std::mutex> lock(control.progressLock);
+        progress.FilesConverted = outcome.filesConverted;
     }
-    return 0;
+    return outcome;
 }
 
 }  // namespace orvex

@@ -1,43 +1,79 @@
-// The conversion worker: walks the file queue, runs the chain for each file
-// and publishes its progress to whoever started it.
+// The conversion worker: walks its job's files, runs the chain for each and
+// tells an observer what happened. It owns what it reads (a copy of the
+// settings, the save target, the file list, the font), so the face that
+// started it may go on editing its own records meanwhile.
 #pragma once
 
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <cstdint>
-#include <functional>
-#include <map>
+#include <memory>
 #include <mutex>
 #include <string>
+#include <vector>
+
+#include "formats/output_formats.h"
+#include "imaging/conversion_chain.h"
+#include "settings/conversion_settings.h"
 
 namespace orvex {
 
-struct ConversionSettings;
-struct ProjectState;
 class WatermarkFont;
 
-struct FileQueueEntry {
-    int32_t queued = 1;
-    std::string subfolder;  // folder relative to the input root, "" or ending with "/"
+// One input file of a run with its folder relative to its input root ("" or
+// ending with "/"), which is kept below the output folder when sub-folders
+// are kept.
+struct QueuedFile {
+    std::string path;
+    std::string subfolder;
+};
+using FileQueue = std::vector<QueuedFile>;
+
+// Everything one run of the worker reads; not changed while it runs.
+struct ConversionJob {
+    ConversionSettings settings;
+    SaveTarget target;
+    FileQueue queue;
+    std::shared_ptr<const WatermarkFont> font;  // the text watermark's, when one is drawn
+    int32_t firstFileNumber = 1;                // "%n%" of the first converted file
+    int32_t randomNumber = 1;                   // "%rnd%" of the first converted file
 };
 
-// Input paths to convert. Keys compare exactly: two different Linux files
-// never merge into one entry.
-using FileQueue = std::map<std::string, FileQueueEntry>;
+// What the worker reports of one file.
+struct FileResult {
+    int32_t index = 0;  // 1-based position in the queue
+    std::string inputPath;
+    bool converted = false;
+    bool stopped = false;     // the run was stopped while this file was open
+    std::string outputPath;   // the file written (converted only)
+    std::string reason;       // why it failed ("" when converted)
+    std::vector<std::string> libraryMessages;  // the image library's own messages
+    int64_t millis = 0;
+};
+
+// Receives the worker's events on the worker's thread; an implementation that
+// drives an interface forwards them to that interface's thread.
+class ConversionObserver {
+  public:
+    virtual ~ConversionObserver() = default;
+    virtual void FileStarted(int32_t /*index*/, const std::string& /*inputPath*/) {}
+    virtual void StepDone(int32_t /*index*/, ChainStep /*step*/) {}
+    virtual void FileFinished(const FileResult& /*result*/) {}
+};
 
 // Shared between the worker and its starter; every field but KeepRunning is
-// written only under ProgressLock.
+// written only under the run's progress lock.
 struct ProgressState {
     int32_t FilesStarted = 0;
     std::string CurrentFile;
-    int64_t LastFileMillis = 0;
+    int64_t LastFileMillis = 0;  // the previous file's duration, >= 1000 when it succeeded
     int32_t FilesConverted = 0;
-    std::atomic<int8_t> KeepRunning{1};
+    std::atomic<int8_t> KeepRunning{1};  // 0 asks the worker to stop at its next step
 };
 
 // A cooperative pause: while held, the worker waits at its next checkpoint
-// (between files and between chain steps) without holding ProgressLock.
+// (between files and between chain steps) without holding the progress lock.
 class WorkerHold {
 public:
     void Hold();
@@ -56,24 +92,23 @@ private:
     int m_waiting = 0;  // workers stopped at a checkpoint
 };
 
-// Everything one run of the worker reads and writes, set by the starter
-// before the thread starts and not changed while it runs.
-struct ConversionJob {
-    const ConversionSettings& settings;
-    ProjectState& project;
-    const FileQueue& queue;
-    ProgressState& progress;
-    std::mutex& progressLock;
-    const WatermarkFont* font = nullptr;  // loaded by the starter when DoWatermark is 1
-    WorkerHold* hold = nullptr;           // optional
-    // Console line writer for the debug lines; they are printed only when
-    // the project is a command-line job in "DEBUG" run mode.
-    std::function<void(const std::string&)> printLine;
+// The shared part of a run: progress under its lock, the stop flag, the hold.
+struct WorkerControl {
+    ProgressState progress;
+    mutable std::mutex progressLock;
+    WorkerHold hold;
 };
 
-// Resets nothing: the starter sets ProgressState up (FilesStarted 0,
-// CurrentFile "", LastFileMillis 0, FilesConverted 0, KeepRunning 1) before
-// calling this on its thread. Returns 0.
-int ConversionWorker(ConversionJob& job);
+struct WorkerOutcome {
+    int32_t filesConverted = 0;
+    int32_t nextFileNumber = 1;  // "%n%" the next run continues with
+    int32_t nextRandomNumber = 1;
+};
+
+// Converts the job's files in order. Expects `control.progress` reset
+// (FilesStarted 0, CurrentFile "", LastFileMillis 0, FilesConverted 0,
+// KeepRunning 1). `observer` may be null. Never writes to the console.
+WorkerOutcome ConversionWorker(const ConversionJob& job, WorkerControl& control,
+                               ConversionObserver* observer);
 
 }  // namespace orvex

@@ -116,10 +116,10 @@ int64_t LineStart(int64_t boxWidth, int64_t lineWidth, int alignment, int paddin
     return padding;
 }
 
-FIBITMAP* BuildTextOverlay(const ConversionSettings& settings, const ProjectState& project,
+FIBITMAP* BuildTextOverlay(const ConversionSettings& settings, const FileContext& file,
                            const WatermarkFont& font) {
     const std::vector<std::string> texts =
-        SplitWatermarkLines(ExpandWatermarkText(settings, project));
+        SplitWatermarkLines(ExpandWatermarkText(settings, file));
     // Even at a one-pixel pitch more lines than that would not fit the
     // largest box; refuse them before measuring each.
     if (texts.size() > static_cast<size_t>(kMaximumOverlaySide)) return nullptr;

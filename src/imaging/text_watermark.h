@@ -14,7 +14,7 @@
 namespace orvex {
 
 struct ConversionSettings;
-struct ProjectState;
+struct FileContext;
 class WatermarkFont;
 
 // The text's lines: split at every "%eol%", whatever its letter case.
@@ -40,7 +40,7 @@ int64_t LineStart(int64_t boxWidth, int64_t lineWidth, int alignment, int paddin
 
 // The overlay (32-bit with alpha) for the current file, or nullptr when
 // none can be made (empty box, one beyond the size limit, no canvas).
-FIBITMAP* BuildTextOverlay(const ConversionSettings& settings, const ProjectState& project,
+FIBITMAP* BuildTextOverlay(const ConversionSettings& settings, const FileContext& file,
                            const WatermarkFont& font);
 
 }  // namespace orvex

@@ -6,7 +6,7 @@
 namespace orvex {
 
 struct ConversionSettings;
-struct ProjectState;
+struct FileContext;
 class WatermarkFont;
 
 // Returns the picture to continue with: unchanged for DoWatermark 0,
@@ -14,6 +14,6 @@ class WatermarkFont;
 // made. W x H is the size after resizing; `font` is the batch's loaded
 // WatermarkFont (nullptr when none).
 FIBITMAP* DrawWatermark(FIBITMAP* image, int width, int height, const ConversionSettings& settings,
-                        const ProjectState& project, const WatermarkFont* font);
+                        const FileContext& file, const WatermarkFont* font);
 
 }  // namespace orvex

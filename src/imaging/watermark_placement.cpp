@@ -133,7 +133,7 @@ FIBITMAP* PlaceAndComposite(FIBITMAP* image, FIBITMAP* overlay, int W, int H,
 }
 
 FIBITMAP* DrawWatermark(FIBITMAP* image, int width, int height, const ConversionSettings& settings,
-                        const ProjectState& project, const WatermarkFont* font) {
+                        const FileContext& file, const WatermarkFont* font) {
     if (!image || settings.DoWatermark == 0) return image;
     if (FreeImage_GetBPP(image) != 24) {
         image = ReplaceBy24Bits(image);
@@ -141,7 +141,7 @@ FIBITMAP* DrawWatermark(FIBITMAP* image, int width, int height, const Conversion
     }
     if (settings.DoWatermark == kWatermarkText) {
         if (!font) return image;
-        FIBITMAP* overlay = BuildTextOverlay(settings, project, *font);
+        FIBITMAP* overlay = BuildTextOverlay(settings, file, *font);
         return PlaceAndComposite(image, overlay, width, height, TextPlacement(settings), settings);
     }
     if (settings.DoWatermark == kWatermarkImage) {

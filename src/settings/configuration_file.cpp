@@ -22,7 +22,7 @@
 #include <variant>
 #include <vector>
 
-#include "app/program_identity.h"
+#include "settings/program_identity.h"
 #include "platform/atomic_file.h"
 #include "platform/config_folder.h"
 #include "settings/setting_fields.h"

@@ -3,7 +3,7 @@
 
 #include <ctime>
 
-#include "app/program_identity.h"
+#include "settings/program_identity.h"
 
 namespace orvex {
 

@@ -7,7 +7,7 @@
 #include <ctime>
 
 #include "settings/conversion_settings.h"
-#include "settings/project_state.h"
+#include "settings/file_context.h"
 #include "text/unicode_case.h"
 
 namespace orvex {
@@ -47,22 +47,22 @@ std::tm LocalNow() {
 
 // The value of one placeholder for the file now being converted; false for
 // a text that is not one of the placeholders.
-bool PlaceholderValue(std::string_view placeholder, const ProjectState& project,
+bool PlaceholderValue(std::string_view placeholder, const FileContext& file,
                       std::string& value) {
     if (placeholder == "%filename%") {
-        value = BaseFileName(project.InputPath);
+        value = BaseFileName(file.InputPath);
     } else if (placeholder == "%filename[u]%") {
-        value = ToUpperUtf8(BaseFileName(project.InputPath));
+        value = ToUpperUtf8(BaseFileName(file.InputPath));
     } else if (placeholder == "%filename[l]%") {
-        value = ToLowerUtf8(BaseFileName(project.InputPath));
+        value = ToLowerUtf8(BaseFileName(file.InputPath));
     } else if (placeholder == "%filename[t]%") {
-        value = ToTitleUtf8(BaseFileName(project.InputPath));
+        value = ToTitleUtf8(BaseFileName(file.InputPath));
     } else if (placeholder == "%ext%") {
-        value = project.OutputExtension;
+        value = file.OutputExtension;
     } else if (placeholder == "%ext[u]%") {
-        value = ToUpperUtf8(project.OutputExtension);
+        value = ToUpperUtf8(file.OutputExtension);
     } else if (placeholder == "%ext[t]%") {
-        value = ToTitleUtf8(project.OutputExtension);
+        value = ToTitleUtf8(file.OutputExtension);
     } else if (placeholder == "%yyyy%") {
         value = std::to_string(LocalNow().tm_year + 1900);
     } else if (placeholder == "%mm%") {
@@ -76,17 +76,17 @@ bool PlaceholderValue(std::string_view placeholder, const ProjectState& project,
     } else if (placeholder == "%ss%") {
         value = TwoDigits(LocalNow().tm_sec);
     } else if (placeholder == "%bpp%") {
-        value = std::to_string(project.OutputBitDepth);
+        value = std::to_string(file.OutputBitDepth);
     } else if (placeholder == "%width%") {
-        value = std::to_string(project.CurrentWidth);
+        value = std::to_string(file.CurrentWidth);
     } else if (placeholder == "%height%") {
-        value = std::to_string(project.CurrentHeight);
+        value = std::to_string(file.CurrentHeight);
     } else if (placeholder == "%frame%") {
-        value = std::to_string(project.CurrentFrame);
+        value = std::to_string(file.CurrentFrame);
     } else if (placeholder == "%rnd%") {
-        value = FiveDigits(project.RandomNumber);
+        value = FiveDigits(file.RandomNumber);
     } else if (placeholder == "%n%") {
-        value = FiveDigits(project.FileCounter);
+        value = FiveDigits(file.FileCounter);
     } else {
         return false;
     }
@@ -106,9 +106,9 @@ const std::vector<std::string>& FileNamePlaceholders() {
 }
 
 std::string ExpandPlaceholder(std::string_view text, std::string_view placeholder,
-                              const ConversionSettings& /*settings*/, const ProjectState& project) {
+                              const ConversionSettings& /*settings*/, const FileContext& file) {
     std::string value;
-    if (placeholder.empty() || !PlaceholderValue(placeholder, project, value)) {
+    if (placeholder.empty() || !PlaceholderValue(placeholder, file, value)) {
         return std::string(text);
     }
     // Replace left to right; an inserted value is not searched again by this
@@ -126,20 +126,20 @@ std::string ExpandPlaceholder(std::string_view text, std::string_view placeholde
     return result;
 }
 
-std::string ExpandFileNameMask(const ConversionSettings& settings, const ProjectState& project) {
+std::string ExpandFileNameMask(const ConversionSettings& settings, const FileContext& file) {
     // Lower-casing the whole mask finds placeholders in any letter case; the
     // literal parts of the mask are therefore written in lower case too.
     std::string name = ToLowerUtf8(settings.FilenameMask);
     if (name.empty()) name = kDefaultMask;
     for (const std::string& placeholder : FileNamePlaceholders()) {
         if (name.find(placeholder) != std::string::npos) {
-            name = ExpandPlaceholder(name, placeholder, settings, project);
+            name = ExpandPlaceholder(name, placeholder, settings, file);
         }
     }
     return name;
 }
 
-std::string ExpandWatermarkText(const ConversionSettings& settings, const ProjectState& project) {
+std::string ExpandWatermarkText(const ConversionSettings& settings, const FileContext& file) {
     const std::string& text = settings.Text;
     if (std::count(text.begin(), text.end(), '%') < 2) return text;
     // Placeholders are detected in a lower-case copy but replaced only where
@@ -149,16 +149,16 @@ std::string ExpandWatermarkText(const ConversionSettings& settings, const Projec
     std::string result = text;
     for (const std::string& placeholder : FileNamePlaceholders()) {
         if (detection.find(placeholder) != std::string::npos) {
-            result = ExpandPlaceholder(result, placeholder, settings, project);
+            result = ExpandPlaceholder(result, placeholder, settings, file);
         }
     }
     return result;
 }
 
-std::string BuildOutputPath(const ConversionSettings& settings, const ProjectState& project) {
-    std::string path = project.OutputFolder;
-    if (settings.KeepSubfolders != 0) path += project.InputSubfolder;
-    path += ExpandFileNameMask(settings, project);
+std::string BuildOutputPath(const ConversionSettings& settings, const FileContext& file) {
+    std::string path = file.OutputFolder;
+    if (settings.KeepSubfolders != 0) path += file.InputSubfolder;
+    path += ExpandFileNameMask(settings, file);
     return path;
 }
 

@@ -7,7 +7,7 @@
 #include <filesystem>
 #include <limits>
 
-#include "app/program_identity.h"
+#include "settings/program_identity.h"
 #include "support/scoped_env.h"
 #include "support/temp_folder.h"
 

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "app/program_identity.h"
+#include "settings/program_identity.h"
 #include "settings/project_state.h"
 
 namespace orvex {

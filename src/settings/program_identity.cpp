@@ -1,5 +1,5 @@
 // Program identity values and the icon identifier tables.
-#include "app/program_identity.h"
+#include "settings/program_identity.h"
 
 #include <string>
 

@@ -1,5 +1,5 @@
 // Tests of naming a file's kind from its first bytes.
-#include "imaging/file_type.h"
+#include "formats/file_type.h"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>

@@ -1,5 +1,5 @@
 // The signature table of file kinds and the reader that names a file by it.
-#include "imaging/file_type.h"
+#include "formats/file_type.h"
 
 #include <fcntl.h>
 #include <unistd.h>

@@ -1,13 +1,12 @@
-// Debug lines and option checks of a console run. The per-format lines are
-// tables; the chain checks follow the order of the chain itself.
-#include "console/debug_report.h"
+// Report lines and checks of the options a run depends on. The per-format
+// lines are tables; the chain checks follow the order of the chain itself.
+#include "imaging/run_checks.h"
 
 #include <charconv>
 #include <filesystem>
 #include <variant>
 #include <vector>
 
-#include "console/option_table.h"
 #include "formats/output_formats.h"
 #include "imaging/watermark_font.h"
 #include "settings/keywords.h"
@@ -17,6 +16,10 @@ namespace orvex {
 namespace {
 
 using CS = ConversionSettings;
+using Int32Field = int32_t CS::*;
+using Int8Field = int8_t CS::*;
+
+RunCheck Fault(RunFault fault, std::string detail = {}) { return RunCheck{fault, std::move(detail)}; }
 
 enum class Shown { Number, Keyword, Compression };
 
@@ -172,8 +175,8 @@ void ReportInputOptions(std::string_view inputExtension, const CS& settings,
     }
 }
 
-std::string CheckOutputOptions(std::string_view outputExtension, const CS& settings,
-                               const RunReport& report) {
+RunCheck CheckOutputOptions(std::string_view outputExtension, const CS& settings,
+                            const RunReport& report) {
     for (const OutputReportRow& row : OutputReportRows()) {
         if (outputExtension != row.extension) continue;
         int32_t depth = settings.*(row.bpp);
@@ -181,18 +184,18 @@ std::string CheckOutputOptions(std::string_view outputExtension, const CS& setti
         PrintLines(row.lines, settings, report);
         std::string extension(row.extension);
         if (depth != 0 && !IsAllowedDepth(extension, depth))
-            return "Error: Invalid " + extension + "-bpp value";
+            return Fault(RunFault::InvalidBitDepth, extension);
         if (row.quality != nullptr) {
             int32_t quality = settings.*(row.quality);
             if (quality < 1 || quality > 100)
-                return "Error: Invalid " + extension + "-quality value";
+                return Fault(RunFault::InvalidQuality, extension);
         }
     }
     return {};
 }
 
-std::string CheckChainOptions(const CS& s, const RunReport& report,
-                              std::unique_ptr<WatermarkFont>& font) {
+RunCheck CheckChainOptions(const CS& s, const RunReport& report,
+                           std::shared_ptr<const WatermarkFont>& font) {
     if (s.DoImageRotation) {
         report.Debug("Image Rotation Type: " + KeywordName(kRotationType, s.ImageRotationType));
         report.Debug("Image Rotation: " + Number(s.ImageRotation));
@@ -201,10 +204,10 @@ std::string CheckChainOptions(const CS& s, const RunReport& report,
     if (s.DoImageResize) {
         report.Debug("Width: " + Number(s.ImageWidth) + " " +
                      KeywordName(kSizeUnit, s.ImageWidthUnit));
-        if (s.ImageWidth == 0) return "Error: Invalid width value";
+        if (s.ImageWidth == 0) return Fault(RunFault::InvalidWidth);
         report.Debug("Height: " + Number(s.ImageHeight) + " " +
                      KeywordName(kSizeUnit, s.ImageHeightUnit));
-        if (s.ImageHeight == 0) return "Error: Invalid height value";
+        if (s.ImageHeight == 0) return Fault(RunFault::InvalidHeight);
         report.Debug("Keep Aspect Ratio: " + Number(s.KeepAspectRatio));
         report.Debug("Image Resize Type: " + KeywordName(kResizeScope, s.ImageResizeType));
         report.Debug("Image Resize Algorithm: " +
@@ -215,12 +218,12 @@ std::string CheckChainOptions(const CS& s, const RunReport& report,
     if (s.DoImageColorCorrection) {
         report.Debug("Brightness: " + Number(s.ImageBrightness));
         if (s.ImageBrightness < -100 || s.ImageBrightness > 100)
-            return "Error: Invalid brightness value";
+            return Fault(RunFault::InvalidBrightness);
         report.Debug("Contrast: " + Number(s.ImageContrast));
-        if (s.ImageContrast < -100 || s.ImageContrast > 100) return "Error: Invalid contrast value";
+        if (s.ImageContrast < -100 || s.ImageContrast > 100) return Fault(RunFault::InvalidContrast);
         report.Debug("Gamma: " + FormatTwoDecimals(s.ImageGamma));
         // Written so that NaN fails too.
-        if (!(s.ImageGamma >= 0.01f && s.ImageGamma <= 9.99f)) return "Error: Invalid gamma value";
+        if (!(s.ImageGamma >= 0.01f && s.ImageGamma <= 9.99f)) return Fault(RunFault::InvalidGamma);
         report.Debug("Invert: " + Number(s.ImageInvert));
     }
     report.Debug("Greyscale: " + Number(s.DoImageGreyscale));
@@ -264,8 +267,8 @@ std::string CheckChainOptions(const CS& s, const RunReport& report,
         report.Debug("Watermark rotation: " + Number(s.TextRotation));
         report.Debug("Watermark size/mode: " + KeywordName(kSizeMode, s.TextSize));
         // Loaded once here and kept for the worker, which draws every file with it.
-        font = WatermarkFont::Load(s);
-        if (!font) return "Error: Invalid watermark font";
+        RunCheck loaded = LoadWatermarkFont(s, font);
+        if (!loaded.ok()) return loaded;
     } else if (s.DoWatermark == 2) {
         report.Debug("Watermark image: " + s.Image);
         report.Debug("Watermark greyscale: " + Number(s.ImageGreyscale));
@@ -276,7 +279,7 @@ std::string CheckChainOptions(const CS& s, const RunReport& report,
                      Number(s.ImageYOffset));
         report.Debug("Watermark rotation: " + Number(s.WatermarkImageRotation));
         report.Debug("Watermark size/mode: " + KeywordName(kSizeMode, s.ImageSize));
-        if (!IsNonEmptyFile(s.Image)) return "Error: Invalid watermark image";
+        if (!IsNonEmptyFile(s.Image)) return Fault(RunFault::InvalidWatermarkImage, s.Image);
     }
     return {};
 }
@@ -286,6 +289,78 @@ void ReportFileOptions(const CS& s, const RunReport& report) {
     report.Debug("File Timestamp: " + KeywordName(kTimestampSource, s.FileTimestamp));
     if (s.FileTimestamp == 2) report.Debug("Custom Timestamp: " + Number(s.CustomTimestamp));
     report.Debug("Keep Subfolders: " + Number(s.KeepSubfolders));
+}
+
+}  // namespace orvex
+
+namespace orvex {
+
+std::string ConsoleErrorLine(const RunCheck& check) {
+    switch (check.fault) {
+        case RunFault::None: return {};
+        case RunFault::InvalidInputFile:
+        case RunFault::EmptyInputFiles: return "Error: Invalid input file";
+        case RunFault::EmptyOutputFolder:
+        case RunFault::InvalidOutputFolder: return "Error: Invalid output folder";
+        case RunFault::IncorrectOutputFolder: return "Error: Incorrect output folder";
+        case RunFault::InvalidConversionType: return "Error: Invalid conversion type";
+        case RunFault::InvalidBitDepth: return "Error: Invalid " + check.detail + "-bpp value";
+        case RunFault::InvalidQuality: return "Error: Invalid " + check.detail + "-quality value";
+        case RunFault::InvalidWidth: return "Error: Invalid width value";
+        case RunFault::InvalidHeight: return "Error: Invalid height value";
+        case RunFault::InvalidBrightness: return "Error: Invalid brightness value";
+        case RunFault::InvalidContrast: return "Error: Invalid contrast value";
+        case RunFault::InvalidGamma: return "Error: Invalid gamma value";
+        case RunFault::InvalidWatermarkFont: return "Error: Invalid watermark font";
+        case RunFault::EmptyWatermarkImage:
+        case RunFault::InvalidWatermarkImage: return "Error: Invalid watermark image";
+    }
+    return {};
+}
+
+const char* MessageKey(RunFault fault) {
+    switch (fault) {
+        case RunFault::None: return "";
+        case RunFault::InvalidInputFile:
+        case RunFault::EmptyInputFiles: return "Empty input files";
+        case RunFault::EmptyOutputFolder: return "Empty output folder";
+        case RunFault::IncorrectOutputFolder:
+        case RunFault::InvalidOutputFolder: return "Invalid output folder";
+        case RunFault::InvalidConversionType: return "Invalid conversion type";
+        // The desktop's controls keep these inside their ranges; the nearest
+        // message asks for the fields to be filled in properly.
+        case RunFault::InvalidBitDepth:
+        case RunFault::InvalidQuality:
+        case RunFault::InvalidBrightness:
+        case RunFault::InvalidContrast:
+        case RunFault::InvalidGamma: return "Empty extensions";
+        case RunFault::InvalidWidth: return "Invalid width";
+        case RunFault::InvalidHeight: return "Invalid height";
+        case RunFault::InvalidWatermarkFont: return "Invalid watermark font";
+        case RunFault::EmptyWatermarkImage: return "Empty watermark image";
+        case RunFault::InvalidWatermarkImage: return "Invalid watermark image";
+    }
+    return "";
+}
+
+RunCheck CheckResizeSize(const ConversionSettings& settings) {
+    if (settings.DoImageResize == 0) return {};
+    if (settings.ImageWidth == 0) return Fault(RunFault::InvalidWidth);
+    if (settings.ImageHeight == 0) return Fault(RunFault::InvalidHeight);
+    return {};
+}
+
+RunCheck LoadWatermarkFont(const ConversionSettings& settings,
+                           std::shared_ptr<const WatermarkFont>& font) {
+    font = WatermarkFont::Load(settings);
+    if (!font) return Fault(RunFault::InvalidWatermarkFont, settings.Font);
+    return {};
+}
+
+RunCheck CheckWatermarkImage(const ConversionSettings& settings) {
+    if (settings.Image.empty()) return Fault(RunFault::EmptyWatermarkImage);
+    if (!IsNonEmptyFile(settings.Image)) return Fault(RunFault::InvalidWatermarkImage, settings.Image);
+    return {};
 }
 
 }  // namespace orvex

@@ -1,0 +1,96 @@
+// The checks a run makes before any work, with the report lines that show
+// the options they look at. Each fault has one code: the console prints its
+// "Error: " line, the desktop shows the text-table message of the same fault.
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "settings/conversion_settings.h"
+
+namespace orvex {
+
+class WatermarkFont;
+
+enum class RunFault {
+    None,
+    InvalidInputFile,       // no extension, missing, a folder or empty
+    EmptyInputFiles,        // nothing could be queued
+    EmptyOutputFolder,      // no output folder given
+    IncorrectOutputFolder,  // a relative folder that climbs above the working folder
+    InvalidOutputFolder,    // not an existing folder, or a relative one that cannot be resolved
+    InvalidConversionType,  // the output extension is not one of this build's
+    InvalidBitDepth,        // the format's depth setting is not one of its depths
+    InvalidQuality,         // jpg / webp quality outside its range
+    InvalidWidth,
+    InvalidHeight,
+    InvalidBrightness,
+    InvalidContrast,
+    InvalidGamma,
+    InvalidWatermarkFont,
+    EmptyWatermarkImage,    // an image watermark without a file name
+    InvalidWatermarkImage,  // missing, empty, a folder, or not a picture we can decode
+};
+
+struct RunCheck {
+    RunFault fault = RunFault::None;
+    std::string detail;  // what the message names: the extension, folder, font or picture
+
+    bool ok() const { return fault == RunFault::None; }
+};
+
+// The console's line for a failed check, e.g. "Error: Invalid jpg-quality value".
+std::string ConsoleErrorLine(const RunCheck& check);
+
+// The desktop's text-table key (group "Msg") for a fault; its "%s1%" is the
+// check's detail.
+const char* MessageKey(RunFault fault);
+
+// Where the report's lines go while the checks run: they are printed only in
+// debug mode, while the checks run always.
+class RunReport {
+  public:
+    RunReport() = default;
+    RunReport(std::function<void(const std::string&)> print, bool debug)
+        : m_print(std::move(print)), m_debug(debug) {}
+
+    bool debug() const { return m_debug; }
+    void Debug(const std::string& line) const {
+        if (m_debug && m_print) m_print(line);
+    }
+
+  private:
+    std::function<void(const std::string&)> m_print;
+    bool m_debug = false;
+};
+
+// The options of the input format (nothing for "hdr").
+void ReportInputOptions(std::string_view inputExtension, const ConversionSettings& settings,
+                        const RunReport& report);
+
+// The options of the output format, then its bit-depth test and, where the
+// format has one, its quality test.
+RunCheck CheckOutputOptions(std::string_view outputExtension, const ConversionSettings& settings,
+                            const RunReport& report);
+
+// Transform, adjustment, frame and watermark options with their checks, in
+// the order of the chain. A text watermark's font is loaded into `font`.
+RunCheck CheckChainOptions(const ConversionSettings& settings, const RunReport& report,
+                           std::shared_ptr<const WatermarkFont>& font);
+
+// File-name mask, time stamp and sub-folder lines.
+void ReportFileOptions(const ConversionSettings& settings, const RunReport& report);
+
+// The single checks, for a face that asks them in its own order.
+RunCheck CheckResizeSize(const ConversionSettings& settings);
+RunCheck LoadWatermarkFont(const ConversionSettings& settings,
+                           std::shared_ptr<const WatermarkFont>& font);
+// Image watermark: an empty name, a missing, empty or undecodable picture.
+RunCheck CheckWatermarkImage(const ConversionSettings& settings);
+
+// `value` with two decimals, "." as the decimal point whatever the locale.
+std::string FormatTwoDecimals(float value);
+
+}  // namespace orvex
