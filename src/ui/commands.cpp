@@ -7,6 +7,7 @@
 #include <QToolBar>
 
 #include "text/text_table.h"
+#include "ui/theme/theme_pictures.h"
 #include "ui/ui_text.h"
 
 namespace orvex {
@@ -57,15 +58,7 @@ QString MenuItemText(const TextTable& texts, const CommandRow& row) {
     return text;
 }
 
-int ToolbarIconSize(int uiSize) {
-    switch (uiSize) {
-        case 1: return 24;
-        case 2: return 32;
-        case 3: return 48;
-        case 4: return 64;
-        default: return 16;
-    }
-}
+int ToolbarIconSize(int uiSize) { return ToolbarIconPixels(uiSize); }
 
 void CommandActions::Create(std::function<void(Command)> trigger) {
     for (const CommandRow& row : CommandTable()) {

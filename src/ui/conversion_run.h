@@ -1,21 +1,15 @@
-// One desktop conversion run on its own worker thread, and the view of it
+// A desktop conversion run on the engine's worker thread, and the view of it
 // the progress dialog polls.
 #pragma once
 
-#include <atomic>
 #include <cstdint>
 #include <memory>
 #include <mutex>
 #include <string>
-#include <thread>
 
-#include "imaging/conversion_worker.h"
-#include "settings/conversion_settings.h"
-#include "settings/project_state.h"
+#include "imaging/conversion_run.h"
 
 namespace orvex {
-
-class WatermarkFont;
 
 struct RunProgress {
     int32_t filesStarted = 0;
@@ -33,6 +27,8 @@ class ProgressSource {
     virtual bool Ended() const = 0;
     // Files written; meaningful once Ended().
     virtual int32_t FilesConverted() const = 0;
+    // Why the last failed file failed, "" when none failed.
+    virtual std::string LastFailure() const = 0;
     // Holds the worker still at its next checkpoint (never inside the
     // progress lock) until Release().
     virtual void Hold() = 0;
@@ -41,37 +37,31 @@ class ProgressSource {
     virtual void RequestStop() = 0;
 };
 
-// A run of the engine's worker over a copy of the settings and the job, so
-// that the window may change its own records while the worker reads.
-class WorkerRun final : public ProgressSource {
+// The engine's run with an observer that keeps the last failure's reason.
+class WorkerRun final : public ProgressSource, private ConversionObserver {
   public:
-    WorkerRun(const ConversionSettings& settings, const ProjectState& project, FileQueue queue,
-              std::unique_ptr<WatermarkFont> font);
-    ~WorkerRun() override;  // waits for the worker
-    WorkerRun(const WorkerRun&) = delete;
-    WorkerRun& operator=(const WorkerRun&) = delete;
+    explicit WorkerRun(ConversionJob job);
+    ~WorkerRun() override;
 
-    void Start();
-    void Wait();
+    void Start() { m_run.Start(); }
+    void Wait() { m_run.Wait(); }
+    const WorkerOutcome& outcome() const { return m_run.outcome(); }
 
-    int32_t Total() const override { return static_cast<int32_t>(m_queue.size()); }
+    int32_t Total() const override { return static_cast<int32_t>(m_run.job().queue.size()); }
     RunProgress Progress() const override;
-    bool Ended() const override { return m_ended.load(); }
-    int32_t FilesConverted() const override;
-    void Hold() override { m_hold.Hold(); }
-    void Release() override { m_hold.Release(); }
-    void RequestStop() override { m_progress.KeepRunning = 0; }
+    bool Ended() const override { return m_run.Finished(); }
+    int32_t FilesConverted() const override { return m_run.Snapshot().filesConverted; }
+    std::string LastFailure() const override;
+    void Hold() override { m_run.Hold().Hold(); }
+    void Release() override { m_run.Hold().Release(); }
+    void RequestStop() override { m_run.RequestStop(); }
 
   private:
-    ConversionSettings m_settings;
-    ProjectState m_project;
-    FileQueue m_queue;
-    std::unique_ptr<WatermarkFont> m_font;
-    ProgressState m_progress;
-    mutable std::mutex m_lock;
-    WorkerHold m_hold;
-    std::atomic<bool> m_ended{false};
-    std::thread m_thread;
+    void FileFinished(const FileResult& result) override;  // on the worker's thread
+
+    mutable std::mutex m_failureLock;
+    std::string m_lastFailure;
+    ConversionRun m_run;  // last: its thread ends before the members above go
 };
 
 }  // namespace orvex

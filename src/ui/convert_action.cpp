@@ -3,11 +3,11 @@
 // dialog.
 #include <QComboBox>
 #include <QLineEdit>
-#include <filesystem>
 
-#include "app/program_identity.h"
-#include "formats/input_formats.h"
+#include "settings/program_identity.h"
 #include "formats/output_formats.h"
+#include "imaging/conversion_run.h"
+#include "imaging/run_checks.h"
 #include "imaging/watermark_font.h"
 #include "settings/conversion_settings.h"
 #include "settings/project_state.h"
@@ -31,18 +31,6 @@ std::string TrimSpaces(const std::string& text) {
     return text.substr(first, last - first + 1);
 }
 
-bool IsExistingFolder(const std::string& path) {
-    std::error_code error;
-    return std::filesystem::is_directory(path, error);
-}
-
-bool IsNonEmptyFile(const std::string& path) {
-    std::error_code error;
-    if (!std::filesystem::is_regular_file(path, error)) return false;
-    auto size = std::filesystem::file_size(path, error);
-    return !error && size > 0;
-}
-
 }  // namespace
 
 void MainWindow::Convert() {
@@ -51,55 +39,63 @@ void MainWindow::Convert() {
     ProjectState& project = m_context.project;
     const TextTable& texts = m_context.texts;
 
-    auto warn = [&](const char* key, const std::string& detail, bool stoppedStatus) {
+    // One warning per fault, with the engine's reason named in it. Faults
+    // of the form and the output end the run as "Conversion stopped"; the
+    // watermark's leave the status at "Preparing...".
+    auto warn = [&](const RunCheck& check, bool stoppedStatus) {
         if (stoppedStatus) SetStatus(UiText(texts, "Msg", "Conversion is not complete"));
         m_context.dialogs.Warning(this, UiText(texts, "Msg", "Warning"),
-                                  UiText(texts, "Msg", key, detail));
+                                  UiText(texts, "Msg", MessageKey(check.fault), check.detail));
     };
 
     project.InputPath = TrimSpaces(ToUtf8(m_form->inputField->text()));
-    m_queue.clear();
-    if (IsAcceptedInputFile(project.InputPath, BuildAcceptedInputExtensions(InputExtensions())))
-        m_queue[project.InputPath] = FileQueueEntry{1, ""};
+    m_queue = QueueInputFile(project.InputPath);
 
-    project.OutputFolder = TrimSpaces(ToUtf8(m_form->outputField->currentText()));
+    const std::string typedFolder = TrimSpaces(ToUtf8(m_form->outputField->currentText()));
     const int format = m_form->formatField->currentIndex();
     project.OutputExtension =
         format >= 0 ? ToUtf8(m_form->formatField->itemData(format).toString()) : std::string();
     SetStatus(UiText(texts, "General", "Preparing"));
 
-    if (m_queue.empty()) return warn("Empty input files", "", true);
-    if (project.OutputFolder.empty()) return warn("Empty output folder", "", true);
-    if (project.OutputFolder.back() != '/') project.OutputFolder += '/';
-    if (!IsExistingFolder(project.OutputFolder))
-        return warn("Invalid output folder", project.OutputFolder, true);
-    if (settings.DoImageResize) {
-        if (settings.ImageWidth == 0) return warn("Invalid width", "", true);
-        if (settings.ImageHeight == 0) return warn("Invalid height", "", true);
-    }
-    if (FindOutputFormat(project.OutputExtension) == nullptr)
-        return warn("Invalid conversion type", "", true);
+    if (m_queue.empty()) return warn(RunCheck{RunFault::EmptyInputFiles, ""}, true);
+    if (typedFolder.empty()) return warn(RunCheck{RunFault::EmptyOutputFolder, ""}, true);
+    RunCheck check = ResolveOutputFolder(typedFolder, WorkingFolder(), project.OutputFolder);
+    if (!check.ok()) return warn(check, true);
+    check = CheckResizeSize(settings);
+    if (!check.ok()) return warn(check, true);
 
-    std::unique_ptr<WatermarkFont> font;
+    std::shared_ptr<const WatermarkFont> font;
     if (settings.DoWatermark == 1) {
-        font = WatermarkFont::Load(settings);
-        if (!font) return warn("Invalid watermark font", settings.Font, false);
+        check = LoadWatermarkFont(settings, font);
+        if (!check.ok()) return warn(check, false);
     } else if (settings.DoWatermark == 2) {
-        if (settings.Image.empty()) return warn("Empty watermark image", "", false);
-        if (!IsNonEmptyFile(settings.Image))
-            return warn("Invalid watermark image", settings.Image, false);
+        check = CheckWatermarkImage(settings);
+        if (!check.ok()) return warn(check, false);
     }
+    // Settings brought in from an edited configuration file can still be out
+    // of range; the run refuses them here rather than failing every file.
+    check = CheckOutputOptions(project.OutputExtension, settings, RunReport());
+    if (!check.ok()) return warn(check, true);
 
-    PrepareSaveTarget(project.OutputExtension, settings, project);
+    const SaveTarget target =
+        MakeSaveTarget(project.OutputExtension, settings, project.OutputFolder);
+    project.OutputFormatId = target.formatId;
+    project.OutputBitDepth = target.bitDepth;
+    project.SaveFlags = target.saveFlags;
+    project.AutoBitDepth = target.automaticDepth() ? 1 : 0;
     if (AddRecentOutFolder(settings, project.OutputFolder)) FillOutFolderField();
 
     SetStatus(UiText(texts, "General", "Converting"));
-    auto run = std::make_unique<WorkerRun>(settings, project, m_queue, std::move(font));
+    ConversionJob job{settings, target, m_queue, font, project.FileCounter, project.RandomNumber};
+    auto run = std::make_unique<WorkerRun>(std::move(job));
     WorkerRun* started = run.get();
     m_progress = new ProgressDialog(this, texts, m_context.dialogs, std::move(run),
                                     [this](const QString& text) { SetStatus(text); });
     m_progress->setWindowModality(Qt::WindowModal);
-    connect(m_progress, &QDialog::finished, this, [this] {
+    connect(m_progress, &QDialog::finished, this, [this, started] {
+        // "%n%" and "%rnd%" go on from where this run left them.
+        m_context.project.FileCounter = started->outcome().nextFileNumber;
+        m_context.project.RandomNumber = started->outcome().nextRandomNumber;
         m_progress->deleteLater();
         m_progress = nullptr;
         activateWindow();

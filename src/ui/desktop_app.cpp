@@ -10,7 +10,7 @@
 #include <cstdlib>
 #include <unistd.h>
 
-#include "app/program_identity.h"
+#include "settings/program_identity.h"
 #include "settings/configuration_file.h"
 #include "settings/conversion_settings.h"
 #include "settings/project_state.h"

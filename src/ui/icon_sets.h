@@ -5,6 +5,7 @@
 #include <string>
 
 #include "ui/commands.h"
+#include "ui/theme/theme_pictures.h"
 
 namespace orvex {
 
@@ -14,6 +15,7 @@ struct IconSets {
     IconMap buttons;  // the Convert button's large pictures
     IconMap small;    // menu items, drop-down entries, mini toolbars
     IconMap toolbar;  // the main toolbar, at the UiSize size
+    ThemePictures pictures;  // the pictures the icons are made from
 };
 
 // The built-in pictures overlaid by the theme named in UiTheme (which falls

@@ -4,8 +4,8 @@
 #include <QLineEdit>
 #include <filesystem>
 
-#include "app/program_identity.h"
-#include "console/console_run.h"
+#include "settings/program_identity.h"
+#include "imaging/conversion_run.h"
 #include "formats/input_formats.h"
 #include "settings/conversion_settings.h"
 #include "settings/project_state.h"
@@ -33,11 +33,12 @@ std::string WithTrailingSlash(std::string folder) {
 }  // namespace
 
 bool MainWindow::AddInputFile(const std::string& path) {
-    if (!IsAcceptedInputFile(path, BuildAcceptedInputExtensions(InputExtensions()))) return false;
+    // The same test as the console's queue: a non-empty file of an accepted
+    // type. The desktop has no input root, so the file has no sub-folder.
+    FileQueue queue = QueueInputFile(path);
+    if (queue.empty()) return false;
     ProjectState& project = m_context.project;
-    m_queue.clear();
-    // The desktop has no input root: every file sits at the top of the output folder.
-    m_queue[path] = FileQueueEntry{1, ""};
+    m_queue = std::move(queue);
 
     m_form->inputField->setText(QString::fromStdString(path));
     if (m_form->outputField->currentText().isEmpty()) {

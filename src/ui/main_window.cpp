@@ -13,7 +13,7 @@
 #include <QToolButton>
 #include <QUrl>
 
-#include "app/program_identity.h"
+#include "settings/program_identity.h"
 #include "formats/output_formats.h"
 #include "settings/conversion_settings.h"
 #include "settings/project_state.h"

@@ -16,7 +16,7 @@
 #include <filesystem>
 #include <random>
 
-#include "app/program_identity.h"
+#include "settings/program_identity.h"
 #include "formats/image_io.h"
 #include "settings/conversion_settings.h"
 #include "settings/project_state.h"
