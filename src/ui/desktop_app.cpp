@@ -70,14 +70,18 @@ int RunMainWindow(DesktopStart& start, DesktopDialogs& dialogs) {
     if (!start.fileArgument.empty()) window.AddInputFile(start.fileArgument);
 
     const int code = QApplication::exec();
-
-    window.StoreGeometry();
-    if (!settings.OutFoldersHistory) settings.RecentOutFolders.clear();
-    SaveConfiguration(settings, configPath);
+    SaveDesktopState(window, settings, configPath);
     return code == 0 ? 0 : 1;
 }
 
 }  // namespace
+
+bool SaveDesktopState(MainWindow& window, ConversionSettings& settings,
+                      const std::string& configPath) {
+    window.StoreGeometry();
+    if (!settings.OutFoldersHistory) settings.RecentOutFolders.clear();
+    return SaveConfiguration(settings, configPath);
+}
 
 int RunDesktop(DesktopStart& start) {
     if (!HasDisplay()) {

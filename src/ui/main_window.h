@@ -94,4 +94,9 @@ class MainWindow : public QMainWindow {
     std::string m_lastOpenFolder;
 };
 
+// The desktop's exit: the geometry into the settings, the history emptied
+// when it is not to be kept, and the configuration written (atomically).
+bool SaveDesktopState(MainWindow& window, ConversionSettings& settings,
+                      const std::string& configPath);
+
 }  // namespace orvex

@@ -73,9 +73,11 @@ QString ProgressDialog::ProgressText(int32_t shown) const {
 
 void ProgressDialog::Poll() {
     if (m_finished) return;
-    if (!m_run->Ended()) {
-        RunProgress progress = m_run->Progress();
-        if (progress.filesStarted <= m_shown) return;
+    // Whether the worker has ended is read before the record, so a run that
+    // ended between two polls still shows its last file before the results.
+    const bool ended = m_run->Ended();
+    RunProgress progress = m_run->Progress();
+    if (progress.filesStarted > m_shown) {
         m_shown = progress.filesStarted;
         setWindowTitle(UiText(m_texts, "Dialog", "Convert Progress") + QStringLiteral(" ") +
                        ProgressText(m_shown));
@@ -87,9 +89,8 @@ void ProgressDialog::Poll() {
                 UiText(m_texts, "Dialog", "Time Remaining", DurationText(remaining)));
         }
         m_bar->setValue(m_shown);
-        return;
     }
-    ShowResults();
+    if (ended) ShowResults();
 }
 
 void ProgressDialog::ShowResults() {
