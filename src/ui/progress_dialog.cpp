@@ -108,6 +108,13 @@ void ProgressDialog::ShowResults() {
         setWindowTitle(complete + QStringLiteral(" ") + ProgressText(m_shown));
         m_fileLabel->setText(UiText(m_texts, "Msg", "Files converted", std::to_string(converted),
                                     std::to_string(m_total)));
+        // A run of one file that failed says why, in the place of the count.
+        const std::string failure = m_run->LastFailure();
+        if (m_total == 1 && converted == 0 && !failure.empty()) {
+            m_fileLabel->setText(
+                QString::fromStdString(ShortenFileLabel(failure, m_charWidth, kLabelWidth)));
+            m_fileLabel->setToolTip(QString::fromStdString(failure));
+        }
         m_timeLabel->setText(UiText(m_texts, "Dialog", "Time Remaining", "00:00:00"));
         m_bar->setValue(m_total + 1);
     }
