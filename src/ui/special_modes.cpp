@@ -124,7 +124,7 @@ int RunScreenshotStaging(DesktopStart& start, DesktopDialogs& dialogs) {
         painter.drawText(area, Qt::AlignRight | Qt::AlignBottom, QString::fromUtf8(kWebSite));
     }
     SaveScreenshot(shot, folder + kInternalName + "1.jpg");
-    SaveScreenshot(shot.scaled(shot.width() / 2, shot.height() / 2, Qt::KeepAspectRatio,
+    SaveScreenshot(shot.scaled(shot.width() / 2, shot.height() / 2, Qt::IgnoreAspectRatio,
                                Qt::SmoothTransformation),
                    folder + kInternalName + "1x.jpg");
     return 0;
