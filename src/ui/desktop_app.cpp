@@ -19,6 +19,7 @@
 #include "ui/main_form.h"
 #include "ui/main_window.h"
 #include "ui/special_modes.h"
+#include "ui/update_check.h"
 
 namespace orvex {
 
@@ -68,6 +69,7 @@ int RunMainWindow(DesktopStart& start, DesktopDialogs& dialogs) {
     else
         window.show();
     if (!start.fileArgument.empty()) window.AddInputFile(start.fileArgument);
+    if (start.project.RunMode != "T") ScheduledUpdateCheck(&window, settings, start.texts, dialogs);
 
     const int code = QApplication::exec();
     SaveDesktopState(window, settings, configPath);

@@ -20,6 +20,13 @@ class QtDialogs final : public DesktopDialogs {
         return QMessageBox::warning(parent, title, text, QMessageBox::Yes | QMessageBox::No,
                                     QMessageBox::No) == QMessageBox::Yes;
     }
+    void ErrorBox(QWidget* parent, const QString& title, const QString& text) override {
+        QMessageBox::critical(parent, title, text, QMessageBox::Ok);
+    }
+    bool AskQuestion(QWidget* parent, const QString& title, const QString& text) override {
+        return QMessageBox::question(parent, title, text, QMessageBox::Yes | QMessageBox::No,
+                                     QMessageBox::No) == QMessageBox::Yes;
+    }
     QString OpenFile(QWidget* parent, const QString& title, const QString& startPath,
                      const QStringList& filters) override {
         QString selected = filters.isEmpty() ? QString() : filters.front();

@@ -19,6 +19,14 @@ class DesktopDialogs {
     virtual void Information(QWidget* parent, const QString& title, const QString& text) = 0;
     // A yes/no warning box; true for Yes.
     virtual bool AskYesNo(QWidget* parent, const QString& title, const QString& text) = 0;
+    // An error box with one OK button; a warning box unless overridden.
+    virtual void ErrorBox(QWidget* parent, const QString& title, const QString& text) {
+        Warning(parent, title, text);
+    }
+    // A yes/no question box; true for Yes. The yes/no box unless overridden.
+    virtual bool AskQuestion(QWidget* parent, const QString& title, const QString& text) {
+        return AskYesNo(parent, title, text);
+    }
     // A single-selection open-file dialog; "" when cancelled.
     virtual QString OpenFile(QWidget* parent, const QString& title, const QString& startPath,
                              const QStringList& filters) = 0;

@@ -20,8 +20,11 @@
 #include "text/text_table.h"
 #include "text/unicode_case.h"
 #include "ui/dialogs.h"
+#include "ui/link_dialogs.h"
+#include "ui/links.h"
 #include "ui/main_form.h"
 #include "ui/progress_dialog.h"
+#include "ui/update_check.h"
 #include "ui/ui_text.h"
 
 namespace orvex {
@@ -133,14 +136,18 @@ void MainWindow::RunCommand(Command command) {
         case Command::SelectInputFile: ChooseInputFile(); break;
         case Command::SelectOutputFolder: ChooseOutputFolder(); break;
         case Command::Convert: Convert(); break;
-        case Command::OutputFormatOptions:
         case Command::CustomConverter:
-        case Command::Preferences:
-        case Command::Manual:
-        case Command::SendFeedback:
-        case Command::VisitHomepage:
+            ShowFindConverterDialog(this, m_context.texts, m_context.dialogs);
+            break;
+        case Command::Manual: OpenTarget(ManualPath(m_context.appFolder)); break;
+        case Command::SendFeedback: OpenTarget(FeedbackMailLink()); break;
+        case Command::VisitHomepage: OpenTarget(HomepageUrl()); break;
         case Command::CheckForNewVersion:
-        case Command::About: ShowNotYetAvailable(command); break;
+            CheckForUpdates(this, m_context.texts, m_context.dialogs);
+            break;
+        case Command::About: ShowAboutDialog(this, m_context.texts); break;
+        case Command::OutputFormatOptions:
+        case Command::Preferences: ShowNotYetAvailable(command); break;
     }
 }
 

@@ -14,7 +14,7 @@ namespace orvex::test {
 class FakeDialogs final : public DesktopDialogs {
   public:
     struct Shown {
-        QString kind;  // "warning", "information", "question"
+        QString kind;  // "warning", "error", "information", "question"
         QString title;
         QString text;
     };
@@ -24,6 +24,9 @@ class FakeDialogs final : public DesktopDialogs {
     }
     void Information(QWidget*, const QString& title, const QString& text) override {
         shown.push_back({"information", title, text});
+    }
+    void ErrorBox(QWidget*, const QString& title, const QString& text) override {
+        shown.push_back({"error", title, text});
     }
     bool AskYesNo(QWidget*, const QString& title, const QString& text) override {
         shown.push_back({"question", title, text});
