@@ -66,7 +66,7 @@ class LinkDialogsTest : public QObject {
         Dialog* Open(Command command) {
             window->actions().action(command)->trigger();
             auto* dialog = window->findChild<Dialog*>();
-            if (dialog != nullptr) QTest::qWaitForWindowExposed(dialog);
+            if (dialog != nullptr && !QTest::qWaitForWindowExposed(dialog)) return nullptr;
             return dialog;
         }
     };

@@ -30,14 +30,12 @@ class UpdateCheckTest : public QObject {
     TextTable m_texts;
 
     // Runs the update command against one reply and waits for its boxes.
-    std::vector<test::FakeDialogs::Shown> CheckAgainst(const std::string& reply,
-                                                       test::FakeDialogs& dialogs) {
+    void CheckAgainst(const std::string& reply, test::FakeDialogs& dialogs) {
         TestHttpServer server({{reply}});
         ScopedEnv url("ORVEX_UPDATE_URL", server.Url().c_str());
         QWidget window;
         CheckForUpdates(&window, m_texts, dialogs);
         QTRY_VERIFY_WITH_TIMEOUT(!dialogs.shown.empty(), 15000);
-        return dialogs.shown;
     }
 
   private slots:
@@ -85,7 +83,8 @@ class UpdateCheckTest : public QObject {
     void sameOrOlderVersionSaysNoUpdate() {
         QFETCH(QString, body);
         test::FakeDialogs dialogs;
-        auto shown = CheckAgainst(HttpReply(body.toStdString()), dialogs);
+        CheckAgainst(HttpReply(body.toStdString()), dialogs);
+        const auto& shown = dialogs.shown;
         QCOMPARE(shown.size(), size_t(1));
         QCOMPARE(shown[0].kind, QString("information"));
         QCOMPARE(shown[0].title, QString("No Update"));
@@ -102,7 +101,8 @@ class UpdateCheckTest : public QObject {
     void badRepliesAreConnectionProblems() {
         QFETCH(QString, reply);
         test::FakeDialogs dialogs;
-        auto shown = CheckAgainst(reply.toStdString(), dialogs);
+        CheckAgainst(reply.toStdString(), dialogs);
+        const auto& shown = dialogs.shown;
         QCOMPARE(shown.size(), size_t(1));
         QCOMPARE(shown[0].kind, QString("error"));
         QCOMPARE(shown[0].title, QString("Error"));
