@@ -72,6 +72,7 @@ add_custom_target(orvex_html_manual ALL
   DEPENDS "${ORVEX_HTML_MANUAL}"
   COMMENT "Placing the HTML manual beside orvex"
   VERBATIM)
+add_dependencies(orvex orvex_html_manual)
 install(FILES "${ORVEX_HTML_MANUAL}" DESTINATION "${ORVEX_INSTALL_DATA_FOLDER}")
 
 install(TARGETS orvex RUNTIME DESTINATION "${CMAKE_INSTALL_BINDIR}")
