@@ -10,9 +10,13 @@ packages=(
   libcairo2-dev libpango1.0-dev libfontconfig-dev
   libgdk-pixbuf-2.0-dev
   libarchive-dev zlib1g-dev
+  librsvg2-bin
   fonts-liberation2
   qt6-base-dev
   xvfb xauth
+  librsvg2-bin
+  lintian dpkg-dev file man-db
+  desktop-file-utils appstream libxml2-utils shared-mime-info libglib2.0-bin
 )
 
 SUDO=""

@@ -215,6 +215,10 @@ Bitmap ProcessImage(Bitmap image, const ConversionSettings& settings, FileContex
 bool SaveChainOutput(Bitmap image, const ConversionSettings& settings, FileContext& file,
                      const StepCheckpoint& checkpoint, std::string* failureReason) {
     if (!image) return Fail(failureReason, "No picture to save");
+    const std::string name = ExpandFileNameMask(settings, file);
+    if (!IsPlainFileName(name)) {
+        return Fail(failureReason, "The file-name mask gives no plain file name: " + name);
+    }
     file.OutputPath = BuildOutputPath(settings, file);
     if (IsSameFile(file.InputPath, file.OutputPath)) {
         return Fail(failureReason, "The output file would replace the input file");

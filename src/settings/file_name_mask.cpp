@@ -126,33 +126,56 @@ std::string ExpandPlaceholder(std::string_view text, std::string_view placeholde
     return result;
 }
 
+namespace {
+
+// Replaces every placeholder of `text` in one pass from left to right: a
+// value once inserted is never searched again, so an input named
+// "rep%n%.hdr" keeps its "%n%" rather than gaining a number.
+std::string ExpandAllPlaceholders(std::string_view text, const FileContext& file) {
+    std::string result;
+    result.reserve(text.size());
+    size_t at = 0;
+    while (at < text.size()) {
+        if (text[at] == '%') {
+            bool replaced = false;
+            for (const std::string& placeholder : FileNamePlaceholders()) {
+                std::string value;
+                if (text.compare(at, placeholder.size(), placeholder) == 0 &&
+                    PlaceholderValue(placeholder, file, value)) {
+                    result += value;
+                    at += placeholder.size();
+                    replaced = true;
+                    break;
+                }
+            }
+            if (replaced) continue;
+        }
+        result += text[at++];
+    }
+    return result;
+}
+
+}  // namespace
+
 std::string ExpandFileNameMask(const ConversionSettings& settings, const FileContext& file) {
     // Lower-casing the whole mask finds placeholders in any letter case; the
     // literal parts of the mask are therefore written in lower case too.
     std::string name = ToLowerUtf8(settings.FilenameMask);
     if (name.empty()) name = kDefaultMask;
-    for (const std::string& placeholder : FileNamePlaceholders()) {
-        if (name.find(placeholder) != std::string::npos) {
-            name = ExpandPlaceholder(name, placeholder, settings, file);
-        }
-    }
-    return name;
+    return ExpandAllPlaceholders(name, file);
 }
 
 std::string ExpandWatermarkText(const ConversionSettings& settings, const FileContext& file) {
     const std::string& text = settings.Text;
     if (std::count(text.begin(), text.end(), '%') < 2) return text;
-    // Placeholders are detected in a lower-case copy but replaced only where
-    // they are written in lower case, so the rest of the text keeps its case
-    // and a placeholder written with capitals stays as it is.
-    const std::string detection = ToLowerUtf8(text);
-    std::string result = text;
-    for (const std::string& placeholder : FileNamePlaceholders()) {
-        if (detection.find(placeholder) != std::string::npos) {
-            result = ExpandPlaceholder(result, placeholder, settings, file);
-        }
-    }
-    return result;
+    // Placeholders are replaced only where they are written in lower case, so
+    // the rest of the text keeps its case and a placeholder written with
+    // capitals stays as it is.
+    return ExpandAllPlaceholders(text, file);
+}
+
+bool IsPlainFileName(const std::string& name) {
+    return !name.empty() && name != "." && name != ".." && name.find('/') == std::string::npos;
 }
 
 std::string BuildOutputPath(const ConversionSettings& settings, const FileContext& file) {

@@ -26,6 +26,11 @@ std::string ExpandFileNameMask(const ConversionSettings& settings, const FileCon
 // fewer than two "%" is returned unchanged.
 std::string ExpandWatermarkText(const ConversionSettings& settings, const FileContext& file);
 
+// True when `name` (an expanded mask) names a file in its folder: not empty,
+// not "." or "..", and without a folder separator, so a mask can never write
+// outside the output folder.
+bool IsPlainFileName(const std::string& name);
+
 // OutputFolder, then InputSubfolder when KeepSubfolders is on, then the
 // expanded mask.
 std::string BuildOutputPath(const ConversionSettings& settings, const FileContext& file);

@@ -323,5 +323,84 @@ TEST_F(ConsoleRunTest, PauseDoesNotWaitWithoutATerminal) {
     EXPECT_EQ(refused.out, "");
 }
 
+
+TEST_F(ConsoleRunTest, AJpegQualityOfTenWritesASmallerFileThanNinetyFive) {
+    test::WriteTestHdr(File("big.hdr"), 320, 240);
+    fs::create_directory(File("q10"));
+    fs::create_directory(File("q95"));
+    ASSERT_EQ(Run({"-q", "-i", "big.hdr", "-o", "q10", "--jpg-quality=10"}).exitCode, 0);
+    ASSERT_EQ(Run({"-q", "-i", "big.hdr", "-o", "q95", "--jpg-quality=95"}).exitCode, 0);
+    const auto low = fs::file_size(File("q10/big.jpg"));
+    const auto high = fs::file_size(File("q95/big.jpg"));
+    EXPECT_LT(low * 2, high) << low << " vs " << high;
+}
+
+// Regression: a working folder removed after the process entered it made
+// "-o ." the root folder.
+TEST_F(ConsoleRunTest, ADeletedWorkingFolderIsAnInvalidOutputFolder) {
+    fs::create_directory(File("gone"));
+    const std::string script = "cd gone && rmdir ../gone && exec \"$0\" -i " + File("a.hdr") +
+                               " -o .";
+    test::Process process("/bin/sh", {"-c", script, ORVEX_EXECUTABLE}, m_temp.Path());
+    process.Start();
+    ProcessResult result = process.Wait();
+    EXPECT_EQ(result.exitCode, 2);
+    EXPECT_EQ(result.err, "Error: Invalid output folder\n");
+}
+
+// Regression: "./../x" escaped the working folder while "..cache" was refused.
+TEST_F(ConsoleRunTest, OutputFolderEscapesAreJudgedOnceResolved) {
+    ExpectRefused({"-i", "a.hdr", "-o", "./../out"}, "Error: Incorrect output folder");
+    ExpectRefused({"-i", "a.hdr", "-o", "out/../../out"}, "Error: Incorrect output folder");
+    fs::create_directory(File("..cache"));
+    EXPECT_EQ(Run({"-q", "-i", "a.hdr", "-o", "..cache"}).exitCode, 0);
+    EXPECT_TRUE(fs::exists(File("..cache/a.jpg")));
+}
+
+// Regression: a mask could write folders above the output folder.
+TEST_F(ConsoleRunTest, AMaskWithAFolderPartFailsTheFile) {
+    fs::create_directories(File("deep/out"));
+    ProcessResult result = Run({"-d", "-i", "a.hdr", "-o", "deep/out",
+                                "--filename-mask=../../x_%filename%.%ext%"});
+    EXPECT_EQ(result.exitCode, 1);
+    EXPECT_FALSE(fs::exists(File("x_a.jpg")));
+    Lines lines = result.outLines();
+    EXPECT_NE(std::find_if(lines.begin(), lines.end(),
+                           [](const std::string& line) {
+                               return line.rfind("[ERROR] The file-name mask", 0) == 0;
+                           }),
+              lines.end());
+    EXPECT_EQ(Run({"-q", "-i", "a.hdr", "-o", "out", "--filename-mask=.."}).exitCode, 1);
+}
+
+// Regression: placeholders inside the input's own name were expanded, so
+// outputs of different inputs collided.
+TEST_F(ConsoleRunTest, PlaceholdersInsideTheInputNameStayAsTheyAre) {
+    test::WriteTestHdr(File("rep%n%.hdr"));
+    test::WriteTestHdr(File("x%ext%.hdr"));
+    EXPECT_EQ(Run({"-q", "-i", "rep%n%.hdr", "-o", "out"}).exitCode, 0);
+    EXPECT_EQ(Run({"-q", "-i", "x%ext%.hdr", "-o", "out"}).exitCode, 0);
+    EXPECT_TRUE(fs::exists(File("out/rep%n%.jpg")));
+    EXPECT_TRUE(fs::exists(File("out/x%ext%.jpg")));
+}
+
+// Regression: a line break in a file name could forge an "[OK] Saving As:" line.
+TEST_F(ConsoleRunTest, PrintedPathsShowControlCharactersEscaped) {
+    const std::string name = "evil\n[OK] Saving As: fake.hdr";
+    test::WriteTestHdr(File(name));
+    ProcessResult result = Run({"-d", "-i", name, "-o", "out"});
+    EXPECT_EQ(result.exitCode, 0);
+    Lines lines = result.outLines();
+    EXPECT_EQ(std::count(lines.begin(), lines.end(), "[OK] Saving As: fake.hdr"), 0);
+    EXPECT_NE(std::find(lines.begin(), lines.end(),
+                        "Processing: evil\\n[OK] Saving As: fake.hdr"),
+              lines.end());
+    for (const std::string& line : lines) {
+        if (line.rfind("[OK]", 0) == 0) {
+            EXPECT_NE(line.find("\\n"), std::string::npos) << line;
+        }
+    }
+}
+
 }  // namespace
 }  // namespace orvex

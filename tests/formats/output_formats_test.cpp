@@ -188,36 +188,32 @@ TEST(SaveFlagsFor, OtherWriters) {
     }
 }
 
-TEST(PrepareSaveTarget, AutomaticJpegDepth) {
+TEST(MakeSaveTarget, AutomaticJpegDepth) {
     ConversionSettings s;
-    ProjectState project;
-    project.AutoBitDepth = 0;
-    PrepareSaveTarget("jpg", s, project);
-    EXPECT_EQ(project.OutputExtension, "jpg");
-    EXPECT_EQ(project.OutputFormatId, 2);
-    EXPECT_EQ(project.OutputBitDepth, 0);
-    EXPECT_EQ(project.AutoBitDepth, 1);
-    EXPECT_EQ(project.SaveFlags, 95 + 65536);
+    SaveTarget target = MakeSaveTarget("jpg", s, "/out/");
+    EXPECT_EQ(target.outputFolder, "/out/");
+    EXPECT_EQ(target.outputExtension, "jpg");
+    EXPECT_EQ(target.formatId, 2);
+    EXPECT_EQ(target.bitDepth, 0);
+    EXPECT_TRUE(target.automaticDepth());
+    EXPECT_EQ(target.saveFlags, 95 + 65536);
 }
 
-TEST(PrepareSaveTarget, FixedJpegDepth) {
+TEST(MakeSaveTarget, FixedJpegDepth) {
     ConversionSettings s;
     s.JpgBpp = 8;
     s.JpgQuality = 80;
-    ProjectState project;
-    project.AutoBitDepth = 1;
-    PrepareSaveTarget("jpg", s, project);
-    EXPECT_EQ(project.OutputBitDepth, 8);
-    EXPECT_EQ(project.AutoBitDepth, 0);
-    EXPECT_EQ(project.SaveFlags, 80 + 65536);
+    SaveTarget target = MakeSaveTarget("jpg", s, "/out/");
+    EXPECT_EQ(target.bitDepth, 8);
+    EXPECT_FALSE(target.automaticDepth());
+    EXPECT_EQ(target.saveFlags, 80 + 65536);
 }
 
-TEST(PrepareSaveTarget, ExtensionWithoutWriterGetsNoFormat) {
+TEST(MakeSaveTarget, ExtensionWithoutWriterGetsNoFormat) {
     ConversionSettings s;
-    ProjectState project;
-    PrepareSaveTarget("psd", s, project);
-    EXPECT_EQ(project.OutputFormatId, -1);  // never format 0, the bitmap writer
-    EXPECT_EQ(project.OutputExtension, "psd");
+    SaveTarget target = MakeSaveTarget("psd", s, "/out/");
+    EXPECT_EQ(target.formatId, -1);  // never format 0, the bitmap writer
+    EXPECT_EQ(target.outputExtension, "psd");
 }
 
 }  // namespace

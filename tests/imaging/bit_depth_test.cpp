@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "imaging_test_support.h"
-#include "settings/project_state.h"
+#include "settings/file_context.h"
 
 namespace orvex {
 namespace {
@@ -84,7 +84,7 @@ TEST(ConvertToOutputDepth, SixteenBitsIs555ForIconsAndTargaAnd565Otherwise) {
 }
 
 TEST(ApplyOutputBitDepth, AutomaticDepthIsChosenPerFileFromTheLoadedDepth) {
-    ProjectState project;
+    FileContext project;
     project.OutputExtension = "jpg";
     project.AutoBitDepth = 1;
     project.SourceBitDepth = 96;
@@ -100,7 +100,7 @@ TEST(ApplyOutputBitDepth, AutomaticDepthIsChosenPerFileFromTheLoadedDepth) {
 }
 
 TEST(ApplyOutputBitDepth, AFixedDepthIsKept) {
-    ProjectState project;
+    FileContext project;
     project.OutputExtension = "jpg";
     project.AutoBitDepth = 0;
     project.OutputBitDepth = 8;

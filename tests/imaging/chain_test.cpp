@@ -6,7 +6,7 @@
 #include "imaging/conversion_chain.h"
 #include "imaging_test_support.h"
 #include "settings/conversion_settings.h"
-#include "settings/project_state.h"
+#include "settings/file_context.h"
 #include "support/hdr_writer.h"
 
 namespace orvex {
@@ -40,7 +40,7 @@ protected:
 
     test_support::ScopedTempFolder folder;
     ConversionSettings settings;
-    ProjectState project;
+    FileContext project;
     std::string reason;
 };
 
@@ -197,7 +197,7 @@ TEST_F(ChainTest, CheckpointIsCalledBetweenTheSteps) {
     Input("c.hdr", 16, 16);
     int calls = 0;
     ASSERT_TRUE(ConvertCurrentFile(
-        settings, project, nullptr, [&calls] { ++calls; }, &reason));
+        settings, project, nullptr, [&calls](ChainStep) { ++calls; return true; }, &reason));
     EXPECT_GE(calls, 12);
 }
 

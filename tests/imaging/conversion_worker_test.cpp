@@ -1,12 +1,15 @@
-// The worker loop over real files: numbering, progress, stopping, holding,
-// debug lines and output time stamps.
+// The worker loop over real files: numbering, progress, results, stopping,
+// holding and output time stamps.
 #include "imaging/conversion_worker.h"
 
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <chrono>
+#include <functional>
+#include <mutex>
 #include <cstdlib>
 #include <ctime>
 #include <filesystem>
@@ -15,7 +18,6 @@
 
 #include "imaging_test_support.h"
 #include "settings/conversion_settings.h"
-#include "settings/project_state.h"
 #include "support/hdr_writer.h"
 #include "support/scoped_env.h"
 
@@ -24,177 +26,196 @@ namespace {
 
 using test_support::Rgb;
 
+// Collects what the worker reports, and lets a test act on an event.
+struct Recorder : ConversionObserver {
+    void FileStarted(int32_t index, const std::string& path) override {
+        std::lock_guard<std::mutex> lock(mutex);
+        started.push_back(path);
+        if (onStart) onStart(index, path);
+    }
+    void StepDone(int32_t index, ChainStep step) override {
+        std::lock_guard<std::mutex> lock(mutex);
+        steps.push_back(step);
+        if (onStep) onStep(index, step);
+    }
+    void FileFinished(const FileResult& result) override {
+        std::lock_guard<std::mutex> lock(mutex);
+        results.push_back(result);
+    }
+    std::mutex mutex;
+    std::vector<std::string> started;
+    std::vector<ChainStep> steps;
+    std::vector<FileResult> results;
+    std::function<void(int32_t, const std::string&)> onStart;
+    std::function<void(int32_t, ChainStep)> onStep;
+};
+
 class WorkerTest : public ::testing::Test {
 protected:
-    WorkerTest()
-        : folder("worker"), job{settings,     project, queue,   progress,
-                                progressLock, nullptr, nullptr, {}} {
-        test::PrepareJpegOutput(project, folder.File("out/"));
-        job.printLine = [this](const std::string& line) {
-            lines.push_back(line);
-            if (onLine) onLine(line);
-        };
+    WorkerTest() : folder("worker") {
+        outputFolder = folder.File("out/");
+        std::filesystem::create_directories(outputFolder);
+        job.target = MakeSaveTarget("jpg", job.settings, outputFolder);
     }
 
     // Queues a small picture (or, when `broken`, a file that is no picture).
     std::string Queue(const std::string& name, bool broken = false,
-                      const std::string& subfolder = "") {
+                      const std::string& subfolder = "", int width = 24, int height = 16) {
         const std::string path = folder.File(name);
         if (broken) {
             EXPECT_TRUE(test_support::WriteFileBytes(path, "#?RADIANCE\ngarbage"));
         } else {
-            EXPECT_TRUE(test_support::WriteHdrWithFreeImage(path, 24, 16, [](int x, int) {
-                return Rgb{x / 24.0f, 0.5f, 0.25f};
+            EXPECT_TRUE(test_support::WriteHdrWithFreeImage(path, width, height, [width](int x, int) {
+                return Rgb{static_cast<float>(x) / static_cast<float>(width), 0.5f, 0.25f};
             }));
         }
-        queue[path].subfolder = subfolder;
+        job.queue.push_back(QueuedFile{path, subfolder});
         return path;
     }
 
-    std::string Out(const std::string& name) const { return project.OutputFolder + name; }
+    std::string Out(const std::string& name) const { return outputFolder + name; }
 
-    void Debug() {
-        project.CommandLineInput = 1;
-        project.RunMode = "DEBUG";
+    size_t OutputCount() const {
+        size_t count = 0;
+        for (const auto& entry : std::filesystem::recursive_directory_iterator(outputFolder)) {
+            if (entry.is_regular_file()) ++count;
+        }
+        return count;
+    }
+
+    WorkerOutcome Run() {
+        control.progress.KeepRunning = 1;
+        control.progress.FilesConverted = 0;
+        return ConversionWorker(job, control, &recorder);
     }
 
     test_support::ScopedTempFolder folder;
-    ConversionSettings settings;
-    ProjectState project;
-    FileQueue queue;
-    ProgressState progress;
-    std::mutex progressLock;
+    std::string outputFolder;
     ConversionJob job;
-    std::vector<std::string> lines;
-    std::function<void(const std::string&)> onLine;
+    WorkerControl control;
+    Recorder recorder;
 };
 
 TEST_F(WorkerTest, AnEmptyQueuePublishesNothingAndConvertsNothing) {
-    EXPECT_EQ(ConversionWorker(job), 0);
-    EXPECT_EQ(progress.FilesStarted, 0);
-    EXPECT_EQ(progress.FilesConverted, 0);
-    EXPECT_EQ(progress.CurrentFile, "");
+    EXPECT_EQ(Run().filesConverted, 0);
+    EXPECT_EQ(control.progress.FilesStarted, 0);
+    EXPECT_EQ(control.progress.FilesConverted, 0);
+    EXPECT_EQ(control.progress.CurrentFile, "");
+    EXPECT_TRUE(recorder.results.empty());
 }
 
 TEST_F(WorkerTest, NumbersOnlyConvertedFilesThroughTheMask) {
     Queue("a.hdr");
     Queue("b.hdr", true);
     const std::string last = Queue("c.hdr");
-    settings.FilenameMask = "Shot_%FILENAME%_%n%.%ext%";
-    ConversionWorker(job);
+    job.settings.FilenameMask = "Shot_%FILENAME%_%n%.%ext%";
+    const WorkerOutcome outcome = Run();
     EXPECT_TRUE(std::filesystem::exists(Out("shot_a_00001.jpg")));
     EXPECT_TRUE(std::filesystem::exists(Out("shot_c_00002.jpg")));
-    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(project.OutputFolder),
-                            std::filesystem::directory_iterator()),
-              2);
-    EXPECT_EQ(project.FileCounter, 3);
-    EXPECT_EQ(progress.FilesStarted, 3);
-    EXPECT_EQ(progress.FilesConverted, 2);
-    EXPECT_EQ(progress.CurrentFile, last);
-    EXPECT_TRUE(lines.empty());  // no debug lines outside a console debug run
+    EXPECT_EQ(OutputCount(), 2u);
+    EXPECT_EQ(outcome.nextFileNumber, 3);
+    EXPECT_EQ(control.progress.FilesStarted, 3);
+    EXPECT_EQ(control.progress.FilesConverted, 2);
+    EXPECT_EQ(control.progress.CurrentFile, last);
+}
+
+TEST_F(WorkerTest, EachFileEndsInAResultWithItsOutputOrItsReason) {
+    const std::string good = Queue("a.hdr");
+    const std::string bad = Queue("b.hdr", true);
+    Run();
+    ASSERT_EQ(recorder.results.size(), 2u);
+    const FileResult& first = recorder.results[0];
+    EXPECT_EQ(first.index, 1);
+    EXPECT_EQ(first.inputPath, good);
+    EXPECT_TRUE(first.converted);
+    EXPECT_EQ(first.outputPath, Out("a.jpg"));
+    EXPECT_TRUE(first.reason.empty());
+    const FileResult& second = recorder.results[1];
+    EXPECT_EQ(second.index, 2);
+    EXPECT_FALSE(second.converted);
+    EXPECT_FALSE(second.stopped);
+    EXPECT_TRUE(second.outputPath.empty());
+    EXPECT_FALSE(second.reason.empty());
+    EXPECT_EQ(recorder.started, (std::vector<std::string>{good, bad}));
+    // The steps of the converted file, in chain order, ending with the save.
+    ASSERT_FALSE(recorder.steps.empty());
+    EXPECT_EQ(recorder.steps.front(), ChainStep::Load);
+    EXPECT_NE(std::find(recorder.steps.begin(), recorder.steps.end(), ChainStep::Save),
+              recorder.steps.end());
 }
 
 TEST_F(WorkerTest, LastFileMillisIsAtLeastASecondAfterAConvertedFileAndZeroAfterAFailure) {
     Queue("a.hdr");
     Queue("b.hdr", true);
-    ConversionWorker(job);
-    EXPECT_EQ(progress.LastFileMillis, 1000);  // published when b started
+    Run();
+    EXPECT_EQ(control.progress.LastFileMillis, 1000);  // published when b started
 
     Queue("c.hdr");
-    progress.FilesConverted = 0;
-    ConversionWorker(job);
-    EXPECT_EQ(progress.LastFileMillis, 0);  // published when c started, after b failed
-    EXPECT_EQ(progress.FilesConverted, 2);
+    Run();
+    EXPECT_EQ(control.progress.LastFileMillis, 0);  // published when c started, after b failed
+    EXPECT_EQ(control.progress.FilesConverted, 2);
 }
 
-TEST_F(WorkerTest, DebugRunPrintsTheFileLinesAndTheOutcome) {
-    const std::string good = Queue("a.hdr");
-    const std::string bad = Queue("b.hdr", true);
-    Debug();
-    ConversionWorker(job);
-    ASSERT_GE(lines.size(), 7u);
-    EXPECT_EQ(lines[0], "Processing: " + good);
-    EXPECT_EQ(lines[1].rfind("File Format: ", 0), 0u);
-    EXPECT_EQ(lines[2], "[OK] Saving As: " + Out("a.jpg"));
-    EXPECT_EQ(lines[3], "Processing: " + bad);
-    EXPECT_EQ(lines[4].rfind("File Format: ", 0), 0u);
-    EXPECT_EQ(lines[5].rfind("[ERROR] ", 0), 0u);  // the reason
-    EXPECT_EQ(lines.back(), "[ERROR] Unable to convert the file!");
-
-    // Debug mode is for console runs only.
-    lines.clear();
-    project.CommandLineInput = 0;
-    ConversionWorker(job);
-    EXPECT_TRUE(lines.empty());
-}
-
-TEST_F(WorkerTest, StoppingDuringAFileLetsItFinishAndStartsNoOther) {
+TEST_F(WorkerTest, AStopDuringAFileEndsItAtTheNextStepAndLeavesNothing) {
     const std::string first = Queue("a.hdr");
     Queue("b.hdr");
-    Debug();
-    onLine = [&](const std::string& line) {
-        if (line == "Processing: " + first) {
-            std::lock_guard<std::mutex> lock(progressLock);
-            progress.KeepRunning = 0;
-        }
+    recorder.onStep = [&](int32_t, ChainStep step) {
+        if (step == ChainStep::ToneMap) control.progress.KeepRunning = 0;
     };
-    ConversionWorker(job);
-    EXPECT_TRUE(std::filesystem::exists(Out("a.jpg")));
-    EXPECT_FALSE(std::filesystem::exists(Out("b.jpg")));
-    EXPECT_EQ(progress.FilesStarted, 1);
-    EXPECT_EQ(progress.FilesConverted, 1);
+    const WorkerOutcome outcome = Run();
+    EXPECT_EQ(outcome.filesConverted, 0);
+    EXPECT_EQ(OutputCount(), 0u);
+    EXPECT_EQ(control.progress.FilesStarted, 1);
+    ASSERT_EQ(recorder.results.size(), 1u);
+    EXPECT_TRUE(recorder.results[0].stopped);
+    EXPECT_EQ(recorder.results[0].reason, kStoppedReason);
+    // Nothing after the step where the stop was seen.
+    EXPECT_EQ(recorder.steps.back(), ChainStep::ToneMap);
 }
 
 TEST_F(WorkerTest, AHeldWorkerWaitsWithoutTheLockUntilReleased) {
     const std::string first = Queue("a.hdr");
     Queue("b.hdr");
-    WorkerHold hold;
-    job.hold = &hold;
-    Debug();
     // Hold as soon as the first file has started: the worker stops at the
     // next step of that file.
-    onLine = [&](const std::string& line) {
-        if (line == "Processing: " + first) hold.Hold();
+    recorder.onStart = [&](int32_t index, const std::string&) {
+        if (index == 1) control.hold.Hold();
     };
-    std::thread worker([this] { ConversionWorker(job); });
-    ASSERT_TRUE(hold.WaitUntilWorkerHolds(std::chrono::seconds(60)));
-    EXPECT_TRUE(hold.IsHeld());
+    std::thread worker([this] { Run(); });
+    ASSERT_TRUE(control.hold.WaitUntilWorkerHolds(std::chrono::seconds(60)));
+    EXPECT_TRUE(control.hold.IsHeld());
     {
-        std::unique_lock<std::mutex> lock(progressLock, std::try_to_lock);
+        std::unique_lock<std::mutex> lock(control.progressLock, std::try_to_lock);
         EXPECT_TRUE(lock.owns_lock());
-        EXPECT_EQ(progress.FilesStarted, 1);
+        EXPECT_EQ(control.progress.FilesStarted, 1);
     }
     EXPECT_FALSE(std::filesystem::exists(Out("a.jpg")));
-    EXPECT_FALSE(std::filesystem::exists(Out("b.jpg")));
-    onLine = nullptr;
-    hold.Release();
+    control.hold.Release();
     worker.join();
-    EXPECT_EQ(progress.FilesStarted, 2);
-    EXPECT_EQ(progress.FilesConverted, 2);
+    EXPECT_EQ(control.progress.FilesStarted, 2);
+    EXPECT_EQ(control.progress.FilesConverted, 2);
     EXPECT_TRUE(std::filesystem::exists(Out("b.jpg")));
 }
 
 TEST_F(WorkerTest, AHoldBeforeTheFirstFileKeepsItFromStarting) {
     Queue("a.hdr");
-    WorkerHold hold;
-    hold.Hold();
-    job.hold = &hold;
-    std::thread worker([this] { ConversionWorker(job); });
-    ASSERT_TRUE(hold.WaitUntilWorkerHolds(std::chrono::seconds(60)));
+    control.hold.Hold();
+    std::thread worker([this] { ConversionWorker(job, control, &recorder); });
+    ASSERT_TRUE(control.hold.WaitUntilWorkerHolds(std::chrono::seconds(60)));
     {
-        std::lock_guard<std::mutex> lock(progressLock);
-        EXPECT_EQ(progress.FilesStarted, 0);
-        progress.KeepRunning = 0;  // the user chose to stop while it was held
+        std::lock_guard<std::mutex> lock(control.progressLock);
+        EXPECT_EQ(control.progress.FilesStarted, 0);
     }
-    hold.Release();
+    control.progress.KeepRunning = 0;  // the user chose to stop while it was held
+    control.hold.Release();
     worker.join();
-    EXPECT_EQ(progress.FilesStarted, 0);
-    EXPECT_EQ(progress.FilesConverted, 0);
+    EXPECT_EQ(control.progress.FilesStarted, 0);
+    EXPECT_EQ(control.progress.FilesConverted, 0);
 }
 
 TEST_F(WorkerTest, SubfolderOfTheQueueEntryIsKept) {
     Queue("a.hdr", false, "sub/");
-    ConversionWorker(job);
+    Run();
     EXPECT_TRUE(std::filesystem::exists(Out("sub/a.jpg")));
 }
 
@@ -208,8 +229,8 @@ TEST_F(WorkerTest, OriginalTimestampCopiesTheInputsModificationTime) {
     const std::string input = Queue("a.hdr");
     const timespec times[2] = {{0, UTIME_OMIT}, {981173106, 123456789}};
     ASSERT_EQ(::utimensat(AT_FDCWD, input.c_str(), times, 0), 0);
-    settings.FileTimestamp = 1;
-    ConversionWorker(job);
+    job.settings.FileTimestamp = 1;
+    Run();
     const timespec output = ModificationTime(Out("a.jpg"));
     EXPECT_EQ(output.tv_sec, 981173106);
     EXPECT_EQ(output.tv_nsec, 123456789);
@@ -217,9 +238,9 @@ TEST_F(WorkerTest, OriginalTimestampCopiesTheInputsModificationTime) {
 
 TEST_F(WorkerTest, CurrentTimestampLeavesTheTimeOfWriting) {
     Queue("a.hdr");
-    settings.FileTimestamp = 0;
+    job.settings.FileTimestamp = 0;
     const std::time_t before = std::time(nullptr);
-    ConversionWorker(job);
+    Run();
     EXPECT_GE(ModificationTime(Out("a.jpg")).tv_sec, before - 1);
 }
 
@@ -243,15 +264,15 @@ TEST_F(WorkerTest, CustomTimestampSetsTheGivenLocalTime) {
     Queue("b.hdr");
     // 2020-05-06 07:08:09 local summer time is 11:08:09 UTC; 2020-01-02 is winter (UTC-5).
     const std::time_t summerUtc = 1588763289;
-    settings.FileTimestamp = 2;
-    settings.CustomTimestamp = static_cast<Date>(summerUtc - 4 * 3600);
-    ConversionWorker(job);
+    job.settings.FileTimestamp = 2;
+    job.settings.CustomTimestamp = static_cast<Date>(summerUtc - 4 * 3600);
+    Run();
     EXPECT_EQ(ModificationTime(Out("a.jpg")).tv_sec, summerUtc);
     EXPECT_EQ(ModificationTime(Out("b.jpg")).tv_nsec, 0);
 
     const std::time_t winterUtc = 1577966400;  // 2020-01-02 12:00:00 UTC
-    settings.CustomTimestamp = static_cast<Date>(winterUtc - 5 * 3600);
-    ConversionWorker(job);
+    job.settings.CustomTimestamp = static_cast<Date>(winterUtc - 5 * 3600);
+    Run();
     EXPECT_EQ(ModificationTime(Out("a.jpg")).tv_sec, winterUtc);
 }
 

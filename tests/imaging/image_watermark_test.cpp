@@ -8,7 +8,7 @@
 #include "imaging/watermark.h"
 #include "imaging/watermark_placement.h"
 #include "settings/conversion_settings.h"
-#include "settings/project_state.h"
+#include "settings/file_context.h"
 #include "support/temp_folder.h"
 
 namespace orvex {
@@ -36,7 +36,7 @@ protected:
     }
     ScopedTempFolder folder{"image-watermark"};
     ConversionSettings settings;
-    ProjectState project;
+    FileContext project;
 };
 
 // A 20 x 20 logo: an opaque red centre on transparent surroundings.

@@ -8,7 +8,7 @@
 #include <functional>
 #include <string>
 
-#include "settings/project_state.h"
+#include "settings/file_context.h"
 
 namespace orvex::test {
 
@@ -95,7 +95,7 @@ inline FIBITMAP* MakeHalves24(int width, int height) {
 // Sets `project` up the way a run does before its first file: JPEG output at
 // quality 95 without chroma subsampling, automatic bit depth, counters at 1,
 // written into `outputFolder` (created here, ends with "/").
-inline void PrepareJpegOutput(ProjectState& project, const std::string& outputFolder) {
+inline void PrepareJpegOutput(FileContext& project, const std::string& outputFolder) {
     project.OutputFolder = outputFolder;
     std::filesystem::create_directories(project.OutputFolder);
     project.OutputExtension = "jpg";

@@ -9,7 +9,7 @@
 #include "imaging/watermark_font.h"
 #include "imaging/watermark_placement.h"
 #include "settings/conversion_settings.h"
-#include "settings/project_state.h"
+#include "settings/file_context.h"
 
 namespace orvex {
 namespace {
@@ -102,7 +102,7 @@ protected:
                                     settings, project, font.get()));
     }
     ConversionSettings settings;
-    ProjectState project;
+    FileContext project;
     std::unique_ptr<WatermarkFont> font;
 };
 
@@ -182,7 +182,7 @@ TEST_F(TextOverlay, DefaultBackOpacityLeavesTheBoxPracticallyInvisible) {
 
 TEST(DrawWatermark, ConvertsTo24BitsForAnyKindEvenWithoutOverlay) {
     ConversionSettings settings;
-    ProjectState project;
+    FileContext project;
     FIBITMAP* grey = FreeImage_Allocate(20, 10, 8);
     EXPECT_EQ(DrawWatermark(grey, 20, 10, settings, project, nullptr), grey);
     settings.DoWatermark = 1;  // text without a font

@@ -5,7 +5,7 @@
 #include <ctime>
 
 #include "settings/conversion_settings.h"
-#include "settings/project_state.h"
+#include "settings/file_context.h"
 
 namespace orvex {
 namespace {
@@ -30,7 +30,7 @@ protected:
     }
 
     ConversionSettings settings;
-    ProjectState project;
+    FileContext project;
 };
 
 TEST_F(FileNameMaskTest, PlaceholdersAreTheNineteenInProcessingOrder) {
@@ -72,10 +72,9 @@ TEST_F(FileNameMaskTest, OnlyTheLastExtensionIsRemoved) {
     EXPECT_EQ(Name("%filename%"), "plain");
 }
 
-TEST_F(FileNameMaskTest, PlaceholderTextInTheInputNameIsReplacedByLaterPasses) {
+TEST_F(FileNameMaskTest, PlaceholderTextInTheInputNameIsKept) {
     project.InputPath = "/in/shot_%ext%_%n%.hdr";
-    EXPECT_EQ(Name("%filename%"), "shot_jpg_00001");
-    // A placeholder earlier in the table than %filename% cannot be reached.
+    EXPECT_EQ(Name("%filename%"), "shot_%ext%_%n%");
     project.InputPath = "/in/x%EXT%.hdr";
     EXPECT_EQ(Name("%filename%"), "x%EXT%");
 }
@@ -131,6 +130,36 @@ TEST_F(FileNameMaskTest, OutputPathAddsTheSubfolderOnlyWhenKept) {
     EXPECT_EQ(BuildOutputPath(settings, project), "/out/trip/day1/Sunset.jpg");
     settings.KeepSubfolders = 0;
     EXPECT_EQ(BuildOutputPath(settings, project), "/out/Sunset.jpg");
+}
+
+}  // namespace
+}  // namespace orvex
+
+namespace orvex {
+namespace {
+
+// Regression: a value once inserted was searched again by later placeholders.
+TEST(FileNameMaskOnePass, InsertedValuesAreNeverExpandedAgain) {
+    ConversionSettings settings;
+    FileContext file;
+    file.OutputExtension = "jpg";
+    file.FileCounter = 1;
+    file.InputPath = "/in/rep%n%.hdr";
+    EXPECT_EQ(ExpandFileNameMask(settings, file), "rep%n%.jpg");
+    file.InputPath = "/in/x%ext%.hdr";
+    EXPECT_EQ(ExpandFileNameMask(settings, file), "x%ext%.jpg");
+    settings.Text = "%filename% %n%";
+    EXPECT_EQ(ExpandWatermarkText(settings, file), "x%ext% 00001");
+}
+
+TEST(FileNameMaskOnePass, OnlyPlainFileNamesAreOutputs) {
+    EXPECT_TRUE(IsPlainFileName("a.jpg"));
+    EXPECT_TRUE(IsPlainFileName("..a.jpg"));
+    EXPECT_FALSE(IsPlainFileName(""));
+    EXPECT_FALSE(IsPlainFileName("."));
+    EXPECT_FALSE(IsPlainFileName(".."));
+    EXPECT_FALSE(IsPlainFileName("../../x_a.jpg"));
+    EXPECT_FALSE(IsPlainFileName("sub/a.jpg"));
 }
 
 }  // namespace

@@ -65,7 +65,8 @@ TEST(ReadIniValue, BracketsInsideValuesDoNotEndTheGroup) {
 }
 
 TEST(ReadIniValue, ToleratesByteOrderMarkAndIndentedHeaders) {
-    EXPECT_EQ(ReadIniValue("\xEF\xBB\xBF[General]\r\nLanguage=de\r\n", "General", "Language"), "de");
+    EXPECT_EQ(ReadIniValue("\xEF\xBB\xBF[General]\r\nLanguage=de\r\n", "General", "Language"),
+              "de");
     EXPECT_EQ(ReadIniValue("  [ Theme ]  \n Name=Flat\n", "Theme", "Name"), "Flat");
     // Lines without "=" and comment lines are passed over.
     EXPECT_EQ(ReadIniValue("[G]\n; k=comment\nnoise\nk=v\n", "G", "k"), "v");

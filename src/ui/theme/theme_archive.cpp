@@ -6,12 +6,13 @@
 
 #include <archive.h>
 #include <archive_entry.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
-#include <fstream>
+#include <cerrno>
 #include <memory>
 #include <set>
-#include <system_error>
-#include <filesystem>
 
 #include "text/unicode_case.h"
 
@@ -47,10 +48,48 @@ bool HasCompleteEndRecord(const std::string& bytes) {
     for (size_t pos = bytes.size() - kRecord + 1; pos-- > lowest;) {
         if (bytes.compare(pos, 4, "PK\x05\x06") != 0) continue;
         const size_t comment = static_cast<unsigned char>(bytes[pos + 20]) |
-                               static_cast<size_t>(static_cast<unsigned char>(bytes[pos + 21])) << 8;
+                               static_cast<size_t>(static_cast<unsigned char>(bytes[pos + 21]))
+                                   << 8;
         if (pos + kRecord + comment <= bytes.size()) return true;
     }
     return false;
+}
+
+// Reads the whole package. Opened without waiting and checked on the open
+// descriptor, so a FIFO or device put in a package's place can neither hang
+// the start nor be read without end.
+bool ReadPackageFile(const std::string& path, uint64_t limit, std::string& bytes,
+                     std::string& problem) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
+        problem = "no package file";
+        return false;
+    }
+    struct stat info {};
+    bool ok = ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode);
+    if (!ok) {
+        problem = "not a file";
+    } else if (info.st_size <= 0 || static_cast<uint64_t>(info.st_size) > limit) {
+        problem = info.st_size <= 0 ? "empty package file" : "package file too large";
+        ok = false;
+    }
+    if (ok) {
+        bytes.resize(static_cast<size_t>(info.st_size));
+        size_t done = 0;
+        while (done < bytes.size()) {
+            const ssize_t n = ::read(fd, bytes.data() + done, bytes.size() - done);
+            if (n < 0 && errno == EINTR) continue;
+            if (n <= 0) break;
+            done += static_cast<size_t>(n);
+        }
+        bytes.resize(done);  // a file that shrank meanwhile is judged as it was read
+        if (bytes.empty()) {
+            problem = "package file unreadable";
+            ok = false;
+        }
+    }
+    ::close(fd);
+    return ok;
 }
 
 bool IsFileEntry(archive_entry* entry) { return archive_entry_filetype(entry) == AE_IFREG; }
@@ -62,21 +101,8 @@ bool ThemeArchive::Open(const std::string& path) {
     m_index.clear();
     m_problem.clear();
 
-    std::error_code error;
-    const auto size = std::filesystem::file_size(path, error);
-    if (error || !std::filesystem::is_regular_file(path, error)) {
-        m_problem = "no package file";
-        return false;
-    }
-    if (size == 0 || size > m_limits.MaxPackageBytes) {
-        m_problem = size == 0 ? "empty package file" : "package file too large";
-        return false;
-    }
-    std::ifstream in(path, std::ios::binary);
-    m_bytes.resize(static_cast<size_t>(size));
-    if (!in.read(m_bytes.data(), static_cast<std::streamsize>(m_bytes.size()))) {
+    if (!ReadPackageFile(path, m_limits.MaxPackageBytes, m_bytes, m_problem)) {
         m_bytes.clear();
-        m_problem = "package file unreadable";
         return false;
     }
 
@@ -89,8 +115,7 @@ bool ThemeArchive::Open(const std::string& path) {
     archive_entry* entry = nullptr;
     size_t count = 0;
     int rc = ARCHIVE_OK;
-    while ((rc = archive_read_next_header(a.get(), &entry)) == ARCHIVE_OK ||
-           rc == ARCHIVE_WARN) {
+    while ((rc = archive_read_next_header(a.get(), &entry)) == ARCHIVE_OK || rc == ARCHIVE_WARN) {
         if (++count > m_limits.MaxEntries) {
             m_problem = "too many entries";
             break;

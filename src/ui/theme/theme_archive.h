@@ -51,7 +51,7 @@ class ThemeArchive {
 
   private:
     ThemeArchiveLimits m_limits;
-    std::string m_bytes;                     // the whole package
+    std::string m_bytes;                      // the whole package
     std::map<std::string, uint64_t> m_index;  // lower-cased name -> declared size
     mutable std::string m_problem;
 };

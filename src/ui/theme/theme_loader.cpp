@@ -107,7 +107,8 @@ ThemeLoadResult LoadTheme(ConversionSettings& settings, const ThemeList& themes,
 
     const int toolbarSize = ToolbarIconPixels(settings.UiSize);
     std::vector<PictureRequest> requests;
-    if (sets.Buttons) AddRequests(requests, pictures.ButtonImages, kButtonImageNames, cfg, "Buttons", 16);
+    if (sets.Buttons)
+        AddRequests(requests, pictures.ButtonImages, kButtonImageNames, cfg, "Buttons", 16);
     if (sets.SmallIcons) AddRequests(requests, pictures.SmallIcons, kIconNames, cfg, "Icons", 16);
     if (sets.ToolbarIcons) {
         AddRequests(requests, pictures.ToolbarIcons, kIconNames, cfg, "Icons", toolbarSize);

@@ -36,9 +36,9 @@ std::string ReadThemeName(const std::string& packagePath);
 
 // What a load did, for a debug line; the interface reports nothing.
 struct ThemeLoadResult {
-    bool PackageRead = false;   // the package opened and its "theme.cfg" was found
-    int PicturesReplaced = 0;   // slots that received a picture from the package
-    std::string Problem;        // why nothing was loaded, when so
+    bool PackageRead = false;  // the package opened and its "theme.cfg" was found
+    int PicturesReplaced = 0;  // slots that received a picture from the package
+    std::string Problem;       // why nothing was loaded, when so
 };
 
 // Overlays the chosen sets with the pictures of the theme `settings.UiTheme`.
@@ -51,6 +51,9 @@ struct ThemeLoadResult {
 // twin for a scale of 2). The toolbar set takes the size of `settings.UiSize`.
 // A missing or undecodable picture leaves its slot as it was; a broken or
 // hostile package leaves every slot as it was.
+// Callers fill the sets from the built-in pictures first (FillBuiltinPictures
+// with the same `UiSize`), so every slot holds a picture of the right size
+// even where the theme has none.
 ThemeLoadResult LoadTheme(ConversionSettings& settings, const ThemeList& themes,
                           ThemePictures& pictures, PictureSets sets = {});
 

@@ -31,8 +31,8 @@ QImage LoadResource(const QString& path) {
 // ":/orvex/buttons/<name>.png" and "<name>@2x.png", names lower-cased.
 void FillSet(PictureSet& set, std::string_view kind, const auto& names, int size) {
     for (std::string_view name : names) {
-        const QString base = QString::fromStdString(":/orvex/" + std::string(kind) + "/" +
-                                                    ToLowerAscii(name));
+        const QString base =
+            QString::fromStdString(":/orvex/" + std::string(kind) + "/" + ToLowerAscii(name));
         ThemePicture picture;
         if (size > 0) {
             picture.Image = LoadResource(base + QString("_%1.png").arg(size));
@@ -49,11 +49,16 @@ void FillSet(PictureSet& set, std::string_view kind, const auto& names, int size
 
 int ToolbarIconPixels(int32_t uiSize) {
     switch (uiSize) {
-        case 1: return 24;
-        case 2: return 32;
-        case 3: return 48;
-        case 4: return 64;
-        default: return 16;
+        case 1:
+            return 24;
+        case 2:
+            return 32;
+        case 3:
+            return 48;
+        case 4:
+            return 64;
+        default:
+            return 16;
     }
 }
 

@@ -4,7 +4,6 @@
 
 #include <QIcon>
 #include <QImage>
-
 #include <array>
 #include <cstdint>
 #include <map>
@@ -18,11 +17,12 @@ inline constexpr std::array<std::string_view, 3> kButtonImageNames = {"Convert",
                                                                       "InFolder"};
 
 // Names of the menu icons; the toolbar icons use the same names.
+// clang-format off
 inline constexpr std::array<std::string_view, 22> kIconNames = {
-    "New",         "Add",    "InFiles",   "InFolder", "OutFolder",   "OutFormat",
-    "FavFolder",   "ImportFiles", "ExportFiles", "Exit", "Copy",     "Delete",
-    "SelectAll",   "Convert", "Error",    "Preferences", "CustomConverter", "Help",
-    "Email",       "Web",    "Updates",   "About"};
+    "New", "Add", "InFiles", "InFolder", "OutFolder", "OutFormat", "FavFolder",
+    "ImportFiles", "ExportFiles", "Exit", "Copy", "Delete", "SelectAll", "Convert",
+    "Error", "Preferences", "CustomConverter", "Help", "Email", "Web", "Updates", "About"};
+// clang-format on
 
 // The edge in pixels of the toolbar icons for the `UiSize` setting:
 // 0 -> 16, 1 -> 24, 2 -> 32, 3 -> 48, 4 -> 64, anything else -> 16.

@@ -4,6 +4,7 @@
 #include "ui/theme/theme_loader.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <QColor>
 #include <filesystem>
@@ -101,6 +102,10 @@ TEST_F(ThemeLoaderTest, ListsEveryPackageWithItsDisplayName) {
     EXPECT_EQ(themes.at("empty").Name, "");
     EXPECT_EQ(themes.at("garbage").Name, "");
     EXPECT_EQ(ReadThemeName(folder.File("missing.zip")), "");
+    // A FIFO in a package's place is passed over instead of waited on.
+    ASSERT_EQ(mkfifo(folder.File("fifo.zip").c_str(), 0600), 0);
+    EXPECT_EQ(ReadThemeName(folder.File("fifo.zip")), "");
+    EXPECT_EQ(List().count("fifo"), 0u);
 }
 
 TEST_F(ThemeLoaderTest, EarlierFolderWinsForTheSameId) {
@@ -114,8 +119,9 @@ TEST_F(ThemeLoaderTest, EarlierFolderWinsForTheSameId) {
     ASSERT_EQ(themes.size(), 2u);
     EXPECT_EQ(themes.at("same").Name, "Beside the program");
     EXPECT_EQ(themes.at("other").Name, "Other");
-    EXPECT_EQ(ThemeFolders("/opt/orvex/bin/"),
-              (std::vector<std::string>{"/opt/orvex/bin/gfx/", "/opt/orvex/bin/../share/orvex/gfx/"}));
+    EXPECT_EQ(
+        ThemeFolders("/opt/orvex/bin/"),
+        (std::vector<std::string>{"/opt/orvex/bin/gfx/", "/opt/orvex/bin/../share/orvex/gfx/"}));
 }
 
 TEST_F(ThemeLoaderTest, UiSize3TakesToolbarIconsFromThe48PixelEntries) {
@@ -147,14 +153,13 @@ TEST_F(ThemeLoaderTest, UiSize3TakesToolbarIconsFromThe48PixelEntries) {
 }
 
 TEST_F(ThemeLoaderTest, ValueNamingAPngIsUsedAsItIsAtEverySize) {
-    Write("sized",
-          MakeZip({{"theme.cfg",
-                    "[Theme]\nName=Fixed\n[Buttons]\nConvert=big/convert.png\n"
-                    "[Icons]\nNew=one.png\nHelp=one.png_48\n"},
-                   {"big/convert.png", MakePng(64, kBlue)},
-                   {"big/convert@2x.png", MakePng(128, kBlue)},
-                   {"one.png", MakePng(20, kGreen)},
-                   {"one.png_48", MakePng(48, kRed)}}));
+    Write("sized", MakeZip({{"theme.cfg",
+                             "[Theme]\nName=Fixed\n[Buttons]\nConvert=big/convert.png\n"
+                             "[Icons]\nNew=one.png\nHelp=one.png_48\n"},
+                            {"big/convert.png", MakePng(64, kBlue)},
+                            {"big/convert@2x.png", MakePng(128, kBlue)},
+                            {"one.png", MakePng(20, kGreen)},
+                            {"one.png_48", MakePng(48, kRed)}}));
     settings.UiTheme = "sized";
     for (int uiSize : {0, 3, 4}) {
         settings.UiSize = uiSize;
@@ -217,14 +222,15 @@ std::vector<HostilePackage> HostilePackages() {
     std::vector<HostilePackage> packages;
     // A real picture followed by three megabytes of zeros, which deflate to a
     // few kilobytes; the picture would decode if the entry were unpacked.
-    packages.push_back(
-        {"zip bomb", MakeZip({{"theme.cfg", cfg},
-                              {"icons/new_16.png", MakePng(16, kRed) + std::string(3 << 20, '\0')}})});
+    packages.push_back({"zip bomb", MakeZip({{"theme.cfg", cfg},
+                                             {"icons/new_16.png",
+                                              MakePng(16, kRed) + std::string(3 << 20, '\0')}})});
     // Within the expansion limit but above the size limit of an entry.
     std::string large = MakePng(16, kRed);
     large.resize(5u << 20, '\x01');
-    packages.push_back({"oversized entry", MakeZip({{"theme.cfg", cfg}, {"icons/new_16.png", large}},
-                                                   /*deflate=*/false)});
+    packages.push_back(
+        {"oversized entry", MakeZip({{"theme.cfg", cfg}, {"icons/new_16.png", large}},
+                                    /*deflate=*/false)});
     const std::string good = MakeZip({{"theme.cfg", cfg}, {"icons/new_16.png", MakePng(16, kRed)}});
     packages.push_back({"truncated archive", good.substr(0, good.size() / 2)});
     packages.push_back({"archive missing its last bytes", good.substr(0, good.size() - 10)});
@@ -238,7 +244,8 @@ std::vector<HostilePackage> HostilePackages() {
     QImage huge(2000, 1, QImage::Format_ARGB32);
     huge.fill(kRed);
     const std::string hugePng = test_support::EncodePng(huge);
-    packages.push_back({"oversized picture", MakeZip({{"theme.cfg", cfg}, {"icons/new_16.png", hugePng}})});
+    packages.push_back(
+        {"oversized picture", MakeZip({{"theme.cfg", cfg}, {"icons/new_16.png", hugePng}})});
     return packages;
 }
 

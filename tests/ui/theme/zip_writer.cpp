@@ -21,7 +21,8 @@ std::string MakeZip(const std::vector<ZipEntry>& entries, bool deflate) {
     std::string zip;
     archive* writer = archive_write_new();
     archive_write_set_format_zip(writer);
-    archive_write_set_options(writer, deflate ? "zip:compression=deflate" : "zip:compression=store");
+    archive_write_set_options(writer,
+                              deflate ? "zip:compression=deflate" : "zip:compression=store");
     archive_write_set_bytes_in_last_block(writer, 1);  // no padding after the archive
     archive_write_open(writer, &zip, nullptr, Append, nullptr);
     for (const ZipEntry& entry : entries) {

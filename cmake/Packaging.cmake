@@ -1,0 +1,110 @@
+# Installation layout, desktop integration files and the Debian package.
+#
+#   bin/orvex
+#   share/orvex/                           data folder (found from bin/ as ../share/orvex/)
+#   share/man/man1/orvex.1.gz
+#   share/bash-completion/completions/orvex
+#   share/applications/<id>.desktop
+#   share/mime/packages/<id>.xml
+#   share/metainfo/<id>.metainfo.xml
+#   share/icons/hicolor/<size>/apps/<id>.png, scalable/apps/<id>.svg
+#   share/doc/orvex/copyright, changelog.gz
+include(GNUInstallDirs)
+
+# One reverse-DNS id names the desktop entry, the MIME package, the metainfo
+# and the icons; the files under data/linux carry it in their names.
+set(ORVEX_APP_ID "example.lumavert.Orvex")
+set(ORVEX_LINUX_DIR "${CMAKE_SOURCE_DIR}/data/linux")
+set(ORVEX_ICON_SVG "${CMAKE_SOURCE_DIR}/data/icons/app/orvex.svg")
+set(ORVEX_ICON_SIZES 16 22 24 32 48 64 128 256)
+
+# The program looks for its data in ../share/orvex/ from its own folder, so
+# the two must stay one level apart.
+if(NOT CMAKE_INSTALL_BINDIR STREQUAL "bin" OR NOT CMAKE_INSTALL_DATADIR STREQUAL "share")
+  message(WARNING "orvex finds its data folder as ../share/orvex/ beside its executable; "
+                  "CMAKE_INSTALL_BINDIR=${CMAKE_INSTALL_BINDIR} and "
+                  "CMAKE_INSTALL_DATADIR=${CMAKE_INSTALL_DATADIR} break that")
+endif()
+set(ORVEX_INSTALL_DATA_FOLDER "${CMAKE_INSTALL_DATADIR}/orvex")
+
+find_program(ORVEX_RSVG_CONVERT rsvg-convert REQUIRED)
+find_program(ORVEX_GZIP gzip REQUIRED)
+
+# Build-time products: the icon at each hicolor size, and the compressed
+# manual page and changelog (Debian wants both gzipped with -9n).
+set(ORVEX_GENERATED_DIR "${CMAKE_BINARY_DIR}/linux")
+set(ORVEX_GENERATED_FILES)
+foreach(size IN LISTS ORVEX_ICON_SIZES)
+  set(png "${ORVEX_GENERATED_DIR}/icons/${size}x${size}/${ORVEX_APP_ID}.png")
+  add_custom_command(OUTPUT "${png}"
+    COMMAND ${CMAKE_COMMAND} -E make_directory "${ORVEX_GENERATED_DIR}/icons/${size}x${size}"
+    COMMAND ${ORVEX_RSVG_CONVERT} -w ${size} -h ${size} -o "${png}" "${ORVEX_ICON_SVG}"
+    DEPENDS "${ORVEX_ICON_SVG}"
+    COMMENT "Drawing the ${size}x${size} application icon"
+    VERBATIM)
+  list(APPEND ORVEX_GENERATED_FILES "${png}")
+  install(FILES "${png}"
+          DESTINATION "${CMAKE_INSTALL_DATADIR}/icons/hicolor/${size}x${size}/apps")
+endforeach()
+
+foreach(pair "docs/orvex.1|orvex.1.gz" "data/linux/debian/changelog|changelog.gz")
+  string(REPLACE "|" ";" pair "${pair}")
+  list(GET pair 0 source)
+  list(GET pair 1 target)
+  add_custom_command(OUTPUT "${ORVEX_GENERATED_DIR}/${target}"
+    COMMAND ${CMAKE_COMMAND} -E make_directory "${ORVEX_GENERATED_DIR}"
+    COMMAND sh -c "${ORVEX_GZIP} -9n -c \"$1\" > \"$2\"" sh
+            "${CMAKE_SOURCE_DIR}/${source}" "${ORVEX_GENERATED_DIR}/${target}"
+    DEPENDS "${CMAKE_SOURCE_DIR}/${source}"
+    COMMENT "Compressing ${source}"
+    VERBATIM)
+  list(APPEND ORVEX_GENERATED_FILES "${ORVEX_GENERATED_DIR}/${target}")
+endforeach()
+add_custom_target(orvex_linux_data ALL DEPENDS ${ORVEX_GENERATED_FILES})
+
+install(TARGETS orvex RUNTIME DESTINATION "${CMAKE_INSTALL_BINDIR}")
+install(FILES "${ORVEX_GENERATED_DIR}/orvex.1.gz" DESTINATION "${CMAKE_INSTALL_MANDIR}/man1")
+install(FILES "${ORVEX_LINUX_DIR}/orvex.bash-completion"
+        DESTINATION "${CMAKE_INSTALL_DATADIR}/bash-completion/completions"
+        RENAME orvex)
+install(FILES "${ORVEX_LINUX_DIR}/${ORVEX_APP_ID}.desktop"
+        DESTINATION "${CMAKE_INSTALL_DATADIR}/applications")
+install(FILES "${ORVEX_LINUX_DIR}/${ORVEX_APP_ID}.xml"
+        DESTINATION "${CMAKE_INSTALL_DATADIR}/mime/packages")
+install(FILES "${ORVEX_LINUX_DIR}/${ORVEX_APP_ID}.metainfo.xml"
+        DESTINATION "${CMAKE_INSTALL_DATADIR}/metainfo")
+install(FILES "${ORVEX_ICON_SVG}"
+        DESTINATION "${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps"
+        RENAME "${ORVEX_APP_ID}.svg")
+install(FILES "${ORVEX_LINUX_DIR}/debian/copyright" "${ORVEX_GENERATED_DIR}/changelog.gz"
+        DESTINATION "${CMAKE_INSTALL_DOCDIR}")
+
+# The Debian package (scripts/make-deb.sh runs cpack).
+set(CPACK_GENERATOR "DEB")
+set(CPACK_PACKAGE_NAME "orvex")
+set(CPACK_PACKAGE_VENDOR "Lumavert")
+set(CPACK_PACKAGE_VERSION "${PROJECT_VERSION}")
+set(CPACK_PACKAGE_CONTACT "Lumavert <${ORVEX_SUPPORT_EMAIL}>")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "convert Radiance HDR pictures into JPEG files")
+set(CPACK_PACKAGING_INSTALL_PREFIX "/usr")
+set(CPACK_STRIP_FILES ON)
+set(CPACK_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS
+    OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)
+set(CPACK_DEBIAN_FILE_NAME "DEB-DEFAULT")
+set(CPACK_DEBIAN_PACKAGE_MAINTAINER "Lumavert <${ORVEX_SUPPORT_EMAIL}>")
+set(CPACK_DEBIAN_PACKAGE_SECTION "graphics")
+set(CPACK_DEBIAN_PACKAGE_PRIORITY "optional")
+set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "${ORVEX_WEB_SITE}")
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "xdg-utils, fonts-liberation2")
+set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
+"Lumavert Orvex turns high-dynamic-range Radiance pictures (.hdr, .hdri)
+into JPEG files. Every picture passes one fixed chain: rotation, resizing,
+Drago tone mapping, flipping, colour correction, greyscale, threshold,
+dithering, a solid frame and a text or image watermark, then the JPEG is
+saved under a file-name mask.
+
+The one program is a console converter for scripts (orvex -i FILE with
+more than a hundred long options or a profile file) and, started without
+arguments, a desktop application.")
+include(CPack)

@@ -1,0 +1,178 @@
+// The manual page and the bash completion against the console's option
+// table: every option is documented and completed, and keyword options
+// offer exactly the words of their family.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cctype>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "console/option_table.h"
+#include "packaging/packaging_test_support.h"
+#include "support/temp_folder.h"
+
+namespace orvex {
+namespace {
+
+using test_support::Complete;
+using test_support::FamilyWords;
+using test_support::ReadSourceFile;
+
+// Options the command line knows besides the rows of the option table.
+const std::vector<std::string> kConsoleOptions{
+    "--input=",  "--output=", "--conversion=", "--profile=", "--help",
+    "--version", "--quiet",   "--debug",       "--pause"};
+
+std::string Lower(std::string text) {
+    for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return text;
+}
+
+// How completion and the manual write an option: lower case, with "="
+// when it takes a value.
+std::string Written(const LongOption& option) {
+    return Lower(option.name) + (option.kind == OptionKind::Flag ? "" : "=");
+}
+
+// The manual page as it reads: "\-" is a dash, font changes and "\&"
+// disappear.
+std::string ManualText() {
+    const std::string source = ReadSourceFile("docs/orvex.1");
+    std::string text;
+    for (size_t i = 0; i < source.size(); ++i) {
+        if (source[i] == '\\' && i + 1 < source.size()) {
+            const char next = source[i + 1];
+            if (next == '-') {
+                text += '-';
+                ++i;
+                continue;
+            }
+            if (next == '&') {
+                ++i;
+                continue;
+            }
+            if (next == 'f' && i + 2 < source.size()) {
+                i += 2;
+                continue;
+            }
+        }
+        text += source[i];
+    }
+    return text;
+}
+
+bool IsNameChar(char c) { return std::isalnum(static_cast<unsigned char>(c)) || c == '-'; }
+
+// Where `written` ("--width=" or "--invert") stands as a whole option name
+// in `text`, or npos.
+size_t FindOption(const std::string& text, const std::string& written, size_t from = 0) {
+    const bool valued = written.back() == '=';
+    const std::string name = valued ? written.substr(0, written.size() - 1) : written;
+    for (size_t at = text.find(name, from); at != std::string::npos; at = text.find(name, at + 1)) {
+        const size_t end = at + name.size();
+        const bool startsWord = at == 0 || !IsNameChar(text[at - 1]);
+        const bool endsWord = end == text.size() || !IsNameChar(text[end]);
+        if (startsWord && endsWord && (!valued || (end < text.size() && text[end] == '=')))
+            return at;
+    }
+    return std::string::npos;
+}
+
+// The entry of the manual that documents `written`, from its tag line to
+// the next paragraph macro, in the manual's own letter case (the option
+// is looked up in lower case, the keyword words stay upper case).
+std::string ManualEntry(const std::string& manual, const std::string& written) {
+    const std::string lower = Lower(manual);
+    const size_t at = FindOption(lower, written, lower.find(".sh options"));
+    if (at == std::string::npos) return "";
+    size_t end = manual.size();
+    for (const char* macro : {"\n.TP", "\n.PP", "\n.SS", "\n.SH"})
+        end = std::min(end, manual.find(macro, at));
+    return manual.substr(at, end - at);
+}
+
+TEST(ManualPage, DocumentsEveryOptionOfTheCommandLine) {
+    const std::string manual = Lower(ManualText());
+    const size_t options = manual.find(".sh options");
+    ASSERT_NE(options, std::string::npos);
+    std::vector<std::string> missing;
+    for (const LongOption& option : LongOptionTable())
+        if (FindOption(manual, Written(option), options) == std::string::npos)
+            missing.push_back(Written(option));
+    for (const std::string& written : kConsoleOptions)
+        if (FindOption(manual, written, options) == std::string::npos) missing.push_back(written);
+    EXPECT_TRUE(missing.empty()) << "not in docs/orvex.1: " << ::testing::PrintToString(missing);
+}
+
+TEST(ManualPage, NamesEveryWordOfEachKeywordOption) {
+    const std::string manual = ManualText();
+    for (const LongOption& option : LongOptionTable()) {
+        if (option.kind != OptionKind::Keyword) continue;
+        const std::string entry = ManualEntry(manual, Written(option));
+        ASSERT_FALSE(entry.empty()) << option.name;
+        for (const std::string& word : FamilyWords(option.family))
+            EXPECT_NE(FindOption(entry, word), std::string::npos)
+                << option.name << " does not list " << word;
+    }
+}
+
+TEST(Completion, OffersEveryOptionAndNoUnknownOne) {
+    const std::vector<std::string> offered = Complete({"orvex", "--"});
+    const std::set<std::string> offeredSet(offered.begin(), offered.end());
+    std::set<std::string> known(kConsoleOptions.begin(), kConsoleOptions.end());
+    for (const LongOption& option : LongOptionTable()) known.insert(Written(option));
+    for (const std::string& written : known)
+        EXPECT_TRUE(offeredSet.count(written)) << "completion lacks " << written;
+    for (const std::string& word : offered)
+        EXPECT_TRUE(known.count(word)) << "completion offers unknown " << word;
+    EXPECT_EQ(offered.size(), offeredSet.size()) << "an option is offered twice";
+}
+
+TEST(Completion, KeywordOptionsOfferExactlyTheirFamily) {
+    for (const LongOption& option : LongOptionTable()) {
+        if (option.kind != OptionKind::Keyword) continue;
+        const std::string name = Lower(option.name);
+        const std::vector<std::string> offered = Complete({"orvex", name, "=", ""});
+        const std::vector<std::string> family = FamilyWords(option.family);
+        EXPECT_EQ(std::set<std::string>(offered.begin(), offered.end()),
+                  std::set<std::string>(family.begin(), family.end()))
+            << option.name;
+    }
+}
+
+TEST(Completion, KeywordWordsMatchInAnyCaseSplitOrJoinedAtTheEqualsSign) {
+    EXPECT_EQ(Complete({"orvex", "--resize-algorithm", "=", "bi"}),
+              (std::vector<std::string>{"BILINEAR", "BICUBIC"}));
+    // Without "=" among the word breaks the whole switch is one word, and
+    // each answer keeps the option in front as the user typed it.
+    EXPECT_EQ(Complete({"orvex", "--Resize-Algorithm=l"}),
+              (std::vector<std::string>{"--Resize-Algorithm=LANCZOS"}));
+    EXPECT_TRUE(Complete({"orvex", "--jpg-quality", "=", ""}).empty());
+    EXPECT_TRUE(Complete({"orvex", "--no-such-option", "=", ""}).empty());
+    EXPECT_EQ(Complete({"orvex", "-c", ""}), (std::vector<std::string>{"jpg"}));
+}
+
+TEST(Completion, FilesForInputAndProfileFoldersForOutput) {
+    test_support::ScopedTempFolder folder("completion");
+    folder.WriteFile("sunset.hdr", "#?RADIANCE\n");
+    folder.WriteFile("settings.ini", "[CLI]\n");
+    std::filesystem::create_directory(folder.File("sub"));
+    const auto sorted = [](std::vector<std::string> words) {
+        std::sort(words.begin(), words.end());
+        return words;
+    };
+    EXPECT_EQ(sorted(Complete({"orvex", "-i", ""}, folder.Path())),
+              (std::vector<std::string>{"settings.ini", "sub", "sunset.hdr"}));
+    EXPECT_EQ(sorted(Complete({"orvex", "--input", "=", "su"}, folder.Path())),
+              (std::vector<std::string>{"sub", "sunset.hdr"}));
+    EXPECT_EQ(Complete({"orvex", "--profile", "=", "set"}, folder.Path()),
+              (std::vector<std::string>{"settings.ini"}));
+    EXPECT_EQ(Complete({"orvex", "-o", ""}, folder.Path()), (std::vector<std::string>{"sub"}));
+    EXPECT_EQ(Complete({"orvex", "--output=s"}, folder.Path()),
+              (std::vector<std::string>{"--output=sub"}));
+}
+
+}  // namespace
+}  // namespace orvex
