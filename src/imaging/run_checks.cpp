@@ -1,5 +1,6 @@
-// Report lines and checks of the options a run depends on. The per-format
-// lines are tables; the chain checks follow the order of the chain itself.
+// Report lines and checks of the options a run depends on. Labels, keyword
+// families and ranges come from the option table; which fields each format
+// shows is a table here, and the chain checks follow the order of the chain.
 #include "imaging/run_checks.h"
 
 #include <charconv>
@@ -10,6 +11,7 @@
 #include "formats/output_formats.h"
 #include "imaging/watermark_font.h"
 #include "settings/keywords.h"
+#include "settings/option_fields.h"
 
 namespace orvex {
 
@@ -21,136 +23,104 @@ using Int8Field = int8_t CS::*;
 
 RunCheck Fault(RunFault fault, std::string detail = {}) { return RunCheck{fault, std::move(detail)}; }
 
-enum class Shown { Number, Keyword, Compression };
+std::string Number(int32_t value) { return std::to_string(value); }
 
-struct ReportLine {
-    const char* label;
-    Shown shown;
-    std::variant<Int32Field, Int8Field> field;
-    int family = -1;                                    // for Keyword
-    CompressionWriter writer = CompressionWriter::Bmp;  // for Compression
-};
-
-int32_t ValueOf(const std::variant<Int32Field, Int8Field>& field, const CS& settings) {
-    if (auto wide = std::get_if<Int32Field>(&field)) return settings.*(*wide);
-    return settings.*std::get<Int8Field>(field);
+// A field's value as the report shows it: keyword fields by their word
+// (compression numbers by the word of the writer shown), others as numbers
+// or as stored.
+std::string ShownValue(const OptionField& row, const CS& settings, CompressionWriter writer) {
+    const SettingMember& member = row.config.member;
+    if (auto text = std::get_if<std::string CS::*>(&member)) return settings.*(*text);
+    if (auto real = std::get_if<float CS::*>(&member)) return FormatTwoDecimals(settings.*(*real));
+    int32_t value = 0;
+    if (auto wide = std::get_if<Int32Field>(&member)) value = settings.*(*wide);
+    if (auto narrow = std::get_if<Int8Field>(&member)) value = settings.*(*narrow);
+    if (row.family == kCompression) return CompressionKeywordName(writer, value);
+    if (row.family >= 0) return KeywordName(row.family, value);
+    return Number(value);
 }
 
-std::string ShownValue(const ReportLine& line, const CS& settings) {
-    int32_t value = ValueOf(line.field, settings);
-    switch (line.shown) {
-        case Shown::Keyword:
-            return KeywordName(line.family, value);
-        case Shown::Compression:
-            return CompressionKeywordName(line.writer, value);
-        case Shown::Number:
-            break;
-    }
-    return std::to_string(value);
+// The report line of one field: its label from the option table, then its value.
+template <typename Field>
+std::string Line(const CS& settings, Field member,
+                 CompressionWriter writer = CompressionWriter::Bmp) {
+    const OptionField* row = FindOptionField(member);
+    if (row == nullptr || row->reportLabel == nullptr) return {};
+    return row->reportLabel + ShownValue(*row, settings, writer);
 }
 
-ReportLine Num(const char* label, Int32Field field) { return {label, Shown::Number, field}; }
-ReportLine Num8(const char* label, Int8Field field) { return {label, Shown::Number, field}; }
-ReportLine Kw(const char* label, int family, Int32Field field) {
-    return {label, Shown::Keyword, field, family};
+template <typename Field>
+bool InRange(const CS& settings, Field member) {
+    return IsInRange(member, static_cast<double>(settings.*member));
 }
-ReportLine Packing(const char* label, CompressionWriter writer, Int32Field field) {
-    return {label, Shown::Compression, field, -1, writer};
-}
+
+using ReportField = std::variant<Int32Field, Int8Field>;
 
 struct InputReportRow {
     const char* extension;
-    std::vector<ReportLine> lines;
+    std::vector<ReportField> fields;
 };
 
+// The input options printed for each reader.
 const std::vector<InputReportRow>& InputReportRows() {
     static const std::vector<InputReportRow> rows{
-        {"dds", {Kw("DDS Load As: ", kDdsLoadMode, &CS::DdsLoadAs)}},
-        {"gif", {Kw("GIF Frame Loading: ", kFrameChoice, &CS::GifFrameLoading)}},
-        {"ico", {Kw("ICO Frame Loading: ", kFrameChoice, &CS::IcoFrameLoading)}},
-        {"psd", {Kw("PSD Color Mode: ", kColourModel, &CS::PsdColorMode)}},
+        {"dds", {&CS::DdsLoadAs}},
+        {"gif", {&CS::GifFrameLoading}},
+        {"ico", {&CS::IcoFrameLoading}},
+        {"psd", {&CS::PsdColorMode}},
         {"raw",
-         {Kw("RAW Load As: ", kRawLoadDepth, &CS::RawLoadAs),
-          Num("RAW Header Size: ", &CS::RawHeaderSize),
-          Num("RAW Image Width: ", &CS::RawImageWidth),
-          Num("RAW Image Height: ", &CS::RawImageHeight),
-          Kw("RAW Tone Mapping: ", kToneMapping, &CS::RawToneMapping)}},
-        {"tiff", {Kw("TIFF Frame Loading: ", kFrameChoice, &CS::TiffFrameLoading)}},
+         {&CS::RawLoadAs, &CS::RawHeaderSize, &CS::RawImageWidth, &CS::RawImageHeight,
+          &CS::RawToneMapping}},
+        {"tiff", {&CS::TiffFrameLoading}},
     };
     return rows;
 }
 
 struct OutputReportRow {
     const char* extension;
-    const char* bppLabel;
     Int32Field bpp;
-    std::vector<ReportLine> lines;
-    Int32Field quality = nullptr;  // tested 1 to 100 when the format has one
+    std::vector<ReportField> fields;
+    Int32Field quality = nullptr;  // range-tested when the format has one
+    CompressionWriter writer = CompressionWriter::Bmp;
 };
 
+// The output options printed for each writer, after its depth.
 const std::vector<OutputReportRow>& OutputReportRows() {
     using W = CompressionWriter;
     static const std::vector<OutputReportRow> rows{
-        {"bmp",
-         "BMP BPP: ",
-         &CS::BmpBpp,
-         {Packing("BMP Compression: ", W::Bmp, &CS::BmpCompression),
-          Kw("BMP Color Table: ", kColourTable, &CS::BmpColorTable)}},
-        {"dds", "DDS BPP: ", &CS::DdsBpp, {}},
-        {"exr",
-         "EXR BPP: ",
-         &CS::ExrBpp,
-         {Packing("EXR Compression: ", W::Exr, &CS::ExrCompression)}},
-        {"gif", "GIF BPP: ", &CS::GifBpp, {}},
-        {"hdr", "HDR BPP: ", &CS::HdrBpp, {}},
-        {"ico", "ICO BPP: ", &CS::IcoBpp, {}},
-        {"j2k", "J2K BPP: ", &CS::J2kBpp, {}},
-        {"jng", "JNG BPP: ", &CS::JngBpp, {}},
-        {"jp2", "JP2 BPP: ", &CS::Jp2Bpp, {}},
-        {"jpg",
-         "JPG BPP: ",
-         &CS::JpgBpp,
-         {Num("JPG Quality: ", &CS::JpgQuality),
-          Kw("JPG Chroma Subsampling: ", kChromaSubsampling, &CS::JpgChroma),
-          Kw("JPG Save As: ", kJpegSaveMode, &CS::JpgSaveAs)},
-         &CS::JpgQuality},
-        {"jxr", "JXR BPP: ", &CS::JxrBpp, {}},
-        {"pbm", "PBM BPP: ", &CS::PbmBpp, {}},
-        {"pcx", "PCX BPP: ", &CS::PcxBpp, {}},
-        {"pfm", "PFM BPP: ", &CS::PfmBpp, {}},
-        {"pgm", "PGM BPP: ", &CS::PgmBpp, {}},
-        {"png",
-         "PNG BPP: ",
-         &CS::PngBpp,
-         {Packing("PNG Compression: ", W::Png, &CS::PngCompression),
-          Num8("PNG Interlaced: ", &CS::PngInterlaced)}},
-        {"ppm", "PPM BPP: ", &CS::PpmBpp, {}},
-        {"psd", "PSD BPP: ", &CS::PsdBpp, {}},
-        {"tga",
-         "TGA BPP: ",
-         &CS::TgaBpp,
-         {Packing("TGA Compression: ", W::Tga, &CS::TgaCompression)}},
-        {"tiff",
-         "TIFF BPP: ",
-         &CS::TiffBpp,
-         {Packing("TIFF Compression: ", W::Tiff, &CS::TiffCompression),
-          Kw("TIFF Color Mode: ", kColourModel, &CS::TiffColorMode)}},
-        {"wbmp", "WBMP BPP: ", &CS::WbmpBpp, {}},
-        {"webp",
-         "WEBP BPP: ",
-         &CS::WebpBpp,
-         {Num("WEBP Quality: ", &CS::WebpQuality)},
-         &CS::WebpQuality},
-        {"xpm", "XPM BPP: ", &CS::XpmBpp, {}},
+        {"bmp", &CS::BmpBpp, {&CS::BmpCompression, &CS::BmpColorTable}, nullptr, W::Bmp},
+        {"dds", &CS::DdsBpp, {}},
+        {"exr", &CS::ExrBpp, {&CS::ExrCompression}, nullptr, W::Exr},
+        {"gif", &CS::GifBpp, {}},
+        {"hdr", &CS::HdrBpp, {}},
+        {"ico", &CS::IcoBpp, {}},
+        {"j2k", &CS::J2kBpp, {}},
+        {"jng", &CS::JngBpp, {}},
+        {"jp2", &CS::Jp2Bpp, {}},
+        {"jpg", &CS::JpgBpp, {&CS::JpgQuality, &CS::JpgChroma, &CS::JpgSaveAs}, &CS::JpgQuality},
+        {"jxr", &CS::JxrBpp, {}},
+        {"pbm", &CS::PbmBpp, {}},
+        {"pcx", &CS::PcxBpp, {}},
+        {"pfm", &CS::PfmBpp, {}},
+        {"pgm", &CS::PgmBpp, {}},
+        {"png", &CS::PngBpp, {&CS::PngCompression, &CS::PngInterlaced}, nullptr, W::Png},
+        {"ppm", &CS::PpmBpp, {}},
+        {"psd", &CS::PsdBpp, {}},
+        {"tga", &CS::TgaBpp, {&CS::TgaCompression}, nullptr, W::Tga},
+        {"tiff", &CS::TiffBpp, {&CS::TiffCompression, &CS::TiffColorMode}, nullptr, W::Tiff},
+        {"wbmp", &CS::WbmpBpp, {}},
+        {"webp", &CS::WebpBpp, {&CS::WebpQuality}, &CS::WebpQuality},
+        {"xpm", &CS::XpmBpp, {}},
     };
     return rows;
 }
 
-void PrintLines(const std::vector<ReportLine>& lines, const CS& settings, const RunReport& report) {
-    for (const ReportLine& line : lines) report.Debug(line.label + ShownValue(line, settings));
+void PrintFields(const std::vector<ReportField>& fields, const CS& settings,
+                 const RunReport& report, CompressionWriter writer) {
+    for (const ReportField& field : fields) {
+        std::visit([&](auto member) { report.Debug(Line(settings, member, writer)); }, field);
+    }
 }
-
-std::string Number(int32_t value) { return std::to_string(value); }
 
 bool IsNonEmptyFile(const std::string& path) {
     std::error_code error;
@@ -171,7 +141,8 @@ std::string FormatTwoDecimals(float value) {
 void ReportInputOptions(std::string_view inputExtension, const CS& settings,
                         const RunReport& report) {
     for (const InputReportRow& row : InputReportRows()) {
-        if (inputExtension == row.extension) PrintLines(row.lines, settings, report);
+        if (inputExtension == row.extension)
+            PrintFields(row.fields, settings, report, CompressionWriter::Bmp);
     }
 }
 
@@ -179,116 +150,105 @@ RunCheck CheckOutputOptions(std::string_view outputExtension, const CS& settings
                             const RunReport& report) {
     for (const OutputReportRow& row : OutputReportRows()) {
         if (outputExtension != row.extension) continue;
-        int32_t depth = settings.*(row.bpp);
-        report.Debug(row.bppLabel + Number(depth));
-        PrintLines(row.lines, settings, report);
+        report.Debug(Line(settings, row.bpp));
+        PrintFields(row.fields, settings, report, row.writer);
         std::string extension(row.extension);
+        const int32_t depth = settings.*(row.bpp);
         if (depth != 0 && !IsAllowedDepth(extension, depth))
             return Fault(RunFault::InvalidBitDepth, extension);
-        if (row.quality != nullptr) {
-            int32_t quality = settings.*(row.quality);
-            if (quality < 1 || quality > 100)
-                return Fault(RunFault::InvalidQuality, extension);
-        }
+        if (row.quality != nullptr && !InRange(settings, row.quality))
+            return Fault(RunFault::InvalidQuality, extension);
     }
     return {};
 }
 
 RunCheck CheckChainOptions(const CS& s, const RunReport& report,
                            std::shared_ptr<const WatermarkFont>& font) {
+    auto debug = [&](auto member) { report.Debug(Line(s, member)); };
     if (s.DoImageRotation) {
-        report.Debug("Image Rotation Type: " + KeywordName(kRotationType, s.ImageRotationType));
-        report.Debug("Image Rotation: " + Number(s.ImageRotation));
-        report.Debug("Image Rotation Back Color: " + s.ImageRotationBackColor);
+        debug(&CS::ImageRotationType);
+        debug(&CS::ImageRotation);
+        debug(&CS::ImageRotationBackColor);
     }
     if (s.DoImageResize) {
-        report.Debug("Width: " + Number(s.ImageWidth) + " " +
-                     KeywordName(kSizeUnit, s.ImageWidthUnit));
+        report.Debug(Line(s, &CS::ImageWidth) + " " + KeywordName(kSizeUnit, s.ImageWidthUnit));
         if (s.ImageWidth == 0) return Fault(RunFault::InvalidWidth);
-        report.Debug("Height: " + Number(s.ImageHeight) + " " +
-                     KeywordName(kSizeUnit, s.ImageHeightUnit));
+        report.Debug(Line(s, &CS::ImageHeight) + " " + KeywordName(kSizeUnit, s.ImageHeightUnit));
         if (s.ImageHeight == 0) return Fault(RunFault::InvalidHeight);
-        report.Debug("Keep Aspect Ratio: " + Number(s.KeepAspectRatio));
-        report.Debug("Image Resize Type: " + KeywordName(kResizeScope, s.ImageResizeType));
-        report.Debug("Image Resize Algorithm: " +
-                     KeywordName(kResizeFilter, s.ImageResizeAlgorithm));
+        debug(&CS::KeepAspectRatio);
+        debug(&CS::ImageResizeType);
+        debug(&CS::ImageResizeAlgorithm);
     }
-    report.Debug("Flip Horizontal: " + Number(s.DoImageFlipHorizontal));
-    report.Debug("Flip Vertical: " + Number(s.DoImageFlipVertical));
+    debug(&CS::DoImageFlipHorizontal);
+    debug(&CS::DoImageFlipVertical);
     if (s.DoImageColorCorrection) {
-        report.Debug("Brightness: " + Number(s.ImageBrightness));
-        if (s.ImageBrightness < -100 || s.ImageBrightness > 100)
-            return Fault(RunFault::InvalidBrightness);
-        report.Debug("Contrast: " + Number(s.ImageContrast));
-        if (s.ImageContrast < -100 || s.ImageContrast > 100) return Fault(RunFault::InvalidContrast);
-        report.Debug("Gamma: " + FormatTwoDecimals(s.ImageGamma));
-        // Written so that NaN fails too.
-        if (!(s.ImageGamma >= 0.01f && s.ImageGamma <= 9.99f)) return Fault(RunFault::InvalidGamma);
-        report.Debug("Invert: " + Number(s.ImageInvert));
+        debug(&CS::ImageBrightness);
+        if (!InRange(s, &CS::ImageBrightness)) return Fault(RunFault::InvalidBrightness);
+        debug(&CS::ImageContrast);
+        if (!InRange(s, &CS::ImageContrast)) return Fault(RunFault::InvalidContrast);
+        debug(&CS::ImageGamma);
+        // A range test fails NaN too.
+        if (!InRange(s, &CS::ImageGamma)) return Fault(RunFault::InvalidGamma);
+        debug(&CS::ImageInvert);
     }
-    report.Debug("Greyscale: " + Number(s.DoImageGreyscale));
-    if (s.DoImageThreshold) report.Debug("Image Threshold: " + Number(s.ImageThreshold));
-    if (s.DoImageDither)
-        report.Debug("Image Dithering Algorithm: " +
-                     KeywordName(kDitherAlgorithm, s.ImageDitherAlgorithm));
+    debug(&CS::DoImageGreyscale);
+    if (s.DoImageThreshold) debug(&CS::ImageThreshold);
+    if (s.DoImageDither) debug(&CS::ImageDitherAlgorithm);
 
-    report.Debug("Frame: " + KeywordName(kFrameType, s.DoFrame));
+    debug(&CS::DoFrame);
     if (s.DoFrame == 1) {
-        report.Debug("Frame left: " + Number(s.SolidLeft));
-        report.Debug("Frame right: " + Number(s.SolidRight));
-        report.Debug("Frame top: " + Number(s.SolidTop));
-        report.Debug("Frame bottom: " + Number(s.SolidBottom));
-        report.Debug("Frame left color: " + s.SolidLeftColor);
-        report.Debug("Frame right color: " + s.SolidRightColor);
-        report.Debug("Frame top color: " + s.SolidTopColor);
-        report.Debug("Frame bottom color: " + s.SolidBottomColor);
-        report.Debug("Frame opacity: " + Number(s.SolidOpacity));
+        for (auto side : {&CS::SolidLeft, &CS::SolidRight, &CS::SolidTop, &CS::SolidBottom})
+            debug(side);
+        for (auto colour : {&CS::SolidLeftColor, &CS::SolidRightColor, &CS::SolidTopColor,
+                            &CS::SolidBottomColor})
+            debug(colour);
+        debug(&CS::SolidOpacity);
     }
 
-    report.Debug("Watermark: " + KeywordName(kWatermarkType, s.DoWatermark));
+    debug(&CS::DoWatermark);
     if (s.DoWatermark == 1) {
-        report.Debug("Watermark text: " + s.Text);
-        report.Debug("Watermark font: " + s.Font);
-        report.Debug("Watermark font size: " + Number(s.FontSize));
-        report.Debug("Watermark font leading: " + Number(s.FontLeading));
-        report.Debug("Watermark font color: " + s.FontColor);
-        report.Debug("Watermark font style: " + KeywordName(kFontStyle, s.FontStyle));
-        report.Debug("Watermark font effect: " + KeywordName(kFontEffect, s.FontEffect));
-        report.Debug("Watermark text antialiasing: " + Number(s.TextAntialiasing));
-        report.Debug("Watermark text alignment: " + KeywordName(kTextAlignment, s.TextAlignment));
-        report.Debug("Watermark text padding: " + Number(s.TextPadding));
-        report.Debug("Watermark text opacity: " + Number(s.TextOpacity));
-        report.Debug("Watermark background color: " + s.BackColor);
-        report.Debug("Watermark background opacity: " + Number(s.BackOpacity));
-        report.Debug("Watermark boundary: " + KeywordName(kBoundary, s.TextBoundary));
-        report.Debug("Watermark position: " + KeywordName(kPosition, s.TextPosition));
+        debug(&CS::Text);
+        debug(&CS::Font);
+        debug(&CS::FontSize);
+        debug(&CS::FontLeading);
+        debug(&CS::FontColor);
+        debug(&CS::FontStyle);
+        debug(&CS::FontEffect);
+        debug(&CS::TextAntialiasing);
+        debug(&CS::TextAlignment);
+        debug(&CS::TextPadding);
+        debug(&CS::TextOpacity);
+        debug(&CS::BackColor);
+        debug(&CS::BackOpacity);
+        debug(&CS::TextBoundary);
+        debug(&CS::TextPosition);
         report.Debug("Watermark offset (x/y): " + Number(s.TextXOffset) + "/" +
                      Number(s.TextYOffset));
-        report.Debug("Watermark rotation: " + Number(s.TextRotation));
-        report.Debug("Watermark size/mode: " + KeywordName(kSizeMode, s.TextSize));
+        debug(&CS::TextRotation);
+        debug(&CS::TextSize);
         // Loaded once here and kept for the worker, which draws every file with it.
         RunCheck loaded = LoadWatermarkFont(s, font);
         if (!loaded.ok()) return loaded;
     } else if (s.DoWatermark == 2) {
-        report.Debug("Watermark image: " + s.Image);
-        report.Debug("Watermark greyscale: " + Number(s.ImageGreyscale));
-        report.Debug("Watermark opacity: " + Number(s.ImageOpacity));
-        report.Debug("Watermark boundary: " + KeywordName(kBoundary, s.ImageBoundary));
-        report.Debug("Watermark position: " + KeywordName(kPosition, s.ImagePosition));
+        debug(&CS::Image);
+        debug(&CS::ImageGreyscale);
+        debug(&CS::ImageOpacity);
+        debug(&CS::ImageBoundary);
+        debug(&CS::ImagePosition);
         report.Debug("Watermark offset (x/y): " + Number(s.ImageXOffset) + "/" +
                      Number(s.ImageYOffset));
-        report.Debug("Watermark rotation: " + Number(s.WatermarkImageRotation));
-        report.Debug("Watermark size/mode: " + KeywordName(kSizeMode, s.ImageSize));
+        debug(&CS::WatermarkImageRotation);
+        debug(&CS::ImageSize);
         if (!IsNonEmptyFile(s.Image)) return Fault(RunFault::InvalidWatermarkImage, s.Image);
     }
     return {};
 }
 
 void ReportFileOptions(const CS& s, const RunReport& report) {
-    report.Debug("Filename Mask: " + s.FilenameMask);
-    report.Debug("File Timestamp: " + KeywordName(kTimestampSource, s.FileTimestamp));
-    if (s.FileTimestamp == 2) report.Debug("Custom Timestamp: " + Number(s.CustomTimestamp));
-    report.Debug("Keep Subfolders: " + Number(s.KeepSubfolders));
+    report.Debug(Line(s, &CS::FilenameMask));
+    report.Debug(Line(s, &CS::FileTimestamp));
+    if (s.FileTimestamp == 2) report.Debug(Line(s, &CS::CustomTimestamp));
+    report.Debug(Line(s, &CS::KeepSubfolders));
 }
 
 }  // namespace orvex

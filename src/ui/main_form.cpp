@@ -76,8 +76,10 @@ void MainForm::Relayout(int w, int h) {
     mainToolbar->setGeometry(0, 0, w, m_layout.toolbarHeight);
     statusBar->setGeometry(0, h - m_layout.statusBarHeight, w, m_layout.statusBarHeight);
 
-    const int panelHeight = h - m_layout.menuHeight - m_layout.toolbarHeight -
-                            m_layout.statusBarHeight - 40;
+    // The form area already lies below the menu bar, so only the toolbar
+    // and the status bar take from the panel's height; with the largest
+    // toolbar icons the Convert button still fits whole.
+    const int panelHeight = h - m_layout.toolbarHeight - m_layout.statusBarHeight - 40;
     panel->setGeometry(panel->x(), m_layout.toolbarHeight + m_layout.formTop, w,
                        panelHeight > 0 ? panelHeight : 0);
     for (QWidget* field : {static_cast<QWidget*>(inputField), static_cast<QWidget*>(outputField),

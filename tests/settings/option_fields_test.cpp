@@ -1,0 +1,125 @@
+// The one option table agrees with itself: every field once, keys unique,
+// defaults inside their ranges, keyword families known, and the tables the
+// configuration file and the console read are views of it.
+#include "settings/option_fields.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <set>
+#include <string>
+#include <variant>
+
+#include "settings/keywords.h"
+#include "text/builtin_texts.h"
+#include "text/text_table.h"
+
+namespace orvex {
+namespace {
+
+double ValueOf(const ConversionSettings& settings, const SettingMember& member) {
+    return std::visit(
+        [&](auto field) -> double {
+            using Value = std::decay_t<decltype(settings.*field)>;
+            if constexpr (std::is_same_v<Value, std::string>) {
+                return 0.0;
+            } else {
+                return static_cast<double>(settings.*field);
+            }
+        },
+        member);
+}
+
+TEST(OptionFieldTable, EveryFieldAndEveryKeyAppearsOnce) {
+    std::set<std::string> keys;
+    std::set<std::string> options;
+    std::set<std::string> profileKeys;
+    const auto& table = OptionFieldTable();
+    for (size_t i = 0; i < table.size(); ++i) {
+        const OptionField& row = table[i];
+        const std::string key = std::string(row.config.group) + "/" + row.config.key;
+        EXPECT_TRUE(keys.insert(key).second) << key;
+        for (size_t j = i + 1; j < table.size(); ++j)
+            EXPECT_FALSE(table[j].config.member == row.config.member) << key << " twice";
+        if (!row.option) continue;
+        EXPECT_TRUE(row.option->field == row.config.member) << row.option->name;
+        EXPECT_TRUE(options.insert(row.option->name).second) << row.option->name;
+        const std::string profile =
+            row.option->profileKey != nullptr ? row.option->profileKey : row.option->name;
+        EXPECT_TRUE(profileKeys.insert(profile).second) << profile;
+        EXPECT_EQ(std::string(row.option->name).rfind("--", 0), 0u) << row.option->name;
+    }
+    EXPECT_EQ(options.size(), 105u);
+}
+
+TEST(OptionFieldTable, DefaultsLieInsideTheirRanges) {
+    for (bool console : {true, false}) {
+        ConversionSettings settings;
+        ResetSettingsToDefaults(settings, console);
+        for (const OptionField& row : OptionFieldTable()) {
+            if (!row.range) continue;
+            EXPECT_LE(row.range->minimum, row.range->maximum) << row.config.key;
+            EXPECT_TRUE(row.range->Contains(ValueOf(settings, row.config.member)))
+                << row.config.key << " = " << ValueOf(settings, row.config.member);
+        }
+    }
+}
+
+TEST(OptionFieldTable, KeywordFamiliesAreKnownAndNameTheDefaults) {
+    ConversionSettings settings;
+    ResetSettingsToDefaults(settings, false);
+    for (const OptionField& row : OptionFieldTable()) {
+        if (row.option && row.option->kind == OptionKind::Keyword) {
+            EXPECT_GE(row.family, 0) << row.option->name;
+            EXPECT_EQ(row.family, row.option->family) << row.option->name;
+        }
+        if (row.family < 0) continue;
+        EXPECT_LE(row.family, static_cast<int>(kTimestampSource)) << row.config.key;
+        if (row.family == kCompression) continue;  // its words depend on the writer
+        EXPECT_NE(KeywordName(row.family, static_cast<int32_t>(ValueOf(settings, row.config.member))),
+                  "")
+            << row.config.key;
+    }
+}
+
+TEST(OptionFieldTable, ThePreferencesCaptionsAreTextsOfTheTable) {
+    TextTable texts;
+    texts.Build();
+    int shown = 0;
+    for (const OptionField& row : OptionFieldTable()) {
+        if (row.page == PreferencesPage::None) {
+            EXPECT_EQ(row.caption, nullptr) << row.config.key;
+            continue;
+        }
+        ++shown;
+        ASSERT_NE(row.caption, nullptr) << row.config.key;
+        EXPECT_NE(texts.Text("Preferences", row.caption), "%NO_STRING_ERROR%") << row.caption;
+    }
+    EXPECT_GT(shown, 100);
+}
+
+TEST(OptionFieldTable, RangesAreWhatTheChecksAndControlsUse) {
+    EXPECT_TRUE(IsInRange(&ConversionSettings::JpgQuality, 1));
+    EXPECT_TRUE(IsInRange(&ConversionSettings::JpgQuality, 100));
+    EXPECT_FALSE(IsInRange(&ConversionSettings::JpgQuality, 0));
+    EXPECT_FALSE(IsInRange(&ConversionSettings::JpgQuality, 101));
+    EXPECT_TRUE(IsInRange(&ConversionSettings::ImageGamma, static_cast<double>(0.01f)));
+    EXPECT_FALSE(IsInRange(&ConversionSettings::ImageGamma, static_cast<double>(0.009f)));
+    EXPECT_FALSE(IsInRange(&ConversionSettings::ImageGamma, std::nan("")));
+    EXPECT_FALSE(IsInRange(&ConversionSettings::ImageThreshold, 256));
+    // A field without a range accepts anything.
+    EXPECT_TRUE(IsInRange(&ConversionSettings::SolidLeft, -5));
+}
+
+TEST(OptionFieldTable, TheConfigurationEntriesAreItsRowsInOrder) {
+    const auto& entries = SettingFieldTable();
+    const auto& rows = OptionFieldTable();
+    ASSERT_EQ(entries.size(), rows.size());
+    for (size_t i = 0; i < rows.size(); ++i) {
+        EXPECT_STREQ(entries[i].key, rows[i].config.key);
+        EXPECT_TRUE(entries[i].member == rows[i].config.member);
+    }
+}
+
+}  // namespace
+}  // namespace orvex
