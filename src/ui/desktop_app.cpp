@@ -11,6 +11,7 @@
 #include <unistd.h>
 
 #include "settings/program_identity.h"
+#include "imaging/conversion_run.h"
 #include "settings/configuration_file.h"
 #include "settings/conversion_settings.h"
 #include "settings/project_state.h"
@@ -68,7 +69,13 @@ int RunMainWindow(DesktopStart& start, DesktopDialogs& dialogs) {
         window.showMaximized();
     else
         window.show();
-    if (!start.fileArgument.empty()) window.AddInputFile(start.fileArgument);
+    // A file named on the command line is taken as a dropped file would be;
+    // a relative name is found from the folder the program was started in.
+    if (!start.fileArgument.empty()) {
+        std::string path = start.fileArgument;
+        if (path.front() != '/') path = WorkingFolder() + path;
+        window.AddInputFile(path);
+    }
     if (start.project.RunMode != "T") ScheduledUpdateCheck(&window, settings, start.texts, dialogs);
 
     const int code = QApplication::exec();

@@ -58,6 +58,10 @@ MainForm::MainForm(QWidget* parent) : QWidget(parent) {
     formatLabel->setGeometry(10, row + 55, 350, 20);
     formatField->setGeometry(10, row + 70, 350, 21);
     convertButton->setGeometry(400, 20, 100, 100);
+    // A label's box reaches 5 pixels into the field below it: its text
+    // sits at the top of the box so that the field never covers it.
+    for (QLabel* label : {inputLabel, outputLabel, formatLabel})
+        label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
 }
 
 QToolBar* MainForm::MakeMiniToolbar() {

@@ -82,12 +82,10 @@ void MainWindow::ApplyIcons() {
         m_form->convertButton->setText(UiText(m_context.texts, "General", "Convert"));
     } else {
         m_form->convertButton->setToolButtonStyle(Qt::ToolButtonIconOnly);
-        QList<QSize> sizes = convert.availableSizes();
-        QSize largest(16, 16);
-        for (const QSize& size : sizes) {
-            if (size.width() > largest.width()) largest = size;
-        }
-        m_form->convertButton->setIconSize(largest.boundedTo(QSize(96, 96)));
+        // Shown at the size it was drawn for; a scale of 2 takes its twin.
+        const QImage& drawn = ThemePictures::Find(icons.pictures.ButtonImages, "Convert").Image;
+        QSize size = drawn.isNull() ? QSize(64, 64) : drawn.size();
+        m_form->convertButton->setIconSize(size.boundedTo(QSize(96, 96)));
     }
     QIcon folder = IconFor(icons.small, "FavFolder");
     for (int i = 0; i < m_form->outputField->count(); ++i) {
