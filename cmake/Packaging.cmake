@@ -1,7 +1,8 @@
 # Installation layout, desktop integration files and the Debian package.
 #
 #   bin/orvex
-#   share/orvex/                           data folder (found from bin/ as ../share/orvex/)
+#   share/orvex/                           data folder (found from bin/ as ../share/orvex/):
+#                                          orvex.html (the manual), gfx/ (theme packages)
 #   share/man/man1/orvex.1.gz
 #   share/bash-completion/completions/orvex
 #   share/applications/<id>.desktop
@@ -61,6 +62,18 @@ foreach(pair "docs/orvex.1|orvex.1.gz" "data/linux/debian/changelog|changelog.gz
   list(APPEND ORVEX_GENERATED_FILES "${ORVEX_GENERATED_DIR}/${target}")
 endforeach()
 add_custom_target(orvex_linux_data ALL DEPENDS ${ORVEX_GENERATED_FILES})
+
+# The HTML manual: beside the program in the build tree (AppFolder + "gfx/",
+# where the desktop looks first) and in the data folder when installed.
+set(ORVEX_HTML_MANUAL "${CMAKE_SOURCE_DIR}/data/orvex.html")
+add_custom_target(orvex_html_manual ALL
+  COMMAND "${CMAKE_COMMAND}" -E make_directory "$<TARGET_FILE_DIR:orvex>/gfx"
+  COMMAND "${CMAKE_COMMAND}" -E copy_if_different "${ORVEX_HTML_MANUAL}" "$<TARGET_FILE_DIR:orvex>/gfx/"
+  DEPENDS "${ORVEX_HTML_MANUAL}"
+  COMMENT "Placing the HTML manual beside orvex"
+  VERBATIM)
+add_dependencies(orvex orvex_html_manual)
+install(FILES "${ORVEX_HTML_MANUAL}" DESTINATION "${ORVEX_INSTALL_DATA_FOLDER}")
 
 install(TARGETS orvex RUNTIME DESTINATION "${CMAKE_INSTALL_BINDIR}")
 install(FILES "${ORVEX_GENERATED_DIR}/orvex.1.gz" DESTINATION "${CMAKE_INSTALL_MANDIR}/man1")

@@ -36,13 +36,13 @@ int RunDesktopPath(DesktopStart& start, ConsoleOutput& out, const std::string& p
         InstanceLock::Result::HeldElsewhere) {
         return kExitSuccess;  // the running window of this version stays the only one
     }
-    return RunDesktopFace(start);
+    return RunDesktop(start);
 }
 
 }  // namespace
 
 #ifndef ORVEX_HAVE_DESKTOP
-int RunDesktopFace(DesktopStart&) { return kExitIncomplete; }
+int RunDesktop(DesktopStart&) { return kExitIncomplete; }
 #endif
 
 int RunProgram(int argc, char** argv) {
@@ -62,7 +62,16 @@ int RunProgram(int argc, char** argv) {
     ConsoleEntryResult result = RunConsoleEntry(arguments, console);
     if (result.next == NextFace::Exit) return result.exitCode;
 
-    DesktopStart start{result.next, arguments, settings, project, texts};
+    // The desktop reads every text from the built-in table; a lone file
+    // argument ("orvex photo.hdr", as a file manager starts it) fills the
+    // input field.
+    texts.Build();
+    DesktopStart start{argc, argv, "", arguments, "", ExecutableFolder(), texts, settings, project};
+    if (result.next == NextFace::UninstallPrompt) start.mode = "-U";
+    if (result.next == NextFace::ScreenshotStaging) start.mode = "-T";
+    if (result.next == NextFace::Desktop && arguments.size() == 1 &&
+        arguments.front().rfind("-", 0) != 0)
+        start.fileArgument = arguments.front();
     return RunDesktopPath(start, out, programName);
 }
 

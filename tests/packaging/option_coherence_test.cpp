@@ -1,5 +1,5 @@
-// The manual page and the bash completion against the console's option
-// table: every option is documented and completed, and keyword options
+// The manual page, the HTML manual and the bash completion against the
+// console's option table: every option is documented and completed, and keyword options
 // offer exactly the words of their family.
 #include <gtest/gtest.h>
 
@@ -114,6 +114,40 @@ TEST(ManualPage, NamesEveryWordOfEachKeywordOption) {
         ASSERT_FALSE(entry.empty()) << option.name;
         for (const std::string& word : FamilyWords(option.family))
             EXPECT_NE(FindOption(entry, word), std::string::npos)
+                << option.name << " does not list " << word;
+    }
+}
+
+// The HTML manual's table row that documents `written`, as HTML, or "".
+std::string HtmlManualRow(const std::string& html, const std::string& written) {
+    const std::string lower = Lower(html);
+    const size_t at = FindOption(lower, written, lower.find("id=\"console\""));
+    if (at == std::string::npos) return "";
+    const size_t start = html.rfind("<tr>", at);
+    const size_t end = html.find("</tr>", at);
+    if (start == std::string::npos || end == std::string::npos) return "";
+    return html.substr(start, end - start);
+}
+
+TEST(HtmlManual, DocumentsEveryOptionOfTheCommandLine) {
+    const std::string html = ReadSourceFile("data/orvex.html");
+    ASSERT_NE(html.find("id=\"console\""), std::string::npos);
+    std::vector<std::string> missing;
+    for (const LongOption& option : LongOptionTable())
+        if (HtmlManualRow(html, Written(option)).empty()) missing.push_back(Written(option));
+    for (const std::string& written : kConsoleOptions)
+        if (HtmlManualRow(html, written).empty()) missing.push_back(written);
+    EXPECT_TRUE(missing.empty()) << "not in data/orvex.html: " << ::testing::PrintToString(missing);
+}
+
+TEST(HtmlManual, NamesEveryWordOfEachKeywordOption) {
+    const std::string html = ReadSourceFile("data/orvex.html");
+    for (const LongOption& option : LongOptionTable()) {
+        if (option.kind != OptionKind::Keyword) continue;
+        const std::string row = HtmlManualRow(html, Written(option));
+        ASSERT_FALSE(row.empty()) << option.name;
+        for (const std::string& word : FamilyWords(option.family))
+            EXPECT_NE(FindOption(row, word), std::string::npos)
                 << option.name << " does not list " << word;
     }
 }

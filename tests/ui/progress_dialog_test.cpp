@@ -1,0 +1,251 @@
+// The progress dialog against a scripted run: texts for 1, 5 and 10 files,
+// the remaining time, the stop question with the worker held, and the
+// computed texts (duration, shortened file label) and the folder history.
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QtTest>
+
+#include "fake_dialogs.h"
+#include "settings/conversion_settings.h"
+#include "text/text_table.h"
+#include "ui/conversion_run.h"
+#include "ui/folder_history.h"
+#include "ui/progress_dialog.h"
+#include "ui/progress_texts.h"
+
+using namespace orvex;
+
+namespace {
+
+// A run whose record the test writes by hand.
+struct ScriptedRun final : ProgressSource {
+    struct Script {
+        int32_t total = 1;
+        RunProgress progress;
+        bool ended = false;
+        int32_t converted = 0;
+        std::string failure;
+        int holds = 0;
+        bool held = false;
+        bool stopRequested = false;
+    };
+    explicit ScriptedRun(Script& script) : s(script) {}
+    int32_t Total() const override { return s.total; }
+    RunProgress Progress() const override { return s.progress; }
+    bool Ended() const override { return s.ended; }
+    int32_t FilesConverted() const override { return s.converted; }
+    std::string LastFailure() const override { return s.failure; }
+    void Hold() override {
+        ++s.holds;
+        s.held = true;
+    }
+    void Release() override { s.held = false; }
+    void RequestStop() override { s.stopRequested = true; }
+    Script& s;
+};
+
+}  // namespace
+
+class ProgressDialogTest : public QObject {
+    Q_OBJECT
+
+    struct Fixture {
+        TextTable texts;
+        test::FakeDialogs dialogs;
+        ScriptedRun::Script script;
+        QString status;
+        std::unique_ptr<ProgressDialog> dialog;
+
+        explicit Fixture(int32_t total) {
+            texts.Build();
+            script.total = total;
+            dialog = std::make_unique<ProgressDialog>(
+                nullptr, texts, dialogs, std::make_unique<ScriptedRun>(script),
+                [this](const QString& text) { status = text; });
+        }
+        void Begin(int32_t file, int64_t lastMillis, const std::string& path = "/p/x.hdr") {
+            script.progress = RunProgress{file, path, lastMillis};
+            dialog->Poll();
+        }
+        void End(int32_t converted) {
+            script.ended = true;
+            script.converted = converted;
+            dialog->Poll();
+        }
+    };
+
+  private slots:
+    void oneFileHasNoTimeLabel() {
+        Fixture f(1);
+        QCOMPARE(f.dialog->windowTitle(), QString("Converting"));
+        QVERIFY(f.dialog->timeLabel()->isHidden());
+        QCOMPARE(f.dialog->bar()->geometry(), QRect(10, 50, 280, 20));
+        QCOMPARE(f.dialog->bar()->maximum(), 2);
+        QVERIFY(!f.dialog->okButton()->isEnabled());
+        f.Begin(1, 0, "/pictures/one.hdr");
+        QCOMPARE(f.dialog->windowTitle(), QString("Converting (1/1)"));
+        QCOMPARE(f.dialog->fileLabel()->text(), QString("/pictures/one.hdr"));
+        QCOMPARE(f.dialog->bar()->value(), 1);
+        f.End(1);
+        QCOMPARE(f.dialog->windowTitle(), QString("Conversion complete (1/1)"));
+        QCOMPARE(f.dialog->fileLabel()->text(), QString("Files converted: 1 of 1"));
+        QCOMPARE(f.dialog->bar()->value(), 2);
+        QCOMPARE(f.status, QString("Conversion complete"));
+        QVERIFY(f.dialog->okButton()->isEnabled());
+    }
+
+    void oneFailedFileShowsItsReason() {
+        Fixture f(1);
+        f.Begin(1, 0);
+        f.script.failure = "the Radiance header declares a width of 0, so there is no picture to convert";
+        f.End(0);
+        QCOMPARE(f.dialog->windowTitle(), QString("Conversion complete (1/1)"));
+        QCOMPARE(f.dialog->fileLabel()->toolTip(),
+                 QString("the Radiance header declares a width of 0, so there is no picture to convert"));
+        QVERIFY(f.dialog->fileLabel()->text().startsWith("the Radi"));
+        QVERIFY(f.dialog->fileLabel()->text().contains("..."));
+        // Several files show the count; failures are not named one by one.
+        Fixture many(5);
+        many.Begin(5, 0);
+        many.script.failure = "unreadable";
+        many.End(4);
+        QCOMPARE(many.dialog->fileLabel()->text(), QString("Files converted: 4 of 5"));
+    }
+
+    void fiveFilesKeepUnknownUntilAFileSucceeded() {
+        Fixture f(5);
+        QVERIFY(!f.dialog->timeLabel()->isHidden());
+        QCOMPARE(f.dialog->bar()->y(), 60);
+        QCOMPARE(f.dialog->timeLabel()->text(), QString("Time Remaining: Unknown"));
+        f.Begin(1, 0);
+        f.Begin(2, 0);  // the first file failed: still nothing to go by
+        QCOMPARE(f.dialog->timeLabel()->text(), QString("Time Remaining: Unknown"));
+        f.Begin(3, 1000);
+        QCOMPARE(f.dialog->timeLabel()->text(), QString("Time Remaining: 00:00:03"));
+        // Polls without a new file change nothing.
+        f.script.progress.lastFileMillis = 999999;
+        f.dialog->Poll();
+        QCOMPARE(f.dialog->timeLabel()->text(), QString("Time Remaining: 00:00:03"));
+        f.End(5);
+        QCOMPARE(f.dialog->timeLabel()->text(), QString("Time Remaining: 00:00:00"));
+        QCOMPARE(f.dialog->fileLabel()->text(), QString("Files converted: 5 of 5"));
+    }
+
+    void stopDuringFileThreeOfTen() {
+        Fixture f(10);
+        f.Begin(3, 4000);
+        QCOMPARE(f.dialog->windowTitle(), QString("Converting (3/10)"));
+        QCOMPARE(f.dialog->timeLabel()->text(), QString("Time Remaining: 00:00:32"));
+
+        // "No" leaves the run going; the worker was held only while asking.
+        bool heldWhileAsking = false;
+        f.dialogs.onQuestion = [&] { heldWhileAsking = f.script.held; };
+        f.dialogs.answerYes = false;
+        f.dialog->close();
+        QVERIFY(heldWhileAsking);
+        QVERIFY(!f.script.held);
+        QVERIFY(!f.script.stopRequested);
+        QCOMPARE(f.dialogs.lastText(), QString("Do you want to break the conversion?"));
+        QCOMPARE(f.dialogs.shown.back().title, QString("Warning"));
+
+        f.dialogs.answerYes = true;
+        f.dialog->close();
+        QVERIFY(f.script.stopRequested);
+        QVERIFY(!f.script.held);
+        QCOMPARE(f.script.holds, 2);
+        QVERIFY(f.dialog->Stopped());
+        // The OK button does nothing before the run has ended.
+        f.dialog->okButton()->click();
+        QCOMPARE(f.dialog->result(), int(QDialog::Rejected));
+        f.End(2);
+        QCOMPARE(f.dialog->windowTitle(), QString("Conversion stopped (3/10)"));
+        QCOMPARE(f.dialog->fileLabel()->text(), QString("Conversion stopped"));
+        QCOMPARE(f.dialog->bar()->value(), 3);
+        QCOMPARE(f.status, QString("Conversion stopped"));
+        // Once ended the close box closes without asking.
+        const size_t asked = f.dialogs.shown.size();
+        f.dialog->show();
+        f.dialog->close();
+        QCOMPARE(f.dialogs.shown.size(), asked);
+        QVERIFY(!f.dialog->isVisible());
+    }
+
+    void longPathsAreShortenedInTheMiddle() {
+        Fixture f(1);
+        const int32_t width = f.dialog->CharWidth();
+        QVERIFY(width > 0);
+        const int32_t maxChars = MaxLabelChars(280, width);
+        const std::string longPath = "/" + std::string(200, 'a') + "/end.hdr";
+        f.Begin(1, 0, longPath);
+        const std::string shown = f.dialog->fileLabel()->text().toStdString();
+        const size_t keep = size_t((maxChars - 3) / 2);
+        QCOMPARE(shown.size(), keep * 2 + 3);
+        QCOMPARE(shown.substr(keep, 3), std::string("..."));
+        QVERIFY(longPath.ends_with(shown.substr(keep + 3)));
+    }
+
+    void shorteningCountsCharacters() {
+        // 280 / 7 = 40 characters fit; longer texts keep 18 at each end.
+        const std::string exact(40, 'x');
+        QCOMPARE(ShortenFileLabel(exact, 7, 280), exact);
+        const std::string digits = "0123456789012345678901234567890123456789ABCDEFGHIJ";
+        QCOMPARE(ShortenFileLabel(digits, 7, 280),
+                 std::string("012345678901234567...23456789ABCDEFGHIJ"));
+        // Two-byte letters are counted once and never cut in half.
+        std::string umlauts;
+        for (int i = 0; i < 50; ++i) umlauts += "\xC3\xA4";  // "ä"
+        const std::string shortened = ShortenFileLabel(umlauts, 7, 280);
+        QCOMPARE(QString::fromStdString(shortened).size(), 39);
+        QVERIFY(QString::fromStdString(shortened).contains("..."));
+        QVERIFY(!QString::fromStdString(shortened).contains(QChar::ReplacementCharacter));
+    }
+
+    void durationText() {
+        QCOMPARE(DurationText(-5), std::string("00:00:00"));
+        QCOMPARE(DurationText(999), std::string("00:00:00"));
+        QCOMPARE(DurationText(1000), std::string("00:00:01"));
+        QCOMPARE(DurationText(4000 * 8), std::string("00:00:32"));
+        QCOMPARE(DurationText(((26LL * 60 + 3) * 60 + 4) * 1000), std::string("1d:02:03:04"));
+        QCOMPARE(DurationText(23LL * 3600 * 1000 + 59 * 60000 + 59999), std::string("23:59:59"));
+        QCOMPARE(DurationText(int64_t(400) * 24 * 3600 * 1000), std::string("400d:00:00:00"));
+        QCOMPARE(RemainingMillis(4000, 10, 3), int64_t(32000));
+        QCOMPARE(RemainingMillis(0, 10, 3), int64_t(0));
+    }
+
+    void historyKeysOrderAndLimit() {
+        // The key is the CRC-32 of the upper-cased path: "123456789" has the
+        // check value of the polynomial, and letter case does not matter.
+        QCOMPARE(FolderKey("123456789"), uint32_t(0xCBF43926));
+        QCOMPARE(FolderKey("/pics/a/"), FolderKey("/PICS/A/"));
+        QVERIFY(FolderKey("/pics/a/") != FolderKey("/pics/b/"));
+
+        ConversionSettings settings;
+        settings.OutFoldersNumber = 5;
+        settings.RecentOutFolders.clear();
+        QVERIFY(!AddRecentOutFolder(settings, ""));
+        QCOMPARE(settings.RecentOutFolders, std::string());
+        for (const char* folder : {"/1/", "/2/", "/3/", "/4/", "/5/"})
+            QVERIFY(AddRecentOutFolder(settings, folder));
+        QCOMPARE(settings.RecentOutFolders, std::string("/5/\t/4/\t/3/\t/2/\t/1/"));
+        // A sixth folder pushes the oldest out.
+        AddRecentOutFolder(settings, "/6/");
+        QCOMPARE(settings.RecentOutFolders, std::string("/6/\t/5/\t/4/\t/3/\t/2/"));
+        // A folder already there in other letter case moves to the front
+        // once, written the new way.
+        settings.RecentOutFolders = "/6/\t/Pics/\t/4/";
+        AddRecentOutFolder(settings, "/PICS/");
+        QCOMPARE(settings.RecentOutFolders, std::string("/PICS/\t/6/\t/4/"));
+        // Entries are read trimmed; there is nothing past the end.
+        QCOMPARE(RecentOutFolder(" /a/ \t /b/", 1), std::string("/b/"));
+        QCOMPARE(RecentOutFolder("/a/\t/b/", 2), std::string());
+        QCOMPARE(RecentOutFolder("/a/", -1), std::string());
+        // A smaller limit keeps only the newest.
+        settings.OutFoldersNumber = 2;
+        AddRecentOutFolder(settings, "/7/");
+        QCOMPARE(settings.RecentOutFolders, std::string("/7/\t/PICS/"));
+    }
+};
+
+QTEST_MAIN(ProgressDialogTest)
+#include "progress_dialog_test.moc"
