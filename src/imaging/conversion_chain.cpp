@@ -8,6 +8,7 @@
 
 #include "formats/image_io.h"
 #include "imaging/bit_depth.h"
+#include "imaging/chain_memory.h"
 #include "imaging/colour_correction.h"
 #include "imaging/dither.h"
 #include "imaging/flip.h"
@@ -19,6 +20,7 @@
 #include "imaging/threshold.h"
 #include "imaging/tone_map.h"
 #include "imaging/watermark.h"
+#include "platform/available_memory.h"
 #include "settings/conversion_settings.h"
 #include "settings/file_name_mask.h"
 #include "settings/project_state.h"
@@ -107,6 +109,17 @@ bool ConvertCurrentFile(const ConversionSettings& settings, ProjectState& projec
     if (!image.get() || image.width() == 0 || image.height() == 0) {
         return Fail(failureReason,
                     loadReason.empty() ? "The file could not be loaded" : loadReason);
+    }
+    // A rotation's larger canvas or a larger resize target must fit in what
+    // is left, counting the loaded picture, which is already held.
+    if (const uint64_t available = AvailableMemoryBytes(); available != 0) {
+        std::string memoryReason;
+        const ChainSizes sizes = ChainSizesFor(static_cast<uint64_t>(image.width()),
+                                               static_cast<uint64_t>(image.height()), settings);
+        if (!CheckChainMemory(sizes, available + FreeImage_GetMemorySize(image.get()),
+                              &memoryReason)) {
+            return Fail(failureReason, memoryReason);
+        }
     }
     pause();
 
