@@ -165,8 +165,12 @@ bool ConvertCurrentFile(const ConversionSettings& settings, ProjectState& projec
     project.CurrentHeight = height;
     project.CurrentFrame = 1;
     pause();
-    image.reset(DrawWatermark(image.get(), width, height, settings, project, font));
-    if (!image.get()) return lost("watermark");
+    std::string watermarkReason;
+    image.reset(DrawWatermark(image.get(), width, height, settings, project, font,
+                              &watermarkReason));
+    if (!image.get()) {
+        return watermarkReason.empty() ? lost("watermark") : Fail(failureReason, watermarkReason);
+    }
     pause();
 
     // 15-16: output depth, then the name (which may show the depth).
