@@ -13,6 +13,7 @@ packages=(
   fonts-liberation2
   qt6-base-dev
   xvfb xauth
+  clang libclang-rt-14-dev
 )
 
 SUDO=""
