@@ -97,15 +97,19 @@ PendingFile::PendingFile() = default;
 
 PendingFile::~PendingFile() { Discard(); }
 
-bool PendingFile::Open(const std::string& target) {
+bool PendingFile::Open(const std::string& target, bool allowUnnamed) {
     Discard();
     m_target = target;
-    m_fd = open(FolderOf(target).c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0600);
-    if (m_fd >= 0) return true;
-    // No unnamed files on this filesystem (or an old kernel): a named one,
-    // registered for removal before a byte is written to it.
-    if (errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL && errno != ENOENT) {
-        return false;
+    // An unnamed file is linked into place through /proc; without /proc it
+    // could never be, so a named one is used from the start.
+    if (allowUnnamed && access("/proc/self/fd", X_OK) == 0) {
+        m_fd = open(FolderOf(target).c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0600);
+        if (m_fd >= 0) return true;
+        // No unnamed files on this filesystem (or an old kernel): a named
+        // one, registered for removal before a byte is written to it.
+        if (errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL && errno != ENOENT) {
+            return false;
+        }
     }
     for (int attempt = 0; attempt < 16; ++attempt) {
         m_tempPath = TemporaryName(target);

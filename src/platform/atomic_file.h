@@ -27,7 +27,9 @@ public:
     PendingFile& operator=(const PendingFile&) = delete;
 
     // False with errno set when no file can be made in the target's folder.
-    bool Open(const std::string& target);
+    // allowUnnamed false takes the named way even where an unnamed file
+    // could be made.
+    bool Open(const std::string& target, bool allowUnnamed = true);
     int Fd() const { return m_fd; }
     // Whether the file has a name (the fallback) rather than none.
     bool IsNamed() const { return !m_tempPath.empty(); }

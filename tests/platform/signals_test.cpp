@@ -66,16 +66,20 @@ TEST(Signals, InterruptedSaveLeavesNoTemporaryFile) {
 }
 
 TEST(Signals, InterruptedPendingFileLeavesNothingInTheFolder) {
-    ScopedTempFolder folder{"signals"};
-    const int status = InChild([&] {
-        InstallSignalHandling();
-        PendingFile file;
-        if (!file.Open(folder.File("out.jpg"))) _exit(1);
-        if (write(file.Fd(), "abc", 3) != 3) _exit(1);
-        raise(SIGHUP);
-    });
-    EXPECT_TRUE(ExitedWith(status, 128 + SIGHUP)) << status;
-    EXPECT_EQ(EntryCount(folder.Folder()), 0u);
+    for (const bool unnamed : {true, false}) {
+        ScopedTempFolder folder{"signals"};
+        const int status = InChild([&] {
+            InstallSignalHandling();
+            PendingFile file;
+            if (!file.Open(folder.File("out.jpg"), unnamed)) _exit(1);
+            if (unnamed && file.IsNamed()) _exit(2);  // this filesystem has none
+            if (write(file.Fd(), "abc", 3) != 3) _exit(1);
+            raise(SIGHUP);
+        });
+        if (ExitedWith(status, 2)) continue;
+        EXPECT_TRUE(ExitedWith(status, 128 + SIGHUP)) << status;
+        EXPECT_EQ(EntryCount(folder.Folder()), 0u) << unnamed;
+    }
 }
 
 TEST(Signals, ASignalStartedIgnoredStaysIgnored) {
@@ -123,24 +127,30 @@ TEST(Signals, PauseRestoresTheTerminalWhenEndedBySignal) {
 
 // The temporary file of a save was once created readable by everyone for a
 // moment: it is the owner's alone until it is put in place.
-TEST(PendingFile, IsPrivateAndInvisibleUntilCommitted) {
+class PendingFileTest : public testing::TestWithParam<bool> {};
+
+TEST_P(PendingFileTest, IsPrivateAndInvisibleUntilCommitted) {
+    const bool unnamed = GetParam();
     ScopedTempFolder folder{"pending"};
     const std::string target = folder.WriteFile("out.jpg", "old");
     chmod(target.c_str(), 0640);
     {
         PendingFile file;
-        ASSERT_TRUE(file.Open(target));
+        ASSERT_TRUE(file.Open(target, unnamed));
         struct stat info {};
         ASSERT_EQ(fstat(file.Fd(), &info), 0);
         EXPECT_EQ(info.st_mode & 0777, 0600u);
         ASSERT_EQ(write(file.Fd(), "new", 3), 3);
         EXPECT_EQ(ReadFileBytes(target), "old");
+        if (file.IsNamed()) {
+            EXPECT_EQ(EntryCount(folder.Folder()), 2u);  // hidden, and the owner's only
+        }
     }  // dropped without a commit
     EXPECT_EQ(ReadFileBytes(target), "old");
     EXPECT_EQ(EntryCount(folder.Folder()), 1u);
 
     PendingFile file;
-    ASSERT_TRUE(file.Open(target));
+    ASSERT_TRUE(file.Open(target, unnamed));
     ASSERT_EQ(write(file.Fd(), "new", 3), 3);
     ASSERT_TRUE(file.Commit(0640));
     EXPECT_EQ(ReadFileBytes(target), "new");
@@ -149,6 +159,8 @@ TEST(PendingFile, IsPrivateAndInvisibleUntilCommitted) {
     EXPECT_EQ(info.st_mode & 0777, 0640u);
     EXPECT_EQ(EntryCount(folder.Folder()), 1u);
 }
+
+INSTANTIATE_TEST_SUITE_P(UnnamedAndNamed, PendingFileTest, testing::Bool());
 
 TEST(PendingFile, FailsCleanlyWhereNoFileCanBeMade) {
     ScopedTempFolder folder{"pending"};
