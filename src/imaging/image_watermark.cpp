@@ -105,8 +105,8 @@ FIBITMAP* BuildImageOverlay(const ConversionSettings& settings, std::string* rea
         gdk_pixbuf_get_pixels(pixbuf.get()), width, height, gdk_pixbuf_get_rowstride(pixbuf.get()),
         gdk_pixbuf_get_n_channels(pixbuf.get()));
     pixbuf.reset();
-    const std::string noMemory = "no memory for the watermark picture of " +
-                                 std::to_string(width) + " x " + std::to_string(height) + " pixels";
+    const std::string noMemory = "no memory for the watermark picture of " + std::to_string(width) +
+                                 " x " + std::to_string(height) + " pixels";
     if (!picture) {
         *reason = noMemory;
         return nullptr;

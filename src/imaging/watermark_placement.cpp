@@ -136,9 +136,9 @@ FIBITMAP* PlaceAndComposite(FIBITMAP* image, FIBITMAP* overlay, int W, int H,
     if (right <= left || bottom <= top) return image;  // it lies wholly off the picture
     if (left != x || top != y || right - x != FreeImage_GetWidth(owned.get()) ||
         bottom - y != FreeImage_GetHeight(owned.get())) {
-        FIBITMAP* cut = FreeImage_Copy(owned.get(), static_cast<int>(left - x),
-                                       static_cast<int>(top - y), static_cast<int>(right - x),
-                                       static_cast<int>(bottom - y));
+        FIBITMAP* cut =
+            FreeImage_Copy(owned.get(), static_cast<int>(left - x), static_cast<int>(top - y),
+                           static_cast<int>(right - x), static_cast<int>(bottom - y));
         if (!cut) return fail("the watermark could not be cut to the picture (no memory)");
         owned.reset(cut);
     }

@@ -20,7 +20,7 @@ class RemoveOnSignal;
 // created readable by its owner only, and gets its final permissions just
 // before it is put in place.
 class PendingFile {
-public:
+  public:
     PendingFile();
     ~PendingFile();  // discards the file unless it was committed
     PendingFile(const PendingFile&) = delete;
@@ -40,7 +40,7 @@ public:
     // left as it was.
     bool Commit(mode_t mode);
 
-private:
+  private:
     void Discard();
 
     std::string m_target;

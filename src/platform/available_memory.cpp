@@ -105,8 +105,8 @@ uint64_t ControlGroupRoom(const std::string& root) {
             if (name != "memory") continue;
             sawV1 = true;
             for (const auto& folder : GroupFolders(root + "/sys/fs/cgroup/memory", path)) {
-                room = std::min(room, RoomUnder(folder, "memory.limit_in_bytes",
-                                                "memory.usage_in_bytes"));
+                room = std::min(
+                    room, RoomUnder(folder, "memory.limit_in_bytes", "memory.usage_in_bytes"));
             }
         }
     }

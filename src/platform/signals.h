@@ -21,20 +21,20 @@ void InstallSignalHandling();
 // process. Up to a few dozen may be registered at once; beyond that, or for
 // a path longer than PATH_MAX, registration silently does nothing.
 class RemoveOnSignal {
-public:
+  public:
     explicit RemoveOnSignal(const std::string& path);
     ~RemoveOnSignal();
     RemoveOnSignal(const RemoveOnSignal&) = delete;
     RemoveOnSignal& operator=(const RemoveOnSignal&) = delete;
 
-private:
+  private:
     int m_slot = -1;
 };
 
 // While alive, the terminal `fd` is set back to `saved` when a handled signal
 // ends the process.
 class RestoreTerminalOnSignal {
-public:
+  public:
     RestoreTerminalOnSignal(int fd, const termios& saved);
     ~RestoreTerminalOnSignal();
     RestoreTerminalOnSignal(const RestoreTerminalOnSignal&) = delete;

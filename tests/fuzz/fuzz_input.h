@@ -13,7 +13,7 @@ namespace orvex::fuzz {
 
 // An anonymous in-memory file holding the given bytes; Path() names it.
 class MemoryFile {
-public:
+  public:
     MemoryFile(const uint8_t* data, size_t size) {
         m_fd = memfd_create("orvex-fuzz", MFD_CLOEXEC);
         if (m_fd < 0) return;
@@ -34,7 +34,7 @@ public:
     bool Ok() const { return m_fd >= 0; }
     std::string Path() const { return "/proc/self/fd/" + std::to_string(m_fd); }
 
-private:
+  private:
     int m_fd = -1;
 };
 

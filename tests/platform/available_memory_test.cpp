@@ -17,15 +17,17 @@ using test_support::ScopedTempFolder;
 constexpr uint64_t kGiB = uint64_t{1} << 30;
 
 class AvailableMemoryTest : public testing::Test {
-protected:
+  protected:
     void Put(const std::string& relative, const std::string& text) {
         const fs::path path = m_root.Folder() / relative;
         fs::create_directories(path.parent_path());
         test_support::WriteFileBytes(path.string(), text);
     }
     void MemAvailableKiB(uint64_t kib) {
-        Put("proc/meminfo", "MemTotal:       25165824 kB\nMemFree:         1000 kB\n"
-                            "MemAvailable:   " + std::to_string(kib) + " kB\n");
+        Put("proc/meminfo",
+            "MemTotal:       25165824 kB\nMemFree:         1000 kB\n"
+            "MemAvailable:   " +
+                std::to_string(kib) + " kB\n");
     }
     uint64_t Available() { return AvailableMemoryBytes(m_root.Folder().string()); }
 
