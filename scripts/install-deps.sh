@@ -18,6 +18,7 @@ packages=(
   librsvg2-bin
   lintian dpkg-dev file man-db
   desktop-file-utils appstream libxml2-utils shared-mime-info libglib2.0-bin
+  clang libclang-rt-14-dev
 )
 
 SUDO=""

@@ -8,6 +8,7 @@
 #include "platform/console_output.h"
 #include "platform/executable_folder.h"
 #include "platform/instance_lock.h"
+#include "platform/signals.h"
 #include "settings/conversion_settings.h"
 #include "settings/project_state.h"
 #include "text/text_table.h"
@@ -46,6 +47,9 @@ int RunDesktop(DesktopStart&) { return kExitIncomplete; }
 #endif
 
 int RunProgram(int argc, char** argv) {
+    // Before any thread: a closed output pipe must not end the run, and an
+    // ending signal leaves no temporary file and no raw terminal behind.
+    InstallSignalHandling();
     // The one instance of each process-wide record lives here, for the whole
     // process, and is handed down by reference.
     ConversionSettings settings;

@@ -32,6 +32,7 @@ const FileSignature kSignatures[] = {
     {"MKV/MKA/WEBM",       "\x1A\x45\xDF\xA3"sv},
     {"LUAC",               "\x1B\x4C\x75\x61"sv},
     {"GZ",                 "\x1F\x8B"sv},
+    {"HDR",                "#?"sv},
     {"PS",                 "\x25\x21\x50\x53"sv},
     {"PDF",                "\x25\x50\x44\x46\x2D"sv},
     {"ACE",                "\x2A\x2A\x41\x43\x45\x2A\x2A"sv},

@@ -20,6 +20,7 @@
 
 #include "formats/radiance_decoder.h"
 #include "formats/radiance_header.h"
+#include "platform/atomic_file.h"
 
 namespace orvex {
 namespace {
@@ -87,27 +88,6 @@ int DLL_CALLCONV SeekFile(fi_handle handle, long offset, int origin) {
 
 long DLL_CALLCONV TellFile(fi_handle handle) {
     return static_cast<long>(ftello(static_cast<std::FILE*>(handle)));
-}
-
-// A new, empty file next to `target`, created exclusively so that it never
-// clobbers anything; its name is unrelated to the target's, so a long target
-// name cannot make it too long. Returns -1 with errno set when none could be
-// made.
-int CreateTemporaryFile(const std::string& target, std::string* tempPath) {
-    static std::atomic<unsigned> counter{0};
-    const size_t slash = target.rfind('/');
-    const std::string folder = slash == std::string::npos ? "" : target.substr(0, slash + 1);
-    for (int attempt = 0; attempt < 100; ++attempt) {
-        const auto ticks = std::chrono::steady_clock::now().time_since_epoch().count();
-        *tempPath = folder + ".orvex-" + std::to_string(getpid()) + "-" +
-                    std::to_string(counter.fetch_add(1)) + "-" +
-                    std::to_string(static_cast<unsigned long long>(ticks) % 1000000007ull) + ".tmp";
-        // 0666 less the umask, as for any file a program creates.
-        const int fd = open(tempPath->c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (fd >= 0 || errno != EEXIST) return fd;
-    }
-    errno = EEXIST;
-    return -1;
 }
 
 bool Fail(std::string* reason, std::string text) {
@@ -178,22 +158,25 @@ bool SaveImage(FIBITMAP* image, const std::string& path, int formatId, int flags
     if (!image) return Fail(failureReason, "there is no picture to save");
     if (path.empty() || path.back() == '/') return Fail(failureReason, "no output file name");
 
-    std::string tempPath;
-    const int fd = CreateTemporaryFile(path, &tempPath);
-    if (fd < 0) {
+    // The picture is written to a pending file that takes the target's
+    // place only once complete: a failed or interrupted save leaves no
+    // partial file, and an existing file of that name intact.
+    PendingFile pending;
+    if (!pending.Open(path)) {
         return Fail(failureReason,
                     "no file can be created in the output folder: " + ErrnoText(errno));
     }
     // A file that is replaced keeps its permissions, as when written over.
+    mode_t mode = DefaultFileMode();
     struct stat existing {};
     if (stat(path.c_str(), &existing) == 0 && S_ISREG(existing.st_mode)) {
-        (void)fchmod(fd, existing.st_mode & 0777);
+        mode = existing.st_mode & 0777;
     }
-    std::FILE* file = fdopen(fd, "w+b");
+    const int writerFd = dup(pending.Fd());
+    std::FILE* file = writerFd < 0 ? nullptr : fdopen(writerFd, "w+b");
     if (!file) {
         const int error = errno;
-        close(fd);
-        unlink(tempPath.c_str());
+        if (writerFd >= 0) close(writerFd);
         return Fail(failureReason, "the output file could not be written: " + ErrnoText(error));
     }
 
@@ -209,17 +192,14 @@ bool SaveImage(FIBITMAP* image, const std::string& path, int formatId, int flags
     const bool flushed = std::fflush(file) == 0 && !std::ferror(file);
     const int flushError = errno;
     const bool closed = std::fclose(file) == 0;
-    if (!written || !flushed || !closed) {
-        unlink(tempPath.c_str());
-        if (!written) return Fail(failureReason, "the writer could not save the picture" + detail);
+    if (!written) return Fail(failureReason, "the writer could not save the picture" + detail);
+    if (!flushed || !closed) {
         return Fail(failureReason,
                     "the output file could not be written: " + ErrnoText(flushError));
     }
-    if (std::rename(tempPath.c_str(), path.c_str()) != 0) {
-        const int error = errno;
-        unlink(tempPath.c_str());
+    if (!pending.Commit(mode)) {
         return Fail(failureReason,
-                    "the output file could not be put in place: " + ErrnoText(error));
+                    "the output file could not be put in place: " + ErrnoText(errno));
     }
     return true;
 }

@@ -2,10 +2,12 @@
 // image library's reader is given instead of the file's own.
 #include "formats/radiance_header.h"
 
-#include <unistd.h>
 
 #include <algorithm>
 #include <cstring>
+
+#include "formats/memory_guard.h"
+#include "platform/available_memory.h"
 
 namespace orvex {
 namespace {
@@ -150,13 +152,6 @@ uint64_t MinimumPixelDataBytes(uint32_t length, uint32_t count) {
     return perScanline * count;
 }
 
-uint64_t PhysicalMemoryBytes() {
-    const long pages = sysconf(_SC_PHYS_PAGES);
-    const long pageSize = sysconf(_SC_PAGESIZE);
-    if (pages <= 0 || pageSize <= 0) return 0;
-    return static_cast<uint64_t>(pages) * static_cast<uint64_t>(pageSize);
-}
-
 bool ParseRadianceHeader(std::string_view start, uint64_t fileSize, uint64_t memoryBytes,
                          RadianceHeader* header, std::string* reason) {
     std::string ignored;
@@ -222,7 +217,9 @@ bool ParseRadianceHeader(std::string_view start, uint64_t fileSize, uint64_t mem
     }
     const uint64_t pixels = uint64_t{header->width} * header->height;
     if (memoryBytes != 0 && pixels > memoryBytes / kToneMapBytesPerPixel) {
-        *reason = "a " + SizeText(*header) + " picture needs more memory than this machine has";
+        *reason = "a " + SizeText(*header) + " picture needs " +
+                  MemoryText(pixels * kToneMapBytesPerPixel) + " of memory, but only " +
+                  MemoryText(memoryBytes) + " is available";
         return false;
     }
     return true;
@@ -245,7 +242,7 @@ bool ReadRadianceHeader(std::FILE* file, uint64_t fileSize, RadianceHeader* head
         return false;
     }
     start.resize(got);
-    return ParseRadianceHeader(start, fileSize, PhysicalMemoryBytes(), header, reason);
+    return ParseRadianceHeader(start, fileSize, AvailableMemoryBytes(), header, reason);
 }
 
 std::string BuildCleanHeader(const RadianceHeader& header) {

@@ -49,9 +49,6 @@ struct RadianceHeader {
 // encoding the reader decodes.
 uint64_t MinimumPixelDataBytes(uint32_t length, uint32_t count);
 
-// Physical memory of this machine in bytes (0 when it cannot be told).
-uint64_t PhysicalMemoryBytes();
-
 // Checks the beginning of a Radiance file (`start`, at least the first
 // kMaxRadianceHeaderBytes + kMaxResolutionLineBytes bytes or the whole file)
 // of `fileSize` bytes. A picture that needs more than `memoryBytes` to tone-map
@@ -61,7 +58,7 @@ bool ParseRadianceHeader(std::string_view start, uint64_t fileSize, uint64_t mem
                          RadianceHeader* header, std::string* reason);
 
 // Reads the beginning of the open `file` (of `fileSize` bytes) from offset 0
-// and checks it against this machine's physical memory. Leaves the file
+// and checks it against the memory this process can still take. Leaves the file
 // position unspecified.
 bool ReadRadianceHeader(std::FILE* file, uint64_t fileSize, RadianceHeader* header,
                         std::string* reason);

@@ -10,6 +10,7 @@
 
 #include "formats/image_io.h"
 #include "imaging/bit_depth.h"
+#include "imaging/chain_memory.h"
 #include "imaging/colour_correction.h"
 #include "imaging/dither.h"
 #include "imaging/flip.h"
@@ -21,6 +22,7 @@
 #include "imaging/threshold.h"
 #include "imaging/tone_map.h"
 #include "imaging/watermark.h"
+#include "platform/available_memory.h"
 #include "settings/conversion_settings.h"
 #include "settings/file_context.h"
 #include "settings/file_name_mask.h"
@@ -155,6 +157,24 @@ Bitmap LoadChainInput(FileContext& file, std::string* failureReason) {
     return image;
 }
 
+namespace {
+
+// A rotation's larger canvas or a larger resize target must fit in what is
+// left, counting the loaded picture, which is already held.
+bool ChainFitsInMemory(const Bitmap& image, const ConversionSettings& settings,
+                       std::string* failureReason) {
+    const uint64_t available = AvailableMemoryBytes();
+    if (available == 0) return true;  // nothing can be told: the load's own guard stands
+    std::string memoryReason;
+    const ChainSizes sizes = ChainSizesFor(static_cast<uint64_t>(WidthOf(image)),
+                                           static_cast<uint64_t>(HeightOf(image)), settings);
+    if (CheckChainMemory(sizes, available + FreeImage_GetMemorySize(image.get()), &memoryReason))
+        return true;
+    return Fail(failureReason, memoryReason);
+}
+
+}  // namespace
+
 Bitmap ProcessImage(Bitmap image, const ConversionSettings& settings, FileContext& file,
                     const WatermarkFont* font, const StepCheckpoint& checkpoint,
                     std::string* failureReason) {
@@ -162,6 +182,7 @@ Bitmap ProcessImage(Bitmap image, const ConversionSettings& settings, FileContex
         Fail(failureReason, "No picture to process");
         return {};
     }
+    if (!ChainFitsInMemory(image, settings, failureReason)) return {};
     StepRunner chain(std::move(image), checkpoint, failureReason);
 
     // Geometry; the size after resizing is the one every later step and the
@@ -193,10 +214,15 @@ Bitmap ProcessImage(Bitmap image, const ConversionSettings& settings, FileContex
     file.CurrentWidth = width;
     file.CurrentHeight = height;
     file.CurrentFrame = 1;
+    std::string watermarkReason;
     chain.Run(ChainStep::Watermark, [&](FIBITMAP* in) {
-        return DrawWatermark(in, width, height, settings, file, font);
+        return DrawWatermark(in, width, height, settings, file, font, &watermarkReason);
     });
-    if (chain.failed()) return {};
+    if (chain.failed()) {
+        // A watermark that could not be made fails the file with its own reason.
+        if (!watermarkReason.empty() && failureReason) *failureReason = watermarkReason;
+        return {};
+    }
 
     // Output depth (the name may show it, so it comes first).
     FIBITMAP* deep = ApplyOutputBitDepth(chain.Take().release(), file);

@@ -32,26 +32,39 @@ bool IsAcceptedFormat(GdkPixbufFormat* format) {
     return accepted;
 }
 
-PixbufPtr LoadPicture(const std::string& path) {
-    if (path.empty()) return nullptr;
+// The picture at `path`, or nullptr with the reason.
+PixbufPtr LoadPicture(const std::string& path, std::string* reason) {
+    const auto refuse = [reason](const std::string& text) {
+        *reason = "the watermark picture " + text;
+        return nullptr;
+    };
+    if (path.empty()) return refuse("is not named");
     int width = 0;
     int height = 0;
     GdkPixbufFormat* format = gdk_pixbuf_get_file_info(path.c_str(), &width, &height);
-    if (!format || !IsAcceptedFormat(format)) return nullptr;
+    if (!format) return refuse("cannot be read or is not a picture: " + path);
+    if (!IsAcceptedFormat(format)) return refuse("is not a PNG, JPEG or BMP file: " + path);
     // A header may claim any size; refuse a huge one before decoding.
-    if (width < 1 || height < 1 || width > kMaximumOverlaySide || height > kMaximumOverlaySide) {
-        return nullptr;
+    const std::string limit = std::to_string(kMaximumOverlaySide);
+    if (width > kMaximumOverlaySide || height > kMaximumOverlaySide) {
+        return refuse("is larger than " + limit + " pixels on a side (" + std::to_string(width) +
+                      " x " + std::to_string(height) + "): " + path);
     }
+    if (width < 1 || height < 1) return refuse("has no size: " + path);
     GError* error = nullptr;
     PixbufPtr pixbuf(gdk_pixbuf_new_from_file(path.c_str(), &error));
-    if (error) g_error_free(error);
-    if (!pixbuf) return nullptr;
+    std::string detail;
+    if (error) {
+        if (error->message) detail = std::string(" (") + error->message + ")";
+        g_error_free(error);
+    }
+    if (!pixbuf) return refuse("cannot be decoded: " + path + detail);
     const int channels = gdk_pixbuf_get_n_channels(pixbuf.get());
     if (gdk_pixbuf_get_colorspace(pixbuf.get()) != GDK_COLORSPACE_RGB ||
         gdk_pixbuf_get_bits_per_sample(pixbuf.get()) != 8 || (channels != 3 && channels != 4) ||
         gdk_pixbuf_get_width(pixbuf.get()) != width ||
         gdk_pixbuf_get_height(pixbuf.get()) != height) {
-        return nullptr;
+        return refuse("has a pixel layout that cannot be used: " + path);
     }
     return pixbuf;
 }
@@ -74,8 +87,15 @@ void MakeGrey(GdkPixbuf* pixbuf) {
 
 }  // namespace
 
-FIBITMAP* BuildImageOverlay(const ConversionSettings& settings) {
-    PixbufPtr pixbuf = LoadPicture(settings.Image);
+bool CanDecodeWatermarkImage(const std::string& path, std::string* reason) {
+    std::string ignored;
+    return LoadPicture(path, reason ? reason : &ignored) != nullptr;
+}
+
+FIBITMAP* BuildImageOverlay(const ConversionSettings& settings, std::string* reason) {
+    std::string ignored;
+    if (!reason) reason = &ignored;
+    PixbufPtr pixbuf = LoadPicture(settings.Image, reason);
     if (!pixbuf) return nullptr;
     if (settings.ImageGreyscale != 0) MakeGrey(pixbuf.get());
 
@@ -85,17 +105,26 @@ FIBITMAP* BuildImageOverlay(const ConversionSettings& settings) {
         gdk_pixbuf_get_pixels(pixbuf.get()), width, height, gdk_pixbuf_get_rowstride(pixbuf.get()),
         gdk_pixbuf_get_n_channels(pixbuf.get()));
     pixbuf.reset();
-    if (!picture) return nullptr;
+    const std::string noMemory = "no memory for the watermark picture of " + std::to_string(width) +
+                                 " x " + std::to_string(height) + " pixels";
+    if (!picture) {
+        *reason = noMemory;
+        return nullptr;
+    }
 
     // The picture is painted at the image opacity onto a transparent canvas,
     // whether or not it has an alpha channel of its own: on an opaque
     // background a picture without alpha would only darken at a lower
     // opacity instead of letting the photograph show through.
     std::unique_ptr<Canvas> overlay = Canvas::Create(width, height);
-    if (!overlay) return nullptr;
-    overlay->Paint(*picture, 0, 0, std::clamp(settings.ImageOpacity, 0, 255));
-    picture.reset();
-    return overlay->ToBitmap();
+    FIBITMAP* bitmap = nullptr;
+    if (overlay) {
+        overlay->Paint(*picture, 0, 0, std::clamp(settings.ImageOpacity, 0, 255));
+        picture.reset();
+        bitmap = overlay->ToBitmap();
+    }
+    if (!bitmap) *reason = noMemory;
+    return bitmap;
 }
 
 }  // namespace orvex

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "formats/output_formats.h"
+#include "imaging/image_watermark.h"
 #include "imaging/watermark_font.h"
 #include "settings/keywords.h"
 #include "settings/option_fields.h"
@@ -240,7 +241,10 @@ RunCheck CheckChainOptions(const CS& s, const RunReport& report,
                      Number(s.ImageYOffset));
         debug(&CS::WatermarkImageRotation);
         debug(&CS::ImageSize);
-        if (!IsNonEmptyFile(s.Image)) return Fault(RunFault::InvalidWatermarkImage, s.Image);
+        // A picture that cannot be decoded is refused now, like a missing
+        // one, rather than leaving every file unmarked.
+        if (!IsNonEmptyFile(s.Image) || !CanDecodeWatermarkImage(s.Image))
+            return Fault(RunFault::InvalidWatermarkImage, s.Image);
     }
     return {};
 }
@@ -320,7 +324,8 @@ RunCheck LoadWatermarkFont(const ConversionSettings& settings,
 
 RunCheck CheckWatermarkImage(const ConversionSettings& settings) {
     if (settings.Image.empty()) return Fault(RunFault::EmptyWatermarkImage);
-    if (!IsNonEmptyFile(settings.Image)) return Fault(RunFault::InvalidWatermarkImage, settings.Image);
+    if (!IsNonEmptyFile(settings.Image) || !CanDecodeWatermarkImage(settings.Image))
+        return Fault(RunFault::InvalidWatermarkImage, settings.Image);
     return {};
 }
 

@@ -4,6 +4,8 @@
 
 #include <algorithm>
 #include <memory>
+#include <string>
+#include <utility>
 
 #include "imaging/colour_parse.h"
 #include "imaging/watermark_font.h"
@@ -117,28 +119,44 @@ int64_t LineStart(int64_t boxWidth, int64_t lineWidth, int alignment, int paddin
 }
 
 FIBITMAP* BuildTextOverlay(const ConversionSettings& settings, const FileContext& file,
-                           const WatermarkFont& font) {
+                           const WatermarkFont& font, std::string* reason) {
+    std::string ignored;
+    if (!reason) reason = &ignored;
+    reason->clear();
+    const auto refuse = [reason](std::string text) -> FIBITMAP* {
+        *reason = std::move(text);
+        return nullptr;
+    };
+    const std::string limit = std::to_string(kMaximumOverlaySide);
     const std::vector<std::string> texts =
         SplitWatermarkLines(ExpandWatermarkText(settings, file));
     // Even at a one-pixel pitch more lines than that would not fit the
     // largest box; refuse them before measuring each.
-    if (texts.size() > static_cast<size_t>(kMaximumOverlaySide)) return nullptr;
+    if (texts.size() > static_cast<size_t>(kMaximumOverlaySide)) {
+        return refuse("the watermark text has more than " + limit + " lines");
+    }
     const TextMode mode = settings.TextAntialiasing != 0 ? TextMode::Vector : TextMode::Raster;
 
     std::vector<Line> lines;
     TextBlock block;
-    if (!MeasureLines(texts, font, mode, lines, block, settings)) return nullptr;
-    if (block.boxWidth < 1 || block.boxHeight < 1 || block.boxWidth > kMaximumOverlaySide ||
-        block.boxHeight > kMaximumOverlaySide) {
-        return nullptr;
+    if (!MeasureLines(texts, font, mode, lines, block, settings)) {
+        return refuse("the watermark text could not be measured");
+    }
+    if (block.boxWidth < 1 || block.boxHeight < 1) return nullptr;  // nothing to draw
+    if (block.boxWidth > kMaximumOverlaySide || block.boxHeight > kMaximumOverlaySide) {
+        return refuse("the watermark text box of " + std::to_string(block.boxWidth) + " x " +
+                      std::to_string(block.boxHeight) + " pixels is larger than " + limit +
+                      " pixels on a side");
     }
     const int width = static_cast<int>(block.boxWidth);
     const int height = static_cast<int>(block.boxHeight);
     const Rgb textColour = ParseColour(settings.FontColor);
     const Rgb boxColour = ParseColour(settings.BackColor);
 
+    const std::string noMemory = "no memory for the watermark text box of " +
+                                 std::to_string(width) + " x " + std::to_string(height) + " pixels";
     std::unique_ptr<Canvas> overlay = Canvas::Create(width, height);
-    if (!overlay) return nullptr;
+    if (!overlay) return refuse(noMemory);
     if (mode == TextMode::Raster) {
         // Pixels are written, not blended: the box takes its colour and
         // alpha, and each glyph pixel then takes the text's.
@@ -150,13 +168,14 @@ FIBITMAP* BuildTextOverlay(const ConversionSettings& settings, const FileContext
         // box exactly once.
         std::unique_ptr<Canvas> box = Canvas::Create(width, height);
         std::unique_ptr<Canvas> text = Canvas::Create(width, height);
-        if (!box || !text) return nullptr;
+        if (!box || !text) return refuse(noMemory);
         box->Fill(boxColour, 255);
         DrawLines(*text, lines, block, font, textColour, 255, mode, settings);
         overlay->Paint(*box, 0, 0, settings.BackOpacity);
         overlay->Paint(*text, 0, 0, settings.TextOpacity);
     }
-    return overlay->ToBitmap();
+    FIBITMAP* bitmap = overlay->ToBitmap();
+    return bitmap ? bitmap : refuse(noMemory);
 }
 
 }  // namespace orvex

@@ -38,9 +38,10 @@ TextBlock ArrangeTextBlock(const std::vector<TextExtent>& lines, int leading, in
 // right padding. A single line always starts at the padding.
 int64_t LineStart(int64_t boxWidth, int64_t lineWidth, int alignment, int padding, bool multiLine);
 
-// The overlay (32-bit with alpha) for the current file, or nullptr when
-// none can be made (empty box, one beyond the size limit, no canvas).
+// The overlay (32-bit with alpha) for the current file. nullptr for an
+// empty box (nothing to draw; `reason` stays empty) and when none can be
+// made (a box beyond the size limit, no canvas; `reason` says which).
 FIBITMAP* BuildTextOverlay(const ConversionSettings& settings, const FileContext& file,
-                           const WatermarkFont& font);
+                           const WatermarkFont& font, std::string* reason = nullptr);
 
 }  // namespace orvex

@@ -2,7 +2,8 @@
 // placement area, put on its grid position and blended over the picture.
 #include "imaging/watermark_placement.h"
 
-#include <climits>
+#include <algorithm>
+#include <string>
 
 #include "imaging/bitmap_step.h"
 #include "imaging/canvas.h"
@@ -38,8 +39,6 @@ public:
 private:
     FIBITMAP* m_bitmap;
 };
-
-bool FitsInt(int64_t value) { return value >= INT_MIN && value <= INT_MAX; }
 
 }  // namespace
 
@@ -78,15 +77,21 @@ GridPoint PositionInArea(int64_t areaWidth, int64_t areaHeight, int64_t ow, int6
 }
 
 FIBITMAP* PlaceAndComposite(FIBITMAP* image, FIBITMAP* overlay, int W, int H,
-                            const Placement& placement, const ConversionSettings& settings) {
+                            const Placement& placement, const ConversionSettings& settings,
+                            std::string* failureReason) {
     OwnedBitmap owned(overlay);
     if (!image || !overlay || W < 1 || H < 1) return image;
+    const auto fail = [image, failureReason](const std::string& reason) -> FIBITMAP* {
+        FreeImage_Unload(image);
+        if (failureReason) *failureReason = reason;
+        return nullptr;
+    };
 
     // The canvas grows to hold the turned overlay; its new corners are
     // transparent.
     if (placement.rotation >= 1 && placement.rotation <= 359) {
         FIBITMAP* turned = FreeImage_Rotate(owned.get(), placement.rotation, nullptr);
-        if (!turned) return image;
+        if (!turned) return fail("the watermark could not be turned (no memory)");
         owned.reset(turned);
     }
 
@@ -102,53 +107,87 @@ FIBITMAP* PlaceAndComposite(FIBITMAP* image, FIBITMAP* overlay, int W, int H,
     }
 
     // What would reach past the area's right or bottom edge (counting the
-    // offset from the near edge) is cut off; the top-left part remains.
+    // offset from the near edge) is cut off; the top-left part remains and
+    // takes its grid position at the size it has left.
     int64_t ow = FreeImage_GetWidth(owned.get());
     int64_t oh = FreeImage_GetHeight(owned.get());
-    const int64_t fullWidth = ow;
-    const int64_t fullHeight = oh;
     if (ow + placement.xOffset > areaWidth) ow = areaWidth - placement.xOffset;
     if (oh + placement.yOffset > areaHeight) oh = areaHeight - placement.yOffset;
-    if (ow != fullWidth || oh != fullHeight) {
-        if (ow < 1 || oh < 1) return image;  // nothing of it is left to place
-        FIBITMAP* cut =
-            FreeImage_Copy(owned.get(), 0, 0, static_cast<int>(ow), static_cast<int>(oh));
-        if (!cut) return image;
-        owned.reset(cut);
-    }
-
+    if (ow < 1 || oh < 1) return image;  // nothing of it is left to place
     const GridPoint point = PositionInArea(areaWidth, areaHeight, ow, oh, placement);
     const int64_t x = point.x + areaX;
     const int64_t y = point.y + areaY;
 
-    OwnedBitmap layer(FreeImage_AllocateT(FIT_BITMAP, W, H, FreeImage_GetBPP(owned.get())));
-    if (!layer.get()) return image;
-    // FreeImage refuses an overlay that does not lie wholly inside the
-    // picture; the layer then stays empty and the picture shows unchanged.
-    if (FitsInt(x) && FitsInt(y)) {
-        FreeImage_Paste(layer.get(), owned.get(), static_cast<int>(x), static_cast<int>(y),
-                        kPasteCopy);
+    //   The placed overlay is then cut to the area on all four sides: a
+    //   negative offset pushes its left or top part out, an area inside the
+    //   frame or a grid position may leave part of it beyond any edge.
+    //
+    //        x          left        right
+    //        +----------+-----------+---+
+    //        |  cut     |  pasted   |cut|
+    //        +----------+-----------+---+
+    //                   |<- area ->|
+    const int64_t pictureWidth = FreeImage_GetWidth(image);
+    const int64_t pictureHeight = FreeImage_GetHeight(image);
+    const int64_t left = std::max({x, areaX, int64_t{0}});
+    const int64_t top = std::max({y, areaY, int64_t{0}});
+    const int64_t right = std::min({x + ow, areaX + areaWidth, pictureWidth});
+    const int64_t bottom = std::min({y + oh, areaY + areaHeight, pictureHeight});
+    if (right <= left || bottom <= top) return image;  // it lies wholly off the picture
+    if (left != x || top != y || right - x != FreeImage_GetWidth(owned.get()) ||
+        bottom - y != FreeImage_GetHeight(owned.get())) {
+        FIBITMAP* cut =
+            FreeImage_Copy(owned.get(), static_cast<int>(left - x), static_cast<int>(top - y),
+                           static_cast<int>(right - x), static_cast<int>(bottom - y));
+        if (!cut) return fail("the watermark could not be cut to the picture (no memory)");
+        owned.reset(cut);
     }
-    return CompositeOverPicture(image, layer.get());
+
+    OwnedBitmap layer(FreeImage_AllocateT(FIT_BITMAP, static_cast<int>(pictureWidth),
+                                          static_cast<int>(pictureHeight),
+                                          FreeImage_GetBPP(owned.get())));
+    if (!layer.get() || !FreeImage_Paste(layer.get(), owned.get(), static_cast<int>(left),
+                                         static_cast<int>(top), kPasteCopy)) {
+        return fail("the watermark could not be placed (no memory)");
+    }
+    FIBITMAP* blended = CompositeOverPicture(image, layer.get());
+    if (blended == image) return fail("the watermark could not be blended (no memory)");
+    return blended;
 }
 
 FIBITMAP* DrawWatermark(FIBITMAP* image, int width, int height, const ConversionSettings& settings,
-                        const FileContext& file, const WatermarkFont* font) {
+                        const FileContext& file, const WatermarkFont* font,
+                        std::string* failureReason) {
     if (!image || settings.DoWatermark == 0) return image;
     if (FreeImage_GetBPP(image) != 24) {
         image = ReplaceBy24Bits(image);
-        if (!image) return nullptr;
+        if (!image) {
+            if (failureReason) *failureReason = "no memory for the watermark step";
+            return nullptr;
+        }
     }
+    std::string reason;
+    FIBITMAP* overlay = nullptr;
+    Placement placement;
     if (settings.DoWatermark == kWatermarkText) {
-        if (!font) return image;
-        FIBITMAP* overlay = BuildTextOverlay(settings, file, *font);
-        return PlaceAndComposite(image, overlay, width, height, TextPlacement(settings), settings);
+        if (font) {
+            overlay = BuildTextOverlay(settings, file, *font, &reason);
+        } else {
+            reason = "the watermark font is not loaded";
+        }
+        placement = TextPlacement(settings);
+    } else if (settings.DoWatermark == kWatermarkImage) {
+        overlay = BuildImageOverlay(settings, &reason);
+        placement = ImagePlacement(settings);
+    } else {
+        return image;
     }
-    if (settings.DoWatermark == kWatermarkImage) {
-        FIBITMAP* overlay = BuildImageOverlay(settings);
-        return PlaceAndComposite(image, overlay, width, height, ImagePlacement(settings), settings);
+    if (!overlay && !reason.empty()) {
+        FreeImage_Unload(image);
+        if (failureReason) *failureReason = reason;
+        return nullptr;
     }
-    return image;
+    return PlaceAndComposite(image, overlay, width, height, placement, settings, failureReason);
 }
 
 }  // namespace orvex

@@ -1,4 +1,5 @@
-// Whole-file replacement through a temporary file and rename().
+// Whole-file replacement through a pending file: an unnamed file linked into
+// place, or a hidden temporary file renamed over the target.
 #include "platform/atomic_file.h"
 
 #include <fcntl.h>
@@ -11,6 +12,9 @@
 #include <cstdint>
 #include <cstdlib>
 #include <ctime>
+#include <fstream>
+
+#include "platform/signals.h"
 
 namespace orvex {
 namespace {
@@ -26,6 +30,18 @@ uint32_t RandomSuffix() {
     timespec now{};
     clock_gettime(CLOCK_MONOTONIC, &now);
     return static_cast<uint32_t>(now.tv_nsec) ^ (++counter * 2654435761u);
+}
+
+std::string FolderOf(const std::string& path) {
+    const size_t slash = path.rfind('/');
+    return slash == std::string::npos ? "./" : path.substr(0, slash + 1);
+}
+
+// A hidden name beside the target; unrelated to the target's own name, so a
+// long target name cannot make it too long.
+std::string TemporaryName(const std::string& target) {
+    return FolderOf(target) + ".orvex-" + std::to_string(getpid()) + "-" +
+           std::to_string(RandomSuffix()) + ".tmp";
 }
 
 // The file a write to `path` should replace: the target of a symbolic link,
@@ -56,9 +72,7 @@ bool WriteAll(int fd, std::string_view contents) {
 }
 
 void SyncFolderOf(const std::string& path) {
-    const size_t slash = path.rfind('/');
-    const std::string folder = slash == std::string::npos ? "." : path.substr(0, slash + 1);
-    const int fd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    const int fd = open(FolderOf(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd < 0) return;
     fsync(fd);  // makes the rename itself durable; best effort
     close(fd);
@@ -66,40 +80,116 @@ void SyncFolderOf(const std::string& path) {
 
 }  // namespace
 
+mode_t DefaultFileMode() {
+    // The umask is read from the process status: setting it to read it back
+    // would race with other threads creating files.
+    std::ifstream status("/proc/self/status");
+    std::string line;
+    while (std::getline(status, line)) {
+        if (line.rfind("Umask:", 0) == 0) {
+            return 0666 & ~static_cast<mode_t>(std::strtoul(line.c_str() + 6, nullptr, 8));
+        }
+    }
+    return 0644;
+}
+
+PendingFile::PendingFile() = default;
+
+PendingFile::~PendingFile() { Discard(); }
+
+bool PendingFile::Open(const std::string& target, bool allowUnnamed) {
+    Discard();
+    m_target = target;
+    // An unnamed file is linked into place through /proc; without /proc it
+    // could never be, so a named one is used from the start.
+    if (allowUnnamed && access("/proc/self/fd", X_OK) == 0) {
+        m_fd = open(FolderOf(target).c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0600);
+        if (m_fd >= 0) return true;
+        // No unnamed files on this filesystem (or an old kernel): a named
+        // one, registered for removal before a byte is written to it.
+        if (errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL && errno != ENOENT) {
+            return false;
+        }
+    }
+    for (int attempt = 0; attempt < 16; ++attempt) {
+        m_tempPath = TemporaryName(target);
+        m_removeOnSignal = std::make_unique<RemoveOnSignal>(m_tempPath);
+        m_fd = open(m_tempPath.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+        if (m_fd >= 0) return true;
+        const int error = errno;
+        m_removeOnSignal.reset();
+        m_tempPath.clear();
+        if (error != EEXIST) {
+            errno = error;
+            return false;
+        }
+    }
+    errno = EEXIST;
+    return false;
+}
+
+bool PendingFile::Commit(mode_t mode) {
+    if (m_fd < 0) {
+        errno = EBADF;
+        return false;
+    }
+    bool ok = fchmod(m_fd, mode) == 0 && fsync(m_fd) == 0;
+    if (ok && !IsNamed()) {
+        // An unnamed file cannot be linked over an existing name: it gets a
+        // hidden name first and is renamed from there, so the target is
+        // replaced in one step. Only a complete file ever has a name.
+        const std::string self = "/proc/self/fd/" + std::to_string(m_fd);
+        for (int attempt = 0; attempt < 16; ++attempt) {
+            m_tempPath = TemporaryName(m_target);
+            m_removeOnSignal = std::make_unique<RemoveOnSignal>(m_tempPath);
+            if (linkat(AT_FDCWD, self.c_str(), AT_FDCWD, m_tempPath.c_str(), AT_SYMLINK_FOLLOW) ==
+                0) {
+                break;
+            }
+            const int error = errno;
+            m_removeOnSignal.reset();
+            m_tempPath.clear();
+            errno = error;
+            if (error != EEXIST) break;
+        }
+        ok = IsNamed();
+    }
+    if (ok) ok = rename(m_tempPath.c_str(), m_target.c_str()) == 0;
+    const int error = errno;
+    if (!ok) {
+        Discard();
+        errno = error;
+        return false;
+    }
+    m_tempPath.clear();  // it is the target now
+    m_removeOnSignal.reset();
+    close(m_fd);
+    m_fd = -1;
+    SyncFolderOf(m_target);
+    return true;
+}
+
+void PendingFile::Discard() {
+    if (!m_tempPath.empty()) unlink(m_tempPath.c_str());
+    m_tempPath.clear();
+    m_removeOnSignal.reset();
+    if (m_fd >= 0) close(m_fd);
+    m_fd = -1;
+}
+
 bool WriteFileAtomically(const std::string& path, std::string_view contents) {
     if (path.empty()) return false;
     const std::string target = ResolveTarget(path);
 
-    mode_t mode = 0666;  // narrowed by the umask for a new file
+    mode_t mode = DefaultFileMode();
     struct stat existing {};
-    const bool hadFile = stat(target.c_str(), &existing) == 0;
-    if (hadFile) {
+    if (stat(target.c_str(), &existing) == 0) {
         if (S_ISDIR(existing.st_mode)) return false;
         mode = existing.st_mode & 07777;
     }
-
-    std::string temporary;
-    int fd = -1;
-    for (int attempt = 0; attempt < 8 && fd < 0; ++attempt) {
-        temporary =
-            target + ".tmp-" + std::to_string(getpid()) + "-" + std::to_string(RandomSuffix());
-        fd = open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
-        if (fd < 0 && errno != EEXIST) return false;
-    }
-    if (fd < 0) return false;
-
-    bool ok = WriteAll(fd, contents);
-    // open() applied the umask; an existing file's bits are restored exactly.
-    if (ok && hadFile) ok = fchmod(fd, mode) == 0;
-    if (ok) ok = fsync(fd) == 0;
-    if (close(fd) != 0) ok = false;
-    if (ok) ok = rename(temporary.c_str(), target.c_str()) == 0;
-    if (!ok) {
-        unlink(temporary.c_str());
-        return false;
-    }
-    SyncFolderOf(target);
-    return true;
+    PendingFile file;
+    if (!file.Open(target)) return false;
+    return WriteAll(file.Fd(), contents) && file.Commit(mode);
 }
 
 }  // namespace orvex

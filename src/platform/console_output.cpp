@@ -7,6 +7,8 @@
 
 #include <cerrno>
 
+#include "platform/signals.h"
+
 namespace orvex {
 
 namespace {
@@ -67,6 +69,9 @@ bool WaitForKeyPress(int fd) {
     raw.c_lflag &= static_cast<tcflag_t>(~(ICANON | ECHO | ISIG));
     raw.c_cc[VMIN] = 1;
     raw.c_cc[VTIME] = 0;
+    // A signal from elsewhere (kill, a closed terminal) ends the process
+    // while it waits; the terminal is put back from the handler too.
+    RestoreTerminalOnSignal restore(fd, saved);
     if (::tcsetattr(fd, TCSANOW, &raw) != 0) return false;
     // Any byte is a character: keys without one (Shift, Ctrl) send nothing
     // to a terminal. End of input or an error ends the wait as well.

@@ -120,12 +120,32 @@ float ReadFloat(std::string_view value) {
     return parsed.ec == std::errc{} ? result : 0.0f;
 }
 
+// Spaces at either end of a line are not part of its value, so a string
+// value that begins or ends with a space is written in double quotes. Only a
+// quoted value whose inner text begins or ends with a space or a quote is
+// unquoted on reading: the writer never produced such a value unquoted, so
+// every file written before reads as it always did.
+bool NeedsQuotes(std::string_view value) {
+    if (value.empty()) return false;
+    if (value.front() == ' ' || value.back() == ' ') return true;
+    if (value.size() < 2 || value.front() != '"' || value.back() != '"') return false;
+    const std::string_view inner = value.substr(1, value.size() - 2);
+    return !inner.empty() && (inner.front() == ' ' || inner.front() == '"' ||
+                              inner.back() == ' ' || inner.back() == '"');
+}
+
+std::string ReadString(const std::string& value) {
+    if (!NeedsQuotes(value)) return value;
+    if (value.front() == ' ' || value.back() == ' ') return value;  // cannot come from a line
+    return value.substr(1, value.size() - 2);
+}
+
 void ReadField(const SettingField& field, const std::string& value, ConversionSettings& settings) {
     std::visit(
         [&](auto member) {
             using Value = std::remove_cvref_t<decltype(settings.*member)>;
             if constexpr (std::is_same_v<Value, std::string>) {
-                settings.*member = value;
+                settings.*member = ReadString(value);
             } else if constexpr (std::is_same_v<Value, float>) {
                 settings.*member = ReadFloat(value);
             } else {
@@ -177,12 +197,11 @@ void ApplyUpgrades(const Entries& entries, ConversionSettings& settings) {
     }
 }
 
-// A value as it goes into its line. A raw CR or LF would end the entry and
-// turn the rest of the value into a line of its own, so the watermark text
-// spells a line break as its "%eol%" marker (which draws the same break) and
-// every other string drops them.
-std::string WrittenString(const SettingField& field, const std::string& value) {
-    if (value.find_first_of("\r\n") == std::string::npos) return value;
+// A raw CR or LF in a value would end the entry and turn the rest of the
+// value into a line of its own, so the watermark text spells a line break as
+// its "%eol%" marker (which draws the same break) and every other string
+// drops them.
+std::string WithoutLineBreaks(const SettingField& field, const std::string& value) {
     std::string written;
     for (size_t i = 0; i < value.size(); ++i) {
         const char c = value[i];
@@ -194,6 +213,15 @@ std::string WrittenString(const SettingField& field, const std::string& value) {
         if (c == '\r' && i + 1 < value.size() && value[i + 1] == '\n') ++i;
     }
     return written;
+}
+
+// A string value as it goes into its line, quoted when its end spaces would
+// otherwise be lost.
+std::string WrittenString(const SettingField& field, const std::string& value) {
+    std::string written = value.find_first_of("\r\n") == std::string::npos
+                              ? value
+                              : WithoutLineBreaks(field, value);
+    return NeedsQuotes(written) ? '"' + written + '"' : written;
 }
 
 std::string WrittenValue(const SettingField& field, const ConversionSettings& settings) {

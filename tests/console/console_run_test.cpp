@@ -404,3 +404,27 @@ TEST_F(ConsoleRunTest, PrintedPathsShowControlCharactersEscaped) {
 
 }  // namespace
 }  // namespace orvex
+
+namespace orvex {
+namespace {
+
+// Regression: a watermark picture that cannot be decoded was silently left
+// out while the file counted as converted.
+TEST(ConsoleRunWatermark, AnUndecodableWatermarkPictureIsRefusedBeforeAnyWork) {
+    test_support::ScopedTempFolder temp("wm-refused");
+    ASSERT_TRUE(test::WriteTestHdr(temp.File("a.hdr")));
+    std::filesystem::create_directory(temp.File("out"));
+    temp.WriteFile("logo.txt", "this is no picture\n");
+    temp.WriteFile("logo.gif", "GIF89a\x01\x00\x01\x00");
+    for (const char* logo : {"logo.txt", "logo.gif"}) {
+        test::ProcessResult result =
+            test::RunOrvex({"-i", "a.hdr", "-o", "out", std::string("--wm-image=") + logo},
+                           temp.Path());
+        EXPECT_EQ(result.exitCode, 2) << logo;
+        EXPECT_EQ(result.err, "Error: Invalid watermark image\n") << logo;
+        EXPECT_TRUE(std::filesystem::is_empty(temp.File("out"))) << logo;
+    }
+}
+
+}  // namespace
+}  // namespace orvex

@@ -49,8 +49,11 @@ const std::string kExif = Bytes({0xFF, 0xD8, 0xFF, 0xE1, 0x12, 0x34}) + Raw("Exi
 INSTANTIATE_TEST_SUITE_P(
     Kinds, FileTypeSamples,
     ::testing::Values(
-        Sample{"Radiance", "#?RADIANCE\nFORMAT=32-bit_rle_rgbe\n\n-Y 1 +X 1\n",
-               kUnrecognizedFileType},
+        // Valid Radiance files were once named unrecognized on the debug line.
+        Sample{"RadianceNamedHdrNotUnrecognized",
+               "#?RADIANCE\nFORMAT=32-bit_rle_rgbe\n\n-Y 1 +X 1\n", "HDR"},
+        Sample{"RadianceSoftwareSignature", "#?RGBE\n", "HDR"},
+        Sample{"HashWithoutQuestionMark", "#!RADIANCE\n", kUnrecognizedFileType},
         Sample{"Png", Raw("\x89PNG\r\n\x1a\n\0\0\0\rIHDR"), "PNG"},
         Sample{"ThreeJpegBytes", Bytes({0xFF, 0xD8, 0xFF}), kUnrecognizedFileType},
         Sample{"Jpg", Bytes({0xFF, 0xD8, 0xFF, 0xDB}), "JPG"},

@@ -3,15 +3,19 @@
 #include "formats/image_io.h"
 
 #include <gtest/gtest.h>
+#include <signal.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <chrono>
 #include <filesystem>
 #include <memory>
 #include <thread>
 #include <vector>
 
+#include "platform/signals.h"
 #include "support/hdr_writer.h"
 
 namespace orvex {
@@ -359,6 +363,32 @@ TEST_F(SaveImageTest, AFailedWriteLeavesTheExistingFileIntact) {
     EXPECT_NE(reason.find("writer"), std::string::npos) << reason;
     EXPECT_EQ(ReadFileBytes(path), before);
     EXPECT_EQ(FolderEntries(folder.Path()), std::vector<std::string>{"keep.jpg"});
+}
+
+// A save ended by SIGTERM once left its hidden temporary file behind. The
+// child saves big pictures over and over until the signal comes; whenever it
+// lands, the folder holds at most the last whole output.
+TEST_F(SaveImageTest, InterruptedSaveLeavesNoTemporaryFile) {
+    const std::string path = folder.File("big.png");
+    const pid_t child = fork();
+    if (child == 0) {
+        InstallSignalHandling();
+        // PNG compression keeps nearly all of the child's time inside the save.
+        FIBITMAP* picture = MakeColourPicture(1200, 1200);
+        for (;;) {
+            if (!SaveImage(FreeImage_Clone(picture), path, FIF_PNG, 0)) _exit(1);
+        }
+    }
+    // Once the first picture is in place the next save is under way.
+    for (int i = 0; i < 2000 && !fs::exists(path); ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    kill(child, SIGTERM);
+    int status = 0;
+    waitpid(child, &status, 0);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 128 + SIGTERM) << status;
+    EXPECT_EQ(FolderEntries(folder.Path()), std::vector<std::string>{"big.png"});
 }
 
 TEST_F(SaveImageTest, FailsCleanlyWithoutAPictureAFolderOrAName) {

@@ -212,8 +212,18 @@ TEST(ParseRadianceHeader, RefusesAPictureTooLargeToToneMapInMemory) {
     EXPECT_TRUE(Parse(header, fileSize, needed).ok);
     const Parsed p = Parse(header, fileSize, needed - 1);
     EXPECT_FALSE(p.ok);
-    EXPECT_EQ(p.reason, "a 1000 x 1000 picture needs more memory than this machine has");
-    EXPECT_GT(PhysicalMemoryBytes(), 0u);
+    EXPECT_EQ(p.reason, "a 1000 x 1000 picture needs 26 MiB of memory, but only 26 MiB is available");
+}
+
+// The guard once compared with physical memory: a valid file declaring
+// 32767 x 28500 passed on a 24 GiB machine with far less of it free.
+TEST(ParseRadianceHeader, MemoryGuardRefusesAHugeValidPictureWithTheSizesNamed) {
+    const std::string header = Header("-Y 28500 +X 32767");
+    const uint64_t fileSize = header.size() + MinimumPixelDataBytes(32767, 28500);
+    const Parsed p = Parse(header, fileSize, uint64_t{8} << 30);
+    EXPECT_FALSE(p.ok);
+    EXPECT_EQ(p.reason,
+              "a 32767 x 28500 picture needs 23 GiB of memory, but only 8.0 GiB is available");
 }
 
 TEST(ParseRadianceHeader, QuotesHostileTextShortAndWithoutControlBytes) {

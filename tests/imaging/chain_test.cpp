@@ -266,3 +266,20 @@ TEST_F(ChainTest, AnUnsupportedOutputDepthFailsTheFile) {
 
 }  // namespace
 }  // namespace orvex
+
+namespace orvex {
+namespace {
+
+// A watermark picture that went bad between the checks and the conversion
+// once let the file pass unmarked: it fails with the reason, nothing written.
+TEST_F(ChainTest, WatermarkThatCannotBeMadeFailsTheFileAndWritesNothing) {
+    Input("marked.hdr", 32, 24);
+    settings.DoWatermark = 2;
+    settings.Image = folder.WriteFile("logo.gif", "GIF89a not really");
+    EXPECT_FALSE(Convert());
+    EXPECT_NE(reason.find("the watermark picture"), std::string::npos) << reason;
+    EXPECT_FALSE(std::filesystem::exists(folder.File("out/marked.jpg")));
+}
+
+}  // namespace
+}  // namespace orvex

@@ -103,7 +103,9 @@ TEST_F(ImageWatermark, ALogoLargerThanTheAreaIsCutAtRightAndBottom) {
     EXPECT_TRUE(SameColour(PixelAt(stamped.dib, 30, 30), 255, 255, 255));
 }
 
-TEST_F(ImageWatermark, FilesThatCannotBeDecodedGiveNoOverlay) {
+// A watermark picture that does not decode once passed the file unmarked: it
+// is refused before any work, and fails the file should it go bad meanwhile.
+TEST_F(ImageWatermark, WatermarkPictureThatCannotBeDecodedIsRefusedWithItsReason) {
     // Garbage bytes with a picture's name; a PNG cut off after its header;
     // a header that claims 100000 x 100000; a format that is not offered.
     WriteFileBytes(folder.File("garbage.png"), std::string(300, 'x'));
@@ -117,16 +119,30 @@ TEST_F(ImageWatermark, FilesThatCannotBeDecodedGiveNoOverlay) {
                    "/* XPM */\nstatic char *x[] = {\"1 1 1 1\", \"a c #FF0000\", \"a\"};\n");
     ASSERT_TRUE(test::SaveAndUnload(FreeImage_Allocate(kMaximumOverlaySide + 1, 1, 24), FIF_PNG,
                                     folder.File("too_wide.png")));
+    ASSERT_TRUE(test::SaveAndUnload(test::MakeSolid24(8, 8, 255, 0, 0), FIF_TIFF,
+                                    folder.File("logo.tif")));
+    FIBITMAP* palette = FreeImage_Allocate(8, 8, 8);
+    ASSERT_TRUE(test::SaveAndUnload(palette, FIF_GIF, folder.File("logo.gif")));
+    WriteFileBytes(folder.File("notes.txt"), "just some text\n");
     for (const char* name : {"garbage.png", "truncated.png", "huge_declared_size.png", "logo.xpm",
-                             "too_wide.png", "missing.png"}) {
+                             "too_wide.png", "missing.png", "logo.tif", "logo.gif", "notes.txt"}) {
         settings.Image = folder.File(name);
-        EXPECT_EQ(BuildImageOverlay(settings), nullptr) << name;
-        Bitmap stamped(DrawWatermark(test::MakeSolid32(30, 30, Rgba{1, 2, 3, 255}), 30, 30,
-                                     settings, project, nullptr));
-        ASSERT_NE(stamped.dib, nullptr) << name;
-        EXPECT_EQ(FreeImage_GetBPP(stamped.dib), 24u) << name;
-        EXPECT_TRUE(SameColour(PixelAt(stamped.dib, 5, 5), 1, 2, 3)) << name;
+        std::string reason;
+        EXPECT_FALSE(CanDecodeWatermarkImage(settings.Image, &reason)) << name;
+        EXPECT_EQ(reason.rfind("the watermark picture ", 0), 0u) << name << ": " << reason;
+        reason.clear();
+        EXPECT_EQ(BuildImageOverlay(settings, &reason), nullptr) << name;
+        EXPECT_FALSE(reason.empty()) << name;
+        reason.clear();
+        EXPECT_EQ(DrawWatermark(test::MakeSolid32(30, 30, Rgba{1, 2, 3, 255}), 30, 30, settings,
+                                project, nullptr, &reason),
+                  nullptr)
+            << name;
+        EXPECT_FALSE(reason.empty()) << name;
     }
+    std::string reason;
+    EXPECT_TRUE(CanDecodeWatermarkImage(logo, &reason)) << reason;
+    EXPECT_FALSE(CanDecodeWatermarkImage("", &reason));
 }
 
 }  // namespace

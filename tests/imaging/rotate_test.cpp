@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "imaging/chain_memory.h"
+#include "imaging/resize.h"
 #include "imaging_test_support.h"
 #include "settings/conversion_settings.h"
 
@@ -116,6 +118,40 @@ TEST(RotateImage, AnUnknownRotationTypeOnlyAppliesTheDepthRule) {
     ASSERT_NE(result.dib, nullptr);
     EXPECT_EQ(test::Bpp(result.dib), 24u);
     EXPECT_EQ(test::Width(result.dib), 16u);
+}
+
+}  // namespace
+}  // namespace orvex
+
+namespace orvex {
+namespace {
+
+// The memory guard works the sizes out before the steps run: they must be
+// no smaller than what rotation and resizing really make.
+TEST(ChainSizesFor, MemoryGuardSizesCoverWhatRotationAndResizeMake) {
+    for (const int type : {0, 1}) {
+        for (const int angle : {30, 45, 90, 135, 200}) {
+            ConversionSettings settings = Rotation(angle, type);
+            settings.DoImageResize = 1;
+            settings.ImageWidth = 150;
+            settings.ImageHeight = 150;
+            settings.KeepAspectRatio = 1;
+            const ChainSizes sizes = ChainSizesFor(40, 20, settings);
+            FIBITMAP* rotated = RotateImage(MarkedPicture(), settings);
+            ASSERT_NE(rotated, nullptr);
+            // At least the real size, and no more than a rounding pixel or two above it.
+            EXPECT_GE(sizes.rotated.width, test::Width(rotated)) << angle << " " << type;
+            EXPECT_GE(sizes.rotated.height, test::Height(rotated)) << angle << " " << type;
+            EXPECT_LE(sizes.rotated.width, test::Width(rotated) + 2) << angle << " " << type;
+            EXPECT_LE(sizes.rotated.height, test::Height(rotated) + 2) << angle << " " << type;
+            EXPECT_GE(sizes.turning.Pixels(), sizes.rotated.Pixels());
+            Bitmap resized(ResizeImage(rotated, static_cast<int>(test::Width(rotated)),
+                                       static_cast<int>(test::Height(rotated)), settings));
+            EXPECT_NEAR(static_cast<double>(sizes.resized.width), test::Width(resized.dib), 6.0);
+            EXPECT_NEAR(static_cast<double>(sizes.resized.height), test::Height(resized.dib), 6.0);
+        }
+    }
+    EXPECT_EQ(ChainSizesFor(40, 20, ConversionSettings{}).resized.Pixels(), 800u);
 }
 
 }  // namespace

@@ -185,9 +185,7 @@ TEST(DrawWatermark, ConvertsTo24BitsForAnyKindEvenWithoutOverlay) {
     FileContext project;
     FIBITMAP* grey = FreeImage_Allocate(20, 10, 8);
     EXPECT_EQ(DrawWatermark(grey, 20, 10, settings, project, nullptr), grey);
-    settings.DoWatermark = 1;  // text without a font
-    Bitmap text(DrawWatermark(grey, 20, 10, settings, project, nullptr));
-    EXPECT_EQ(FreeImage_GetBPP(text.dib), 24u);
+    FreeImage_Unload(grey);
     settings.DoWatermark = 3;
     Bitmap other(
         DrawWatermark(test::MakeSolid32(20, 10, Rgba{}), 20, 10, settings, project, nullptr));
@@ -241,11 +239,75 @@ TEST(PlaceAndComposite, RotationTurnsAWideOverlayTall) {
     EXPECT_TRUE(IsMagenta(PixelAt(diagonal.dib, 21, 21)));
 }
 
+// A text watermark that cannot be made once passed the file unmarked.
+TEST_F(TextOverlay, WatermarkThatCannotBeBuiltFailsTheFileWithItsReason) {
+    settings.TextPadding = 20000;
+    std::string reason;
+    EXPECT_EQ(BuildTextOverlay(settings, project, *font, &reason), nullptr);
+    EXPECT_NE(reason.find("larger than 16384 pixels on a side"), std::string::npos) << reason;
+    reason.clear();
+    EXPECT_EQ(DrawWatermark(test::MakeSolid24(20, 10, 0, 0, 0), 20, 10, settings, project,
+                            font.get(), &reason),
+              nullptr);
+    EXPECT_NE(reason.find("text box of"), std::string::npos) << reason;
+    // Without a font there is nothing to write with: that fails too.
+    settings.TextPadding = 2;
+    reason.clear();
+    EXPECT_EQ(DrawWatermark(test::MakeSolid24(20, 10, 0, 0, 0), 20, 10, settings, project,
+                            nullptr, &reason),
+              nullptr);
+    EXPECT_EQ(reason, "the watermark font is not loaded");
+    // An empty text with no padding has nothing to draw, which is no failure.
+    settings.Text = "";
+    settings.TextPadding = 0;
+    reason.clear();
+    Bitmap plain(DrawWatermark(test::MakeSolid24(20, 10, 0, 0, 0), 20, 10, settings, project,
+                               font.get(), &reason));
+    EXPECT_NE(plain.dib, nullptr);
+    EXPECT_EQ(reason, "");
+}
+
+// A negative offset once made the paste refuse and the watermark vanish.
+// Every edge now cuts what reaches past it:
+//
+//   offsets -5, -5 at top-left       offsets -5, -5 at bottom-right
+//   +-------                                   -------+
+//   |##  (the overlay's outer 5                   ##|
+//   |##   columns and rows are gone)              ##|
+//                                           --------+
+TEST(PlaceAndComposite, NegativeOffsetsAndOverhangsAreClippedOnAllFourSides) {
+    ConversionSettings settings;
+    for (const int position : {0, 2, 6, 8}) {
+        Bitmap stamped(PlaceAndComposite(test::MakeSolid24(50, 40, 0, 0, 0),
+                                         test::MakeSolid32(10, 10, kMagenta), 50, 40,
+                                         Placement{0, 0, position, -5, -5}, settings));
+        ASSERT_NE(stamped.dib, nullptr) << position;
+        const int x = position % 3 == 0 ? 0 : 45;
+        const int y = position / 3 == 0 ? 0 : 35;
+        EXPECT_TRUE(IsMagenta(PixelAt(stamped.dib, x, y))) << position;
+        EXPECT_TRUE(IsMagenta(PixelAt(stamped.dib, x + 4, y + 4))) << position;
+        const int outsideX = position % 3 == 0 ? 5 : 44;
+        const int outsideY = position / 3 == 0 ? 5 : 34;
+        EXPECT_TRUE(IsBlack(PixelAt(stamped.dib, outsideX, y))) << position;
+        EXPECT_TRUE(IsBlack(PixelAt(stamped.dib, x, outsideY))) << position;
+    }
+    // Inside a frame the frame's edges cut the overlay the same way.
+    settings.DoFrame = 1;
+    settings.SolidLeft = settings.SolidTop = settings.SolidRight = settings.SolidBottom = 8;
+    Bitmap framed(PlaceAndComposite(test::MakeSolid24(50, 40, 0, 0, 0),
+                                    test::MakeSolid32(10, 10, kMagenta), 50, 40,
+                                    Placement{0, 1, 0, -5, -5}, settings));
+    EXPECT_TRUE(IsBlack(PixelAt(framed.dib, 7, 8)));
+    EXPECT_TRUE(IsMagenta(PixelAt(framed.dib, 8, 8)));
+    EXPECT_TRUE(IsMagenta(PixelAt(framed.dib, 12, 12)));
+    EXPECT_TRUE(IsBlack(PixelAt(framed.dib, 13, 12)));
+}
+
 TEST(PlaceAndComposite, AnOverlayOutsideThePictureLeavesItUnchanged) {
     ConversionSettings settings;
     Bitmap stamped(PlaceAndComposite(test::MakeSolid24(50, 50, 0, 0, 0),
                                      test::MakeSolid32(10, 10, kMagenta), 50, 50,
-                                     Placement{0, 0, 0, -5, 0}, settings));
+                                     Placement{0, 0, 0, -10, 0}, settings));
     EXPECT_TRUE(IsBlack(PixelAt(stamped.dib, 2, 2)));
     // Offsets beyond the area leave nothing to place.
     Bitmap beyond(PlaceAndComposite(test::MakeSolid24(50, 50, 0, 0, 0),

@@ -348,6 +348,34 @@ TEST_F(ConfigurationFileTest, TabsAtTheEndsOfAValueSurvive) {
     EXPECT_EQ(s.RecentOutFolders, "\t/tmp/x/\t");
 }
 
+// Spaces at the ends of a string value were lost on the way through the file.
+TEST_F(ConfigurationFileTest, LeadingAndTrailingSpacesOfStringsSurvive) {
+    ConversionSettings s = Defaults();
+    s.Text = "  indented  ";
+    s.Font = " Arial";
+    s.FilenameMask = "\"quoted\"";       // plain quotes are no marker
+    s.RecentFiles = "\" both ends \"";   // nor quotes around end spaces
+    s.RecentOutFolders = "\"\"\"";
+    ASSERT_TRUE(SaveConfiguration(s, m_path));
+    EXPECT_NE(ReadFileBytes(m_path).find("\r\nText = \"  indented  \"\r\n"), std::string::npos);
+    ConversionSettings back;
+    ASSERT_TRUE(LoadConfiguration(back, m_path, kDesktop));
+    EXPECT_EQ(back.Text, "  indented  ");
+    EXPECT_EQ(back.Font, " Arial");
+    EXPECT_EQ(back.FilenameMask, "\"quoted\"");
+    EXPECT_EQ(back.RecentFiles, "\" both ends \"");
+    EXPECT_EQ(back.RecentOutFolders, "\"\"\"");
+}
+
+TEST_F(ConfigurationFileTest, FilesWrittenBeforeQuotingReadAsBefore) {
+    const ConversionSettings s = Load(
+        "[Watermark]\nText =   spaced out   \nFont = \"Arial\"\n[Advanced]\n"
+        "Filename Mask = \"\"\n");
+    EXPECT_EQ(s.Text, "spaced out");
+    EXPECT_EQ(s.Font, "\"Arial\"");
+    EXPECT_EQ(s.FilenameMask, "\"\".%ext%");  // old layout: the mask gains its extension
+}
+
 TEST_F(ConfigurationFileTest, FailedSaveLeavesTheOldFileAndNoTemporary) {
     Write("old");
     EXPECT_FALSE(SaveConfiguration(Defaults(), (m_folder / "absent" / "config.ini").string()));
