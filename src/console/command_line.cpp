@@ -1,8 +1,9 @@
-// The argument loop. Run options (input, output, conversion, profile and the
-// three run flags) are handled here; every other "--" name is looked up in
+// The argument loop. Run options (input, output, conversion, profile, the
+// number of files at once and the three run flags) are handled here; every other "--" name is looked up in
 // the long option table.
 #include "console/command_line.h"
 
+#include <algorithm>
 #include <array>
 
 #include "console/option_table.h"
@@ -14,7 +15,7 @@ namespace orvex {
 
 namespace {
 
-enum class RunOption { Input, Output, Conversion, Profile, Debug, Quiet, Pause };
+enum class RunOption { Input, Output, Conversion, Profile, Debug, Quiet, Pause, Jobs };
 
 struct RunOptionRow {
     const char* shortName;  // nullptr when there is none
@@ -22,7 +23,7 @@ struct RunOptionRow {
     RunOption option;
 };
 
-constexpr std::array<RunOptionRow, 7> kRunOptions{{
+constexpr std::array<RunOptionRow, 8> kRunOptions{{
     {"-I", "--INPUT", RunOption::Input},
     {"-O", "--OUTPUT", RunOption::Output},
     {"-C", "--CONVERSION", RunOption::Conversion},
@@ -30,6 +31,7 @@ constexpr std::array<RunOptionRow, 7> kRunOptions{{
     {"-D", "--DEBUG", RunOption::Debug},
     {"-Q", "--QUIET", RunOption::Quiet},
     {"-P", "--PAUSE", RunOption::Pause},
+    {nullptr, "--JOBS", RunOption::Jobs},
 }};
 
 const RunOptionRow* FindRunOption(const std::string& name) {
@@ -117,7 +119,13 @@ class ArgumentLoop {
                 // The job counts as a command-line job even when its value
                 // is then refused.
                 m_project.CommandLineInput = 1;
-                if (TakePathValue(name, true, value)) m_project.InputArgument = value;
+                // Each further "-i" adds an input; the first stays the run's own.
+                if (TakePathValue(name, true, value)) {
+                    if (m_project.InputArgument.empty())
+                        m_project.InputArgument = value;
+                    else
+                        m_project.MoreInputArguments.push_back(value);
+                }
                 break;
             case RunOption::Output:
                 if (TakePathValue(name, true, value)) m_project.OutputFolder = value;
@@ -137,6 +145,16 @@ class ArgumentLoop {
                 break;
             case RunOption::Pause:
                 m_result.pause = true;
+                break;
+            case RunOption::Jobs:
+                // A count of files at once: a positive number, at most 256.
+                if (TakeLongValue(false, value)) {
+                    const int32_t jobs = ParseNumberValue(value);
+                    if (jobs < 1 || value.find_first_not_of("0123456789 \t") != std::string::npos)
+                        Refuse();
+                    else
+                        m_project.FilesAtOnce = std::min(jobs, 256);
+                }
                 break;
         }
     }

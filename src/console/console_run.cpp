@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <memory>
+#include <vector>
 
 #include "console/file_report.h"
 #include "formats/input_formats.h"
@@ -17,6 +18,21 @@
 namespace orvex {
 
 namespace {
+
+// Passes the worker's file events on to the debug lines (when printed) and
+// keeps the files of a batch that failed, for the report at its end.
+struct FailureList : ConversionObserver {
+    void FileStarted(int32_t index, const std::string& path) override {
+        if (report) report->FileStarted(index, path);
+    }
+    void FileFinished(const FileResult& result) override {
+        if (report) report->FileFinished(result);
+        if (collect && !result.converted) results.push_back(result);
+    }
+    FileReport* report = nullptr;
+    bool collect = false;
+    std::vector<FileResult> results;
+};
 
 class ConsoleRun {
   public:
@@ -31,12 +47,15 @@ class ConsoleRun {
                    project.RunMode == "DEBUG") {}
 
     ConsoleRunOutcome Run() {
-        if (!CheckInputAndOutput() || !CheckSettings()) return ConsoleRunOutcome::Refused;
+        // Several inputs, or a folder, make a batch; one file runs as it always has.
+        m_batch = !m_project.MoreInputArguments.empty() || IsInputFolder(m_project.InputArgument);
+        const bool inputsOk = m_batch ? CheckInputsAndOutput() : CheckInputAndOutput();
+        if (!inputsOk || !CheckSettings()) return ConsoleRunOutcome::Refused;
         SaveTarget target =
             MakeSaveTarget(m_project.OutputExtension, m_settings, m_project.OutputFolder);
 
         Status("General", "Importing");
-        FileQueue queue = QueueInputFile(m_project.InputPath);
+        FileQueue queue = m_batch ? std::move(m_batchQueue) : QueueInputFile(m_project.InputPath);
         int32_t imported = static_cast<int32_t>(queue.size());
         Status(FillPlaceholders(m_texts.Text("Msg", "Import complete"), std::to_string(imported)));
         if (imported == 0) {
@@ -47,11 +66,15 @@ class ConsoleRun {
 
         Status("General", "Converting");
         int32_t converted = Convert(std::move(target), std::move(queue));
+        // A batch names every file that failed, in quiet mode too.
+        for (const FileResult& failed : m_failures.results)
+            m_out.PrintLine("Not converted: " + PrintablePath(failed.inputPath));
         if (converted > 0) {
             Status("Msg", "Conversion complete");
             Status(FillPlaceholders(m_texts.Text("Msg", "Files converted"),
                                     std::to_string(converted), std::to_string(imported)));
-            return ConsoleRunOutcome::Converted;
+            return converted == imported ? ConsoleRunOutcome::Converted
+                                         : ConsoleRunOutcome::NotComplete;
         }
         m_out.PrintLine(m_texts.Text("Msg", "Conversion is not complete"));
         return ConsoleRunOutcome::NotComplete;
@@ -76,6 +99,10 @@ class ConsoleRun {
         if (RunCheck input = CheckInputFile(m_project.InputPath); !input.ok()) return Stop(input);
 
         if (m_project.OutputFolder.empty()) m_project.OutputFolder = FolderOf(m_project.InputPath);
+        return CheckOutput();
+    }
+
+    bool CheckOutput() {
         m_report.Debug("Output: " + PrintablePath(m_project.OutputFolder));
         // A relative folder is taken from the working folder, like the input.
         std::string resolved;
@@ -91,6 +118,30 @@ class ConsoleRun {
         if (std::find(outputs.begin(), outputs.end(), m_project.OutputExtension) == outputs.end())
             return Stop(RunCheck{RunFault::InvalidConversionType, m_project.OutputExtension});
         return true;
+    }
+
+    // The inputs of a batch: every "-i" in order, files and folders. A
+    // missing output folder is the first input's folder (a folder input is
+    // its own).
+    bool CheckInputsAndOutput() {
+        Status("General", "Preparing");
+        std::vector<std::string> inputs{m_project.InputArgument};
+        inputs.insert(inputs.end(), m_project.MoreInputArguments.begin(),
+                      m_project.MoreInputArguments.end());
+        for (const std::string& input : inputs) m_report.Debug("Input: " + PrintablePath(input));
+        m_project.InputPath = m_project.InputArgument;
+        m_project.InputArgument.clear();
+        if (RunCheck check = QueueInputs(inputs, m_settings.KeepSubfolders != 0, m_batchQueue);
+            !check.ok())
+            return Stop(check);
+
+        if (m_project.OutputFolder.empty()) {
+            const std::string& first = inputs.front();
+            m_project.OutputFolder = !IsInputFolder(first) ? FolderOf(first)
+                                     : first.back() == '/' ? first
+                                                           : first + "/";
+        }
+        return CheckOutput();
     }
 
     bool CheckSettings() {
@@ -110,12 +161,15 @@ class ConsoleRun {
         job.font = m_font;
         job.firstFileNumber = m_project.FileCounter;
         job.randomNumber = m_project.RandomNumber;
+        job.filesAtOnce = FilesAtOnceFor(job.queue, m_project.FilesAtOnce);
 
         // The per-file lines belong to a command-line job in debug mode. The
         // main thread only waits, so the worker's lines and ours never overlap.
         FileReport fileReport([this](const std::string& line) { m_out.PrintLine(line); });
         const bool debug = m_project.CommandLineInput != 0 && m_project.RunMode == "DEBUG";
-        ConversionRun run(std::move(job), debug ? &fileReport : nullptr);
+        m_failures.report = debug ? &fileReport : nullptr;
+        m_failures.collect = m_batch;
+        ConversionRun run(std::move(job), &m_failures);
         run.Start();
         run.Wait();
         m_project.FileCounter = run.outcome().nextFileNumber;
@@ -130,6 +184,9 @@ class ConsoleRun {
     bool m_quiet;
     RunReport m_report;
     std::shared_ptr<const WatermarkFont> m_font;  // freed when the run ends
+    bool m_batch = false;
+    FileQueue m_batchQueue;
+    FailureList m_failures;
 };
 
 }  // namespace

@@ -13,7 +13,7 @@ class TextTable;
 
 enum class ConsoleRunOutcome {
     Converted,    // at least one file was converted
-    NotComplete,  // nothing was imported, or no file converted
+    NotComplete,  // nothing was imported, or a file failed to convert
     Refused,      // an "Error: " line ended the run before any work
 };
 

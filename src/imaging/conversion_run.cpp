@@ -5,10 +5,15 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <algorithm>
+#include <cstdio>
 #include <filesystem>
+#include <set>
 #include <vector>
 
 #include "formats/input_formats.h"
+#include "formats/radiance_header.h"
+#include "platform/available_memory.h"
 #include "settings/program_identity.h"
 #include "text/unicode_case.h"
 
@@ -42,6 +47,18 @@ bool IsFolder(const std::string& path) {
 }
 
 }  // namespace
+
+bool IsInputFolder(const std::string& path) {
+    if (!IsFolder(path)) return false;
+    // A folder named like a picture ("x.hdr") is not taken for a folder of
+    // pictures: it stays the invalid input file it always was.
+    const std::vector<std::string> accepted = BuildAcceptedInputExtensions(InputExtensions());
+    std::string name = path;
+    while (name.size() > 1 && name.back() == '/') name.pop_back();
+    const std::string extension = LowerExtensionOf(name);
+    return extension.empty() ||
+           std::find(accepted.begin(), accepted.end(), extension) == accepted.end();
+}
 
 std::string FolderOf(const std::string& path) {
     size_t slash = path.rfind('/');
@@ -98,6 +115,69 @@ FileQueue QueueInputFile(const std::string& path) {
     if (IsAcceptedInputFile(path, BuildAcceptedInputExtensions(InputExtensions())))
         queue.push_back(QueuedFile{path, ""});
     return queue;
+}
+
+RunCheck QueueInputs(const std::vector<std::string>& inputs, bool withSubfolders,
+                     FileQueue& queue) {
+    namespace fs = std::filesystem;
+    queue.clear();
+    std::set<std::string> seen;
+    auto add = [&](const std::string& path, const std::string& subfolder) {
+        if (seen.insert(path).second) queue.push_back(QueuedFile{path, subfolder});
+    };
+    const std::vector<std::string> accepted = BuildAcceptedInputExtensions(InputExtensions());
+    for (const std::string& input : inputs) {
+        if (!IsInputFolder(input)) {
+            if (RunCheck check = CheckInputFile(input); !check.ok()) return check;
+            for (const QueuedFile& file : QueueInputFile(input)) add(file.path, "");
+            continue;
+        }
+        // A folder: its accepted files in name order; symbolic links to
+        // folders are not followed, so a loop cannot hold the run.
+        std::string root = input;
+        if (root.back() != '/') root += '/';
+        std::vector<std::string> found;
+        std::error_code error;
+        if (withSubfolders) {
+            for (fs::recursive_directory_iterator it(root, error), end; !error && it != end;
+                 it.increment(error)) {
+                if (it->is_regular_file(error)) found.push_back(it->path().string());
+            }
+        } else {
+            for (fs::directory_iterator it(root, error), end; !error && it != end;
+                 it.increment(error)) {
+                if (it->is_regular_file(error)) found.push_back(it->path().string());
+            }
+        }
+        std::sort(found.begin(), found.end());
+        for (const std::string& path : found) {
+            if (!IsAcceptedInputFile(path, accepted)) continue;
+            const std::string folder = FolderOf(path);
+            add(path, folder.size() > root.size() ? folder.substr(root.size()) : std::string());
+        }
+    }
+    return {};
+}
+
+int32_t FilesAtOnceFor(const FileQueue& queue, int32_t wanted) {
+    if (wanted <= 0) wanted = static_cast<int32_t>(std::max(1u, std::thread::hardware_concurrency()));
+    if (wanted == 1 || queue.size() < 2) return 1;
+    // The largest picture of the queue, as its header declares it.
+    uint64_t largest = 0;
+    for (const QueuedFile& file : queue) {
+        std::FILE* stream = std::fopen(file.path.c_str(), "rb");
+        if (stream == nullptr) continue;
+        std::error_code error;
+        const auto size = std::filesystem::file_size(file.path, error);
+        RadianceHeader header;
+        if (!error && ReadRadianceHeader(stream, size, &header, nullptr)) {
+            largest = std::max<uint64_t>(largest, uint64_t{header.width} * header.height);
+        }
+        std::fclose(stream);
+    }
+    const uint64_t perFile = std::max<uint64_t>(1, largest * kToneMapBytesPerPixel);
+    const uint64_t fit = AvailableMemoryBytes() / perFile;
+    return static_cast<int32_t>(std::clamp<uint64_t>(fit, 1, static_cast<uint64_t>(wanted)));
 }
 
 ConversionRun::ConversionRun(ConversionJob job, ConversionObserver* observer)

@@ -6,6 +6,7 @@
 #include <memory>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "imaging/conversion_worker.h"
 #include "imaging/run_checks.h"
@@ -34,6 +35,23 @@ RunCheck CheckInputFile(const std::string& path);
 // The queue of a single input file: list files ("txt", "lst") are never
 // queued, any other file when it is an accepted input type.
 FileQueue QueueInputFile(const std::string& path);
+
+// True when `path` is a folder to take pictures from: an existing folder
+// whose name does not end in an input file's extension.
+bool IsInputFolder(const std::string& path);
+
+// The queue of several inputs in the order given: a file as QueueInputFile
+// takes it, a folder with its accepted input files in name order (and those
+// of its sub-folders, each with its sub-folder, when `withSubfolders`). A file
+// named twice is queued once. A missing input, or a file that CheckInputFile
+// refuses, is InvalidInputFile (with the input as detail).
+RunCheck QueueInputs(const std::vector<std::string>& inputs, bool withSubfolders,
+                     FileQueue& queue);
+
+// How many files of `queue` may be converted at once: `wanted` (0 = one per
+// processor core), but never more than the memory the largest picture needs
+// allows side by side, and at least one.
+int32_t FilesAtOnceFor(const FileQueue& queue, int32_t wanted);
 
 // A copy of the numbers and texts a run needs, started on its own thread.
 // The caller may change its own settings while the run goes on; the run's

@@ -11,7 +11,11 @@
 #include <vector>
 
 #include <algorithm>
+#include <memory>
 
+#include <tbb/parallel_pipeline.h>
+
+#include "formats/bitmap.h"
 #include "formats/image_io.h"
 #include "settings/file_context.h"
 #include "settings/project_state.h"
@@ -90,10 +94,161 @@ bool WorkerHold::WaitUntilWorkerHolds(std::chrono::milliseconds timeout) const {
     return m_changed.wait_for(lock, timeout, [this] { return m_waiting > 0; });
 }
 
+namespace {
+
+// The file context of queue entry `entry` with the job's save target and the
+// numbers the next converted file will show.
+FileContext ContextFor(const ConversionJob& job, const QueuedFile& entry, int32_t fileNumber,
+                       int32_t randomNumber) {
+    FileContext file;
+    file.InputPath = entry.path;
+    file.InputSubfolder = entry.subfolder;
+    file.OutputFolder = job.target.outputFolder;
+    file.OutputExtension = job.target.outputExtension;
+    file.OutputFormatId = job.target.formatId;
+    file.OutputBitDepth = job.target.bitDepth;
+    file.SaveFlags = job.target.saveFlags;
+    file.AutoBitDepth = job.target.automaticDepth() ? 1 : 0;
+    file.RandomNumber = randomNumber;
+    file.FileCounter = fileNumber;
+    return file;
+}
+
+int64_t MillisSince(std::chrono::steady_clock::time_point begin) {
+    return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() -
+                                                                 begin)
+        .count();
+}
+
+// A text watermark showing "%n%" or "%rnd%" is drawn before the file's
+// number is known in a run of several at once (it depends on whether the
+// files before it converted), so such a run converts one file after another.
+bool WatermarkShowsNumbers(const ConversionSettings& settings) {
+    return settings.DoWatermark == 1 && (settings.Text.find("%n%") != std::string::npos ||
+                                         settings.Text.find("%rnd%") != std::string::npos);
+}
+
+// One file on its way through the three stages of a run of several at once.
+struct FileWork {
+    int32_t index = 0;
+    const QueuedFile* entry = nullptr;
+    FileContext file;
+    Bitmap image;
+    FileResult result;
+    std::chrono::steady_clock::time_point begin;
+    bool stopped = false;
+};
+
+// Several files at once: a serial stage hands out the queue in order, the
+// middle stage loads and processes files side by side, and a serial stage in
+// queue order names, saves and reports them, so the numbers a mask shows and
+// the observer's file events are those of a run one file after another.
+WorkerOutcome ConvertSideBySide(const ConversionJob& job, WorkerControl& control,
+                                ConversionObserver& events) {
+    ProgressState& progress = control.progress;
+    WorkerOutcome outcome;
+    outcome.nextFileNumber = job.firstFileNumber;
+    outcome.nextRandomNumber = job.randomNumber;
+    int64_t lastMillis = 0;
+    size_t next = 0;
+
+    auto checkpointFor = [&](FileWork& work) {
+        return StepCheckpoint([&control, &events, &progress, &work](ChainStep step) {
+            events.StepDone(work.index, step);
+            control.hold.WaitWhileHeld();
+            if (progress.KeepRunning.load() == 0) work.stopped = true;
+            return !work.stopped;
+        });
+    };
+
+    tbb::parallel_pipeline(
+        static_cast<size_t>(std::max(1, job.filesAtOnce)),
+        tbb::make_filter<void, std::shared_ptr<FileWork>>(
+            tbb::filter_mode::serial_in_order,
+            [&](tbb::flow_control& flow) -> std::shared_ptr<FileWork> {
+                control.hold.WaitWhileHeld();
+                if (next >= job.queue.size() || progress.KeepRunning.load() == 0) {
+                    flow.stop();
+                    return nullptr;
+                }
+                auto work = std::make_shared<FileWork>();
+                work->entry = &job.queue[next];
+                work->index = static_cast<int32_t>(++next);
+                work->result.index = work->index;
+                work->result.inputPath = work->entry->path;
+                return work;
+            }) &
+            tbb::make_filter<std::shared_ptr<FileWork>, std::shared_ptr<FileWork>>(
+                tbb::filter_mode::parallel,
+                [&](std::shared_ptr<FileWork> work) {
+                    // The numbers are not known yet; the naming stage sets them.
+                    work->file = ContextFor(job, *work->entry, 0, 0);
+                    work->begin = std::chrono::steady_clock::now();
+                    FreeImageMessageScope scope([&work](const std::string& message) {
+                        work->result.libraryMessages.push_back(message);
+                    });
+                    const StepCheckpoint checkpoint = checkpointFor(*work);
+                    work->image = LoadChainInput(work->file, &work->result.reason);
+                    if (work->image && !checkpoint(ChainStep::Load)) {
+                        work->image.reset();
+                        work->result.reason = kStoppedReason;
+                    }
+                    if (work->image) {
+                        work->image = ProcessImage(std::move(work->image), job.settings, work->file,
+                                                   job.font.get(), checkpoint, &work->result.reason);
+                    }
+                    return work;
+                }) &
+            tbb::make_filter<std::shared_ptr<FileWork>, void>(
+                tbb::filter_mode::serial_in_order, [&](std::shared_ptr<FileWork> work) {
+                    {
+                        std::lock_guard<std::mutex> lock(control.progressLock);
+                        progress.FilesStarted = work->index;
+                        progress.CurrentFile = work->entry->path;
+                        progress.LastFileMillis = lastMillis;
+                    }
+                    events.FileStarted(work->index, work->entry->path);
+                    FileResult& result = work->result;
+                    if (work->image) {
+                        work->file.FileCounter = outcome.nextFileNumber;
+                        work->file.RandomNumber = outcome.nextRandomNumber;
+                        FreeImageMessageScope scope([&result](const std::string& message) {
+                            result.libraryMessages.push_back(message);
+                        });
+                        result.converted = SaveChainOutput(std::move(work->image), job.settings,
+                                                           work->file, checkpointFor(*work),
+                                                           &result.reason);
+                    }
+                    result.millis = MillisSince(work->begin);
+                    result.stopped = work->stopped;
+                    if (result.converted) {
+                        result.reason.clear();
+                        result.outputPath = work->file.OutputPath;
+                        events.StepDone(work->index, ChainStep::Save);
+                        ++outcome.filesConverted;
+                        lastMillis = std::max<int64_t>(result.millis, kShortestReportedMillis);
+                        outcome.nextRandomNumber = DrawRandomNumber();
+                        ++outcome.nextFileNumber;
+                        ApplyFileTimestamp(job.settings, work->entry->path, work->file.OutputPath);
+                    } else {
+                        lastMillis = 0;
+                    }
+                    events.FileFinished(result);
+                }));
+
+    std::lock_guard<std::mutex> lock(control.progressLock);
+    progress.FilesConverted = outcome.filesConverted;
+    return outcome;
+}
+
+}  // namespace
+
 WorkerOutcome ConversionWorker(const ConversionJob& job, WorkerControl& control,
                                ConversionObserver* observer) {
     ConversionObserver silent;
     ConversionObserver& events = observer ? *observer : silent;
+    if (job.filesAtOnce > 1 && job.queue.size() > 1 && !WatermarkShowsNumbers(job.settings))
+        return ConvertSideBySide(job, control, events);
     ProgressState& progress = control.progress;
 
     WorkerOutcome outcome;

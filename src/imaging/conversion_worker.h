@@ -38,6 +38,9 @@ struct ConversionJob {
     std::shared_ptr<const WatermarkFont> font;  // the text watermark's, when one is drawn
     int32_t firstFileNumber = 1;                // "%n%" of the first converted file
     int32_t randomNumber = 1;                   // "%rnd%" of the first converted file
+    // How many files are converted at once (1 = one after another). Numbers,
+    // names and the observer's file events stay in queue order either way.
+    int32_t filesAtOnce = 1;
 };
 
 // What the worker reports of one file.
@@ -105,7 +108,10 @@ struct WorkerOutcome {
     int32_t nextRandomNumber = 1;
 };
 
-// Converts the job's files in order. Expects `control.progress` reset
+// Converts the job's files in queue order (several at once when the job
+// allows it: each file is loaded and processed on its own, then named and
+// saved in queue order, where its FileStarted and FileFinished events are
+// sent; StepDone may then come from several threads at once). Expects `control.progress` reset
 // (FilesStarted 0, CurrentFile "", LastFileMillis 0, FilesConverted 0,
 // KeepRunning 1). `observer` may be null. Never writes to the console.
 WorkerOutcome ConversionWorker(const ConversionJob& job, WorkerControl& control,

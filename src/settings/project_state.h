@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace orvex {
 
@@ -12,6 +13,8 @@ struct ProjectState {
     std::string ProjectFile;     // current list file name
     std::string InputPath;       // file being converted
     std::string InputArgument;   // input as named by "-i"
+    std::vector<std::string> MoreInputArguments;  // the inputs of further "-i", in order
+    int32_t FilesAtOnce = 0;     // "--jobs": files converted at once, 0 = one per core
     std::string InputSubfolder;  // current file's folder relative to its input root
     std::string OutputPath;      // output file of the current file
     std::string OutputFolder;    // ends with "/" once resolved

@@ -428,3 +428,89 @@ TEST(ConsoleRunWatermark, AnUndecodableWatermarkPictureIsRefusedBeforeAnyWork) {
 
 }  // namespace
 }  // namespace orvex
+
+namespace orvex {
+namespace {
+
+class ConsoleBatchTest : public ::testing::Test {
+  protected:
+    void SetUp() override { fs::create_directory(temp.File("out")); }
+    void Picture(const std::string& name) {
+        fs::create_directories(fs::path(temp.File(name)).parent_path());
+        ASSERT_TRUE(test::WriteTestHdr(temp.File(name)));
+    }
+    ProcessResult Run(const Lines& arguments) { return test::RunOrvex(arguments, temp.Path()); }
+    test_support::ScopedTempFolder temp{"console-batch"};
+};
+
+TEST_F(ConsoleBatchTest, SeveralInputsAreNumberedInQueueOrderWhateverTheJobs) {
+    for (const char* name : {"a.hdr", "b.hdr", "c.hdr", "d.hdr"}) Picture(name);
+    test_support::WriteFileBytes(temp.File("broken.hdr"), "#?RADIANCE\nbroken");
+    for (const char* jobs : {"--jobs=1", "--jobs=2", "--jobs=4"}) {
+        fs::remove_all(temp.File("out"));
+        fs::create_directory(temp.File("out"));
+        ProcessResult result = Run({"-i", "a.hdr", "-i", "broken.hdr", "-i", "b.hdr", "-i",
+                                    "c.hdr", "-i", "d.hdr", "-o", "out", jobs,
+                                    "--filename-mask=%n%_%filename%.%ext%"});
+        // A failed file uses up no number, and the run reports it and exits 1.
+        EXPECT_EQ(result.exitCode, 1) << jobs;
+        for (const char* name : {"00001_a.jpg", "00002_b.jpg", "00003_c.jpg", "00004_d.jpg"})
+            EXPECT_TRUE(fs::exists(temp.File(std::string("out/") + name))) << jobs << " " << name;
+        Lines lines = result.outLines();
+        EXPECT_NE(std::find(lines.begin(), lines.end(), "Import complete, new files added: 5"),
+                  lines.end());
+        EXPECT_NE(std::find(lines.begin(), lines.end(), "Files converted: 4 of 5"), lines.end());
+        EXPECT_NE(std::find(lines.begin(), lines.end(), "Not converted: broken.hdr"), lines.end());
+    }
+}
+
+TEST_F(ConsoleBatchTest, DebugLinesOfABatchComeInQueueOrder) {
+    for (const char* name : {"a.hdr", "b.hdr", "c.hdr"}) Picture(name);
+    ProcessResult result =
+        Run({"-d", "-q", "-i", "c.hdr", "-i", "a.hdr", "-i", "b.hdr", "-o", "out", "--jobs=3"});
+    EXPECT_EQ(result.exitCode, 0) << result.err;
+    Lines processing;
+    for (const std::string& line : result.outLines()) {
+        if (line.rfind("Processing: ", 0) == 0) processing.push_back(line);
+    }
+    EXPECT_EQ(processing, (Lines{"Processing: c.hdr", "Processing: a.hdr", "Processing: b.hdr"}));
+}
+
+TEST_F(ConsoleBatchTest, AFolderInputTakesItsPicturesAndKeepsItsSubFolders) {
+    Picture("pics/one.hdr");
+    Picture("pics/two.HDR");
+    Picture("pics/deeper/three.hdr");
+    test_support::WriteFileBytes(temp.File("pics/notes.txt"), "not a picture");
+    ProcessResult result = Run({"-q", "-i", "pics", "-o", "out", "--jobs=2"});
+    EXPECT_EQ(result.exitCode, 0) << result.out << result.err;
+    EXPECT_TRUE(fs::exists(temp.File("out/one.jpg")));
+    EXPECT_TRUE(fs::exists(temp.File("out/two.jpg")));
+    EXPECT_TRUE(fs::exists(temp.File("out/deeper/three.jpg")));
+
+    // Without sub-folders only the folder's own pictures are taken.
+    fs::remove_all(temp.File("out"));
+    fs::create_directory(temp.File("out"));
+    EXPECT_EQ(Run({"-q", "-i", "pics", "-o", "out", "--no-subfolders"}).exitCode, 0);
+    EXPECT_TRUE(fs::exists(temp.File("out/one.jpg")));
+    EXPECT_FALSE(fs::exists(temp.File("out/three.jpg")));
+    EXPECT_FALSE(fs::exists(temp.File("out/deeper")));
+
+    // No output folder: the pictures land beside their inputs.
+    EXPECT_EQ(Run({"-q", "-i", "pics"}).exitCode, 0);
+    EXPECT_TRUE(fs::exists(temp.File("pics/deeper/three.jpg")));
+}
+
+TEST_F(ConsoleBatchTest, BadInputsAndJobCountsAreRefusedBeforeAnyWork) {
+    Picture("a.hdr");
+    ProcessResult missing = Run({"-i", "a.hdr", "-i", "missing.hdr", "-o", "out"});
+    EXPECT_EQ(missing.exitCode, 2);
+    EXPECT_EQ(missing.err, "Error: Invalid input file\n");
+    for (const char* jobs : {"--jobs=0", "--jobs=-2", "--jobs=two"}) {
+        ProcessResult result = Run({"-i", "a.hdr", "-o", "out", jobs});
+        EXPECT_EQ(result.exitCode, 2) << jobs;
+    }
+    EXPECT_TRUE(fs::is_empty(temp.File("out")));
+}
+
+}  // namespace
+}  // namespace orvex

@@ -23,7 +23,7 @@ using test_support::ReadSourceFile;
 // Options the command line knows besides the rows of the option table.
 const std::vector<std::string> kConsoleOptions{
     "--input=",  "--output=", "--conversion=", "--profile=", "--help",
-    "--version", "--quiet",   "--debug",       "--pause"};
+    "--version", "--quiet",   "--debug",       "--pause",    "--jobs="};
 
 std::string Lower(std::string text) {
     for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
