@@ -1,5 +1,5 @@
 // Fixed program identity: title, version, internal name, extension lists of
-// this build, the window title and the icon identifier tables.
+// this build and the window title.
 #pragma once
 
 #include <cstdint>
@@ -34,8 +34,5 @@ std::string WindowTitleText();
 // The maker's word: the first space-separated word of the product title.
 std::string MakerName();
 
-using IconTable = std::vector<std::pair<std::string, int>>;
-// Tables 1 to 3 of icon names and image numbers, in their fixed order.
-const IconTable& IconIdentifierTable(int table);
 
 }  // namespace orvex

@@ -91,20 +91,6 @@ TEST(ProgramIdentity, VersionTextAndTitle) {
     EXPECT_EQ(OutputExtensions(), std::vector<std::string>{"jpg"});
 }
 
-TEST(ProgramIdentity, IconTables) {
-    ASSERT_EQ(IconIdentifierTable(1).size(), 3u);
-    EXPECT_EQ(IconIdentifierTable(1)[2], (std::pair<std::string, int>{"InFolder", 4}));
-    const auto& second = IconIdentifierTable(2);
-    const auto& third = IconIdentifierTable(3);
-    ASSERT_EQ(second.size(), 22u);
-    ASSERT_EQ(third.size(), 22u);
-    EXPECT_EQ(second.front().second, 5);
-    EXPECT_EQ(second.back(), (std::pair<std::string, int>{"About", 28}));
-    EXPECT_EQ(third.front(), (std::pair<std::string, int>{"New", 29}));
-    EXPECT_EQ(third.back(), (std::pair<std::string, int>{"About", 52}));
-    EXPECT_TRUE(IconIdentifierTable(4).empty());
-}
-
 TEST(ProjectState, ResetClearsTheJob) {
     ProjectState p;
     p.InputPath = "/x.hdr";

@@ -9,6 +9,8 @@
 #include <map>
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 namespace orvex {
 
@@ -23,6 +25,12 @@ inline constexpr std::array<std::string_view, 22> kIconNames = {
     "ImportFiles", "ExportFiles", "Exit", "Copy", "Delete", "SelectAll", "Convert",
     "Error", "Preferences", "CustomConverter", "Help", "Email", "Web", "Updates", "About"};
 // clang-format on
+
+using IconTable = std::vector<std::pair<std::string, int>>;
+// Tables 1 to 3 of icon names and image numbers, in their fixed order: the
+// buttons, the menu icons and the toolbar icons (the menu's numbers moved up
+// by 24). The name lists above follow tables 1 and 2.
+const IconTable& IconIdentifierTable(int table);
 
 // The edge in pixels of the toolbar icons for the `UiSize` setting:
 // 0 -> 16, 1 -> 24, 2 -> 32, 3 -> 48, 4 -> 64, anything else -> 16.

@@ -11,6 +11,7 @@
 #include <string>
 
 #include "ui/theme/theme_loader.h"
+#include "ui/theme/theme_pictures.h"
 
 namespace orvex {
 namespace {
@@ -89,4 +90,23 @@ TEST(ThemeArtwork, IconsAtScaleTwoUseTheLargerDrawingUnscaled) {
 }
 
 }  // namespace
+TEST(IconTables, NumbersAndNamesFollowTheFixedOrder) {
+    ASSERT_EQ(IconIdentifierTable(1).size(), 3u);
+    EXPECT_EQ(IconIdentifierTable(1)[2], (std::pair<std::string, int>{"InFolder", 4}));
+    const auto& second = IconIdentifierTable(2);
+    const auto& third = IconIdentifierTable(3);
+    ASSERT_EQ(second.size(), 22u);
+    ASSERT_EQ(third.size(), 22u);
+    EXPECT_EQ(second.front().second, 5);
+    EXPECT_EQ(second.back(), (std::pair<std::string, int>{"About", 28}));
+    EXPECT_EQ(third.front(), (std::pair<std::string, int>{"New", 29}));
+    EXPECT_EQ(third.back(), (std::pair<std::string, int>{"About", 52}));
+    EXPECT_TRUE(IconIdentifierTable(4).empty());
+    // The picture-name lists the themes are loaded by are the tables' names.
+    for (size_t i = 0; i < kButtonImageNames.size(); ++i)
+        EXPECT_EQ(IconIdentifierTable(1)[i].first, kButtonImageNames[i]);
+    ASSERT_EQ(kIconNames.size(), second.size());
+    for (size_t i = 0; i < kIconNames.size(); ++i) EXPECT_EQ(second[i].first, kIconNames[i]);
+}
+
 }  // namespace orvex
