@@ -9,6 +9,7 @@
 
 #include "console/option_table.h"
 #include "console/value_parsing.h"
+#include "text/ini_reader.h"
 #include "text/unicode_case.h"
 
 namespace orvex {
@@ -70,31 +71,17 @@ std::string ProfileValue(const LongOption& option, std::string_view raw) {
 }
 
 void ApplyUtf8Text(std::string_view text, ConversionSettings& settings) {
-    if (text.substr(0, 3) == "\xEF\xBB\xBF") text.remove_prefix(3);
     bool inCliGroup = false;
-    while (!text.empty()) {
-        size_t end = text.find('\n');
-        std::string_view line = text.substr(0, end);
-        text.remove_prefix(end == std::string_view::npos ? text.size() : end + 1);
-        if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
-
-        std::string_view trimmed = TrimBlanks(line);
-        if (trimmed.empty() || trimmed.front() == ';' || trimmed.front() == '#') continue;
-        if (trimmed.front() == '[') {
-            size_t close = trimmed.find(']');
-            std::string_view group = TrimBlanks(
-                trimmed.substr(1, close == std::string_view::npos ? trimmed.npos : close - 1));
-            inCliGroup = ToUpperAscii(group) == "CLI";
-            continue;
+    ForEachIniLine(text, [&](const IniLine& line) {
+        if (line.kind == IniLine::Kind::Group) {
+            inCliGroup = ToUpperAscii(line.group) == "CLI";
+            return;
         }
-        if (!inCliGroup) continue;
-        size_t equals = line.find('=');
-        if (equals == std::string_view::npos) continue;
-        std::string key = ToUpperUtf8(TrimBlanks(line.substr(0, equals)));
-        const LongOption* option = FindProfileOption(key);
-        if (option == nullptr) continue;
-        ApplyLongOption(*option, ProfileValue(*option, line.substr(equals + 1)), settings);
-    }
+        if (!inCliGroup) return;
+        const LongOption* option = FindProfileOption(ToUpperUtf8(line.key));
+        if (option == nullptr) return;
+        ApplyLongOption(*option, ProfileValue(*option, line.value), settings);
+    });
 }
 
 }  // namespace

@@ -26,6 +26,7 @@
 #include "platform/atomic_file.h"
 #include "platform/config_folder.h"
 #include "settings/setting_fields.h"
+#include "text/ini_reader.h"
 #include "text/unicode_case.h"
 
 namespace orvex {
@@ -48,36 +49,19 @@ std::string_view Trim(std::string_view text, std::string_view blanks) {
 }
 
 Entries ParseEntries(std::string_view text) {
-    if (text.substr(0, kByteOrderMark.size()) == kByteOrderMark) {
-        text.remove_prefix(kByteOrderMark.size());
-    }
     Entries entries;
     std::string group;
-    while (!text.empty()) {
-        const size_t end = text.find('\n');
-        std::string_view line = text.substr(0, end);
-        text.remove_prefix(end == std::string_view::npos ? text.size() : end + 1);
-        if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
-        // Only blanks are trimmed at the end: a tab separates the entries of
-        // the recent output folders and must survive at either end of a value.
-        const size_t indent = line.find_first_not_of(" \t");
-        line =
-            indent == std::string_view::npos ? std::string_view{} : Trim(line.substr(indent), " ");
-        if (line.empty() || line.front() == ';') continue;
-        if (line.front() == '[') {
-            const size_t close = line.find(']');
-            group = ToLowerAscii(
-                Trim(line.substr(
-                         1, close == std::string_view::npos ? std::string_view::npos : close - 1),
-                     " \t"));
-            continue;
+    ForEachIniLine(text, [&](const IniLine& line) {
+        if (line.kind == IniLine::Kind::Group) {
+            group = ToLowerAscii(line.group);
+            return;
         }
-        const size_t equals = line.find('=');
-        if (equals == std::string_view::npos) continue;
-        const std::string key = ToLowerAscii(Trim(line.substr(0, equals), " \t"));
-        if (key.empty()) continue;
-        entries.try_emplace({group, key}, Trim(line.substr(equals + 1), " "));
-    }
+        const std::string key = ToLowerAscii(line.key);
+        if (key.empty()) return;
+        // Only spaces are trimmed from a value: a tab separates the entries
+        // of the recent output folders and must survive at either end.
+        entries.try_emplace({group, key}, Trim(line.value, " "));
+    });
     return entries;
 }
 

@@ -24,6 +24,12 @@ bool EqualsNoCase(std::string_view a, std::string_view b) {
 }
 
 // Splits off the next line (without its LF) from `rest`.
+std::string_view TrimSpacesAndTabs(std::string_view text) {
+    while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
+    while (!text.empty() && (text.back() == ' ' || text.back() == '\t')) text.remove_suffix(1);
+    return text;
+}
+
 std::string_view NextLine(std::string_view& rest) {
     const size_t end = rest.find('\n');
     const std::string_view line = rest.substr(0, end);
@@ -32,42 +38,59 @@ std::string_view NextLine(std::string_view& rest) {
 }
 
 // True, with the name between the brackets, when the trimmed line opens a group.
-bool GroupName(std::string_view trimmedLine, std::string_view& name) {
-    if (trimmedLine.empty() || trimmedLine.front() != '[') return false;
-    const size_t close = trimmedLine.find(']');
-    if (close == std::string_view::npos) return false;
-    name = Trim(trimmedLine.substr(1, close - 1));
-    return true;
-}
-
 }  // namespace
 
-std::string ReadIniValue(std::string_view text, std::string_view group, std::string_view key) {
+void ForEachIniLine(std::string_view text, const std::function<void(const IniLine&)>& visit) {
     if (text.starts_with("\xEF\xBB\xBF")) text.remove_prefix(3);
-    const std::string_view wantedKey = Trim(key);
-    if (wantedKey.empty()) return "";
-
-    bool inGroup = false;
-    bool groupSeen = false;
     std::string_view rest = text;
     while (!rest.empty()) {
-        const std::string_view line = Trim(NextLine(rest));
-        std::string_view name;
-        if (GroupName(line, name)) {
-            // Only the first group of that name is searched.
-            if (groupSeen) return "";
-            inGroup = EqualsNoCase(name, Trim(group));
-            groupSeen = inGroup;
+        std::string_view line = NextLine(rest);
+        if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+        const size_t indent = line.find_first_not_of(" \t");
+        if (indent == std::string_view::npos) continue;
+        line.remove_prefix(indent);
+        if (line.front() == ';' || line.front() == '#') continue;
+        IniLine parsed;
+        if (line.front() == '[') {
+            const size_t close = line.find(']');
+            parsed.kind = IniLine::Kind::Group;
+            parsed.closed = close != std::string_view::npos;
+            parsed.group = TrimSpacesAndTabs(line.substr(1, parsed.closed ? close - 1 : line.npos));
+            visit(parsed);
             continue;
         }
-        if (!inGroup) continue;
         const size_t equals = line.find('=');
         if (equals == std::string_view::npos) continue;
-        if (EqualsNoCase(Trim(line.substr(0, equals)), wantedKey)) {
-            return std::string(Trim(line.substr(equals + 1)));
-        }
+        parsed.key = TrimSpacesAndTabs(line.substr(0, equals));
+        parsed.value = line.substr(equals + 1);
+        visit(parsed);
     }
-    return "";
+}
+
+std::string ReadIniValue(std::string_view text, std::string_view group, std::string_view key) {
+    const std::string_view wantedKey = Trim(key);
+    const std::string_view wantedGroup = Trim(group);
+    if (wantedKey.empty()) return "";
+    // Only the first group of that name is searched, and in it the first key.
+    enum class State { Before, Inside, Done } state = State::Before;
+    std::string found;
+    ForEachIniLine(text, [&](const IniLine& line) {
+        if (state == State::Done) return;
+        if (line.kind == IniLine::Kind::Group) {
+            if (!line.closed) return;  // not a group line
+            if (state == State::Inside) {
+                state = State::Done;
+            } else if (EqualsNoCase(line.group, wantedGroup)) {
+                state = State::Inside;
+            }
+            return;
+        }
+        if (state == State::Inside && EqualsNoCase(line.key, wantedKey)) {
+            found = std::string(Trim(line.value));
+            state = State::Done;
+        }
+    });
+    return found;
 }
 
 }  // namespace orvex

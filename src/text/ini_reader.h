@@ -1,11 +1,33 @@
-// The program's one INI lookup: a value by group and key in INI-style text
-// (theme descriptions, and the other INI files the program reads).
+// The program's one INI reader: the lines of INI-style text as groups and
+// entries (for config.ini, profiles, language files and theme descriptions),
+// and a value looked up by group and key.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <string_view>
 
 namespace orvex {
+
+// One line of INI-style text that means something: a group line or an entry.
+struct IniLine {
+    enum class Kind { Group, Entry };
+    Kind kind = Kind::Entry;
+    // Group: the name after "[", up to "]" or, when there is none, to the end
+    // of the line, trimmed of blanks; `closed` says whether "]" was there.
+    std::string_view group;
+    bool closed = false;
+    // Entry: the text before the first "=" trimmed of blanks, and everything
+    // after it as it stands (each file trims its values by its own rule).
+    std::string_view key;
+    std::string_view value;
+};
+
+// Calls `visit` for every group line and entry of `text`, in order. A UTF-8
+// byte-order mark is skipped; lines end in LF or CR LF; leading blanks
+// (spaces and tabs) are skipped; empty lines, comments (";" or "#") and lines
+// without "=" are left out.
+void ForEachIniLine(std::string_view text, const std::function<void(const IniLine&)>& visit);
 
 // The value of `key` in the group `group` of `text`, trimmed of spaces, tabs,
 // CR and LF at both ends; "" when the group or the key is missing.

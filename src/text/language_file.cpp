@@ -8,6 +8,7 @@
 #include <iterator>
 #include <system_error>
 
+#include "text/ini_reader.h"
 #include "text/unicode_case.h"
 
 namespace orvex {
@@ -68,37 +69,20 @@ bool LanguageFile::Open(const std::string& path) {
     std::string content((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
     if (file.bad()) return false;
 
-    std::string_view rest(content);
-    if (rest.starts_with("\xEF\xBB\xBF")) rest.remove_prefix(3);
     Entries* currentGroup = nullptr;
-    while (!rest.empty()) {
-        const size_t end = rest.find('\n');
-        ParseLine(rest.substr(0, end), currentGroup);
-        if (end == std::string_view::npos) break;
-        rest.remove_prefix(end + 1);
-    }
-    return true;
-}
-
-void LanguageFile::ParseLine(std::string_view line, Entries*& currentGroup) {
-    line = Trim(line);
-    if (line.empty() || line.front() == ';' || line.front() == '#') return;
-    if (line.front() == '[') {
-        const size_t close = line.find(']');
-        if (close == std::string_view::npos) {
-            currentGroup = nullptr;
+    ForEachIniLine(content, [&](const IniLine& line) {
+        if (line.kind == IniLine::Kind::Group) {
+            // A group named twice continues the first one; a line without
+            // its "]" opens none, and what follows it is not read.
+            currentGroup = line.closed ? &m_groups[TextKeyForm(Trim(line.group))] : nullptr;
             return;
         }
-        // A group named twice continues the first one.
-        currentGroup = &m_groups[TextKeyForm(Trim(line.substr(1, close - 1)))];
-        return;
-    }
-    const size_t equals = line.find('=');
-    if (currentGroup == nullptr || equals == std::string_view::npos) return;
-    const std::string_view key = Trim(line.substr(0, equals));
-    if (key.empty()) return;
-    // The first value of a key counts; later repeats are ignored.
-    currentGroup->emplace(TextKeyForm(key), DecodeValue(Trim(line.substr(equals + 1))));
+        const std::string_view key = Trim(line.key);
+        if (currentGroup == nullptr || key.empty()) return;
+        // The first value of a key counts; later repeats are ignored.
+        currentGroup->emplace(TextKeyForm(key), DecodeValue(Trim(line.value)));
+    });
+    return true;
 }
 
 const LanguageFile::Entries* LanguageFile::Group(std::string_view groupName) const {

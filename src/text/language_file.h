@@ -24,8 +24,6 @@ class LanguageFile {
     const Entries* Group(std::string_view groupName) const;
 
   private:
-    void ParseLine(std::string_view line, Entries*& currentGroup);
-
     std::map<std::string, Entries, std::less<>> m_groups;
 };
 

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 namespace orvex {
 namespace {
@@ -70,6 +71,28 @@ TEST(ReadIniValue, ToleratesByteOrderMarkAndIndentedHeaders) {
     EXPECT_EQ(ReadIniValue("  [ Theme ]  \n Name=Flat\n", "Theme", "Name"), "Flat");
     // Lines without "=" and comment lines are passed over.
     EXPECT_EQ(ReadIniValue("[G]\n; k=comment\nnoise\nk=v\n", "G", "k"), "v");
+}
+
+}  // namespace
+}  // namespace orvex
+
+namespace orvex {
+namespace {
+
+// The one line reader every INI file of the program goes through.
+TEST(ForEachIniLine, GroupsEntriesAndWhatIsLeftOut) {
+    const std::string text =
+        "\xEF\xBB\xBF[First]\r\n  key = value  \r\n; comment\n# comment\n\nno equals sign\n"
+        "[Open group\n\t=empty key\nk=a=b\n";
+    std::vector<std::string> seen;
+    ForEachIniLine(text, [&](const IniLine& line) {
+        if (line.kind == IniLine::Kind::Group)
+            seen.push_back("[" + std::string(line.group) + (line.closed ? "]" : ""));
+        else
+            seen.push_back(std::string(line.key) + "|" + std::string(line.value));
+    });
+    EXPECT_EQ(seen, (std::vector<std::string>{"[First]", "key| value  ", "[Open group", "|empty key",
+                                              "k|a=b"}));
 }
 
 }  // namespace
