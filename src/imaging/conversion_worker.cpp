@@ -128,6 +128,27 @@ bool WatermarkShowsNumbers(const ConversionSettings& settings) {
                                          settings.Text.find("%rnd%") != std::string::npos);
 }
 
+// Ends a file in queue order: a converted one takes the next number, gets its
+// time stamp and counts; either way the observer hears of it. Returns the
+// duration the progress record shows for it (0 after a failure).
+int64_t FinishFile(const ConversionJob& job, const FileContext& file, FileResult& result,
+                   WorkerOutcome& outcome, ConversionObserver& events) {
+    int64_t shown = 0;
+    if (result.converted) {
+        result.reason.clear();
+        result.outputPath = file.OutputPath;
+        events.StepDone(result.index, ChainStep::Save);
+        ++outcome.filesConverted;
+        shown = std::max<int64_t>(result.millis, kShortestReportedMillis);
+        // A failed file does not use up a number.
+        outcome.nextRandomNumber = DrawRandomNumber();
+        ++outcome.nextFileNumber;
+        ApplyFileTimestamp(job.settings, file.InputPath, file.OutputPath);
+    }
+    events.FileFinished(result);
+    return shown;
+}
+
 // One file on its way through the three stages of a run of several at once.
 struct FileWork {
     int32_t index = 0;
@@ -221,19 +242,7 @@ WorkerOutcome ConvertSideBySide(const ConversionJob& job, WorkerControl& control
                     }
                     result.millis = MillisSince(work->begin);
                     result.stopped = work->stopped;
-                    if (result.converted) {
-                        result.reason.clear();
-                        result.outputPath = work->file.OutputPath;
-                        events.StepDone(work->index, ChainStep::Save);
-                        ++outcome.filesConverted;
-                        lastMillis = std::max<int64_t>(result.millis, kShortestReportedMillis);
-                        outcome.nextRandomNumber = DrawRandomNumber();
-                        ++outcome.nextFileNumber;
-                        ApplyFileTimestamp(job.settings, work->entry->path, work->file.OutputPath);
-                    } else {
-                        lastMillis = 0;
-                    }
-                    events.FileFinished(result);
+                    lastMillis = FinishFile(job, work->file, result, outcome, events);
                 }));
 
     std::lock_guard<std::mutex> lock(control.progressLock);
@@ -269,17 +278,8 @@ WorkerOutcome ConversionWorker(const ConversionJob& job, WorkerControl& control,
         }
         events.FileStarted(index, entry.path);
 
-        FileContext file;
-        file.InputPath = entry.path;
-        file.InputSubfolder = entry.subfolder;
-        file.OutputFolder = job.target.outputFolder;
-        file.OutputExtension = job.target.outputExtension;
-        file.OutputFormatId = job.target.formatId;
-        file.OutputBitDepth = job.target.bitDepth;
-        file.SaveFlags = job.target.saveFlags;
-        file.AutoBitDepth = job.target.automaticDepth() ? 1 : 0;
-        file.RandomNumber = outcome.nextRandomNumber;
-        file.FileCounter = outcome.nextFileNumber;
+        FileContext file =
+            ContextFor(job, entry, outcome.nextFileNumber, outcome.nextRandomNumber);
 
         // Every step ends at a checkpoint: the worker holds still there while
         // held (never under the progress lock) and gives up the file when the
@@ -308,20 +308,7 @@ WorkerOutcome ConversionWorker(const ConversionJob& job, WorkerControl& control,
                             .count();
         result.stopped = stopped;
 
-        if (result.converted) {
-            result.reason.clear();
-            result.outputPath = file.OutputPath;
-            events.StepDone(index, ChainStep::Save);
-            ++outcome.filesConverted;
-            lastMillis = std::max<int64_t>(result.millis, kShortestReportedMillis);
-            // A failed file does not use up a number.
-            outcome.nextRandomNumber = DrawRandomNumber();
-            ++outcome.nextFileNumber;
-            ApplyFileTimestamp(job.settings, entry.path, file.OutputPath);
-        } else {
-            lastMillis = 0;
-        }
-        events.FileFinished(result);
+        lastMillis = FinishFile(job, file, result, outcome, events);
     }
 
     {

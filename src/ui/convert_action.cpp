@@ -22,16 +22,6 @@
 
 namespace orvex {
 
-namespace {
-
-std::string TrimSpaces(const std::string& text) {
-    size_t first = text.find_first_not_of(' ');
-    if (first == std::string::npos) return {};
-    size_t last = text.find_last_not_of(' ');
-    return text.substr(first, last - first + 1);
-}
-
-}  // namespace
 
 void MainWindow::Convert() {
     if (m_progress) return;  // one run at a time

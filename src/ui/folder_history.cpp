@@ -8,16 +8,12 @@
 
 namespace orvex {
 
-namespace {
-
 std::string TrimSpaces(const std::string& text) {
     size_t first = text.find_first_not_of(' ');
     if (first == std::string::npos) return {};
     size_t last = text.find_last_not_of(' ');
     return text.substr(first, last - first + 1);
 }
-
-}  // namespace
 
 uint32_t FolderKey(const std::string& folder) {
     std::string upper = ToUpperUtf8(folder);
