@@ -3,8 +3,10 @@
 // in step (slider and number field) and enabled or shown by the table's rules.
 #pragma once
 
+#include <QColor>
 #include <QObject>
 #include <QString>
+#include <QStringList>
 #include <map>
 #include <string>
 #include <utility>
@@ -12,7 +14,10 @@
 
 #include "settings/option_fields.h"
 
+class QComboBox;
+class QIcon;
 class QLabel;
+class QPushButton;
 class QWidget;
 
 namespace orvex {
@@ -83,6 +88,20 @@ class PreferencesBinding : public QObject {
     std::map<std::string, QWidget*> m_panels;  // by page number and panel name
     std::map<std::string, const PanelSpec*> m_panelSpecs;
 };
+
+// Widget helpers the binding's files share.
+// The trimmed, non-empty items of a "," separated list.
+QStringList SplitList(const std::string& list);
+// A 16 x 16 picture of the colour with a black edge.
+QIcon Swatch(const QColor& colour);
+// A colour button showing (and holding) six hex digits.
+void ShowColour(QPushButton* button, const QString& hex);
+// Selects the entry whose data is `hex` (or `data`), adding it when the list
+// lacks it, so that a stored value never goes missing.
+void SelectColour(QComboBox* combo, const QString& hex);
+void SelectData(QComboBox* combo, const QString& data);
+// A number field's text: `decimals` digits after the point.
+QString FormatValue(double value, int decimals);
 
 // "FF8000" for an orange; "000000" for an invalid colour.
 QString ColourText(const QColor& colour);

@@ -2,6 +2,8 @@
 // table: every shown row is filled from its field, edited through its widget
 // and read back; the enable rules, clamping, Cancel, Defaults and the main
 // window's handling of the result.
+#include "ui/preferences_dialog.h"
+
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDateTimeEdit>
@@ -26,7 +28,6 @@
 #include "text/text_table.h"
 #include "ui/main_form.h"
 #include "ui/main_window.h"
-#include "ui/preferences_dialog.h"
 #include "ui/ui_text.h"
 
 using namespace orvex;
@@ -94,7 +95,9 @@ void SetVariant(S& settings, const OptionField& row, int variant) {
     const SettingMember& member = row.config.member;
     const ControlSpec& spec = row.control;
     switch (spec.kind) {
-        case ControlKind::CheckBox: SetNumber(settings, member, variant == 0 ? 1 : 0); break;
+        case ControlKind::CheckBox:
+            SetNumber(settings, member, variant == 0 ? 1 : 0);
+            break;
         case ControlKind::Choice: {
             const int count = int(spec.entries.size());
             SetNumber(settings, member, (variant == 0 ? 1 : count - 1) % count);
@@ -102,18 +105,31 @@ void SetVariant(S& settings, const OptionField& row, int variant) {
         }
         case ControlKind::Slider: {
             const FieldRange range = *row.range;
-            double value = range.minimum + (range.maximum - range.minimum) * (variant == 0 ? 0.25 : 0.75);
+            double value =
+                range.minimum + (range.maximum - range.minimum) * (variant == 0 ? 0.25 : 0.75);
             const double step = std::pow(10.0, spec.decimals);
             SetNumber(settings, member, std::round(value * step) / step);
             break;
         }
-        case ControlKind::NumberChoice: SetNumber(settings, member, variant == 0 ? 7 : 42); break;
+        case ControlKind::NumberChoice:
+            SetNumber(settings, member, variant == 0 ? 7 : 42);
+            break;
         case ControlKind::ColourButton:
-        case ControlKind::ColourChoice: TextOf(settings, member) = variant == 0 ? "12AB9F" : "FEDCBA"; break;
-        case ControlKind::TextField: TextOf(settings, member) = variant == 0 ? "alpha %n%" : "beta"; break;
-        case ControlKind::ImagePath: TextOf(settings, member) = variant == 0 ? "/tmp/a.png" : "/tmp/b.png"; break;
-        case ControlKind::FontChoice: TextOf(settings, member) = variant == 0 ? "Tahoma" : "Verdana"; break;
-        case ControlKind::DateTime: SetNumber(settings, member, variant == 0 ? 1700000040 : 1800000000); break;
+        case ControlKind::ColourChoice:
+            TextOf(settings, member) = variant == 0 ? "12AB9F" : "FEDCBA";
+            break;
+        case ControlKind::TextField:
+            TextOf(settings, member) = variant == 0 ? "alpha %n%" : "beta";
+            break;
+        case ControlKind::ImagePath:
+            TextOf(settings, member) = variant == 0 ? "/tmp/a.png" : "/tmp/b.png";
+            break;
+        case ControlKind::FontChoice:
+            TextOf(settings, member) = variant == 0 ? "Tahoma" : "Verdana";
+            break;
+        case ControlKind::DateTime:
+            SetNumber(settings, member, variant == 0 ? 1700000040 : 1800000000);
+            break;
         case ControlKind::DepthChoice: {
             const char* format = row.config.format;
             // jpg 8,24; png 1..48; tiff 1..96: the first and last depth.
@@ -121,16 +137,21 @@ void SetVariant(S& settings, const OptionField& row, int variant) {
                 {"jpg", {8, 24}}, {"png", {1, 48}}, {"tiff", {1, 96}}};
             auto found = depths.find(format);
             if (found != depths.end())
-                SetNumber(settings, member, variant == 0 ? found->second.first : found->second.second);
+                SetNumber(settings, member,
+                          variant == 0 ? found->second.first : found->second.second);
             break;
         }
-        case ControlKind::ThemeChoice: TextOf(settings, member) = variant == 0 ? "flat" : "handdrawn"; break;
+        case ControlKind::ThemeChoice:
+            TextOf(settings, member) = variant == 0 ? "flat" : "handdrawn";
+            break;
         case ControlKind::FormatChoice:
-            TextOf(settings, member) = row.page == PreferencesPage::Input ? (variant == 0 ? "raw" : "dds")
-                                                                         : (variant == 0 ? "png" : "tiff");
+            TextOf(settings, member) = row.page == PreferencesPage::Input
+                                           ? (variant == 0 ? "raw" : "dds")
+                                           : (variant == 0 ? "png" : "tiff");
             break;
         case ControlKind::LanguageChoice:
-        case ControlKind::None: break;
+        case ControlKind::None:
+            break;
     }
 }
 
@@ -164,26 +185,31 @@ void Enter(const BoundControl& bound, const S& wanted, test::FakeDialogs& dialog
             break;
         }
         case ControlKind::NumberChoice:
-            static_cast<QComboBox*>(bound.control)->setEditText(QString::number(Number(wanted, member)));
+            static_cast<QComboBox*>(bound.control)
+                ->setEditText(QString::number(Number(wanted, member)));
             break;
         case ControlKind::ColourButton:
         case ControlKind::ColourChoice: {
             dialogs.colourToChoose = QColor("#" + QString::fromStdString(TextOf(copy, member)));
-            auto* button = qobject_cast<QAbstractButton*>(bound.button ? bound.button : bound.control);
+            auto* button =
+                qobject_cast<QAbstractButton*>(bound.button ? bound.button : bound.control);
             QVERIFY(button->isEnabled());
             button->click();
             break;
         }
         case ControlKind::TextField:
         case ControlKind::ImagePath:
-            static_cast<QLineEdit*>(bound.control)->setText(QString::fromStdString(TextOf(copy, member)));
+            static_cast<QLineEdit*>(bound.control)
+                ->setText(QString::fromStdString(TextOf(copy, member)));
             break;
         case ControlKind::DateTime:
             static_cast<QDateTimeEdit*>(bound.control)
-                ->setDateTime(QDateTime::fromSecsSinceEpoch(qint64(Number(wanted, member)), QTimeZone::utc()));
+                ->setDateTime(QDateTime::fromSecsSinceEpoch(qint64(Number(wanted, member)),
+                                                            QTimeZone::utc()));
             break;
         case ControlKind::LanguageChoice:
-        case ControlKind::None: break;
+        case ControlKind::None:
+            break;
     }
 }
 
@@ -220,7 +246,8 @@ class PreferencesDialogTest : public QObject {
             texts.Build();
         }
         void Open(int page = 0) {
-            dialog = std::make_unique<PreferencesDialog>(nullptr, settings, texts, dialogs, TestSources(), page);
+            dialog = std::make_unique<PreferencesDialog>(nullptr, settings, texts, dialogs,
+                                                         TestSources(), page);
         }
         PreferencesBinding& binding() { return dialog->binding(); }
         const BoundControl& bound(const SettingMember& member) {
@@ -241,7 +268,8 @@ class PreferencesDialogTest : public QObject {
             const BoundControl* control = f.binding().Find(row.config.member);
             const auto& sources = row.page == PreferencesPage::Input ? TestSources().inputFormats
                                                                      : TestSources().outputFormats;
-            if (format != nullptr && std::find(sources.begin(), sources.end(), format) == sources.end()) {
+            if (format != nullptr &&
+                std::find(sources.begin(), sources.end(), format) == sources.end()) {
                 QVERIFY2(control == nullptr, row.config.key);
                 continue;
             }
@@ -327,7 +355,8 @@ class PreferencesDialogTest : public QObject {
         QCOMPARE(brightness->minimum(), 0);
         QCOMPARE(brightness->maximum(), 200);
         QCOMPARE(brightness->value(), 60);
-        QCOMPARE(static_cast<QLineEdit*>(f.bound(&S::ImageBrightness).field)->text(), QString("-40"));
+        QCOMPARE(static_cast<QLineEdit*>(f.bound(&S::ImageBrightness).field)->text(),
+                 QString("-40"));
         auto* gamma = static_cast<QSlider*>(f.bound(&S::ImageGamma).control);
         QCOMPARE(gamma->value(), 150);
         QCOMPARE(static_cast<QLineEdit*>(f.bound(&S::ImageGamma).field)->text(), QString("1.50"));
@@ -382,8 +411,12 @@ class PreferencesDialogTest : public QObject {
                                                             .arg(bound.row->config.key)
                                                             .arg(governor.row->config.key)
                                                             .arg(value)));
-                if (bound.label) QCOMPARE(rule->hides ? !bound.label->isHidden() : bound.label->isEnabled(), expected);
-                if (bound.field) QCOMPARE(rule->hides ? !bound.field->isHidden() : bound.field->isEnabled(), expected);
+                if (bound.label)
+                    QCOMPARE(rule->hides ? !bound.label->isHidden() : bound.label->isEnabled(),
+                             expected);
+                if (bound.field)
+                    QCOMPARE(rule->hides ? !bound.field->isHidden() : bound.field->isEnabled(),
+                             expected);
             }
         }
         // The RAW rule: 1 and 2 read the sizes, 4 and 5 tone-map, others neither.
@@ -515,7 +548,8 @@ class PreferencesDialogTest : public QObject {
         QVERIFY(!window.preferencesDialog()->page(3)->isHidden());
         QVERIFY(window.preferencesDialog()->page(0)->isHidden());
         // Cancel leaves settings and the configuration file alone.
-        static_cast<QCheckBox*>(window.preferencesDialog()->binding().Find(&S::KeepSubfolders)->control)
+        static_cast<QCheckBox*>(
+            window.preferencesDialog()->binding().Find(&S::KeepSubfolders)->control)
             ->setChecked(false);
         window.preferencesDialog()->reject();
         QVERIFY(window.preferencesDialog() == nullptr);
@@ -530,7 +564,8 @@ class PreferencesDialogTest : public QObject {
         QCOMPARE(dialog->pageTitle()->text(), QString("Adjustment"));
         QVERIFY(!dialog->page(5)->isHidden());
         static_cast<QComboBox*>(dialog->binding().Find(&S::UiSize)->control)->setCurrentIndex(3);
-        static_cast<QCheckBox*>(dialog->binding().Find(&S::KeepSubfolders)->control)->setChecked(false);
+        static_cast<QCheckBox*>(dialog->binding().Find(&S::KeepSubfolders)->control)
+            ->setChecked(false);
         dialog->okButton()->click();
         QVERIFY(window.preferencesDialog() == nullptr);
         QCOMPARE(settings.UiSize, 3);
