@@ -116,6 +116,13 @@ TEST(OptionFieldTable, ThePreferencesControlsAgreeWithTheRows) {
                 while (!KeywordName(row.family, values).empty()) ++values;
                 EXPECT_EQ(static_cast<int>(control.entries.size()), values) << row.config.key;
             }
+            // The compression entries are the words of their writer, each
+            // at the number the keyword family gives it.
+            if (row.family == kCompression) {
+                for (size_t i = 0; i < control.entries.size(); ++i)
+                    EXPECT_EQ(ParseKeyword(kCompression, control.entries[i]), static_cast<int>(i))
+                        << row.config.key << " " << control.entries[i];
+            }
             if (row.range) {
                 EXPECT_EQ(control.entries.size(), static_cast<size_t>(row.range->maximum) + 1)
                     << row.config.key;
