@@ -515,6 +515,16 @@ class PreferencesDialogTest : public QObject {
         QCOMPARE(f.settings.Font, std::string("Arial"));
     }
 
+    void aLineBreakOfTheWatermarkTextSurvivesTheOneLineField() {
+        Fixture f;
+        f.settings.Text = "first\nsecond";
+        f.Open();
+        QCOMPARE(static_cast<QLineEdit*>(f.bound(&S::Text).control)->text(),
+                 QString("first%eol%second"));
+        f.dialog->okButton()->click();
+        QCOMPARE(f.settings.Text, std::string("first%eol%second"));  // draws the same break
+    }
+
     void refreshFollowsThemeAndIconSize() {
         QCOMPARE(RefreshFor("a", 2, "a", 2), int(kRefreshNone));
         QCOMPARE(RefreshFor("a", 2, "a", 3), int(kRefreshToolbar));
