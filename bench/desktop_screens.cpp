@@ -16,13 +16,16 @@
 #include "formats/output_formats.h"
 #include "imaging/conversion_run.h"
 #include "settings/conversion_settings.h"
+#include "settings/program_identity.h"
 #include "settings/project_state.h"
 #include "text/text_table.h"
 #include "ui/conversion_run.h"
 #include "ui/dialogs.h"
 #include "ui/main_form.h"
 #include "ui/main_window.h"
+#include "ui/preferences_dialog.h"
 #include "ui/progress_dialog.h"
+#include "ui/theme/theme_loader.h"
 
 using namespace orvex;
 
@@ -67,6 +70,8 @@ class GrabbingDialogs final : public DesktopDialogs {
         return {};
     }
     QString ChooseFolder(QWidget*, const QString&, const QString&) override { return {}; }
+    std::optional<QColor> ChooseColour(QWidget*, const QColor&) override { return std::nullopt; }
+    QString ChooseFont(QWidget*, const QString&) override { return {}; }
 
   private:
     std::string m_path;
@@ -106,6 +111,29 @@ int main(int argc, char** argv) {
             const std::string name = out + "main_" + theme + "_" + std::to_string(
                 uiSize == 0 ? 16 : 48) + ".png";
             window.grab().save(QString::fromStdString(name));
+        }
+    }
+
+    // Every page of the preferences, with the frame, the text watermark and
+    // the custom time stamp switched on so that their rows show.
+    {
+        ConversionSettings settings;
+        ResetSettingsToDefaults(settings, false);
+        settings.DoFrame = 1;
+        settings.DoWatermark = 1;
+        settings.FileTimestamp = 2;
+        GrabbingDialogs dialogs(out + "unused.png");
+        PreferencesSources sources;
+        for (const auto& [id, theme] : ListThemes(ThemeFolders(appFolder)))
+            sources.themes.emplace_back(id, theme.Name);
+        sources.inputFormats = InputExtensions();
+        sources.outputFormats = OutputExtensions();
+        PreferencesDialog dialog(nullptr, settings, texts, dialogs, sources, 0);
+        dialog.show();
+        for (int page = 0; page < 9; ++page) {
+            dialog.ShowPage(page);
+            Wait(200);
+            dialog.grab().save(QString::fromStdString(out + "preferences_" + std::to_string(page) + ".png"));
         }
     }
 

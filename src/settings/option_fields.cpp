@@ -87,6 +87,107 @@ LongOption UnquotedInProfile(LongOption option) {
     return option;
 }
 
+// Preferences controls.
+struct Control : ControlSpec {
+    explicit Control(ControlKind kind) { this->kind = kind; }
+    Control&& When(SettingMember governor, std::initializer_list<int> values) && {
+        rule = ControlRule{governor, Mask(values), false};
+        return std::move(*this);
+    }
+    Control&& HiddenUnless(SettingMember governor, std::initializer_list<int> values) && {
+        rule = ControlRule{governor, Mask(values), true};
+        return std::move(*this);
+    }
+    Control&& In(const char* panelName) && {
+        panel = panelName;
+        return std::move(*this);
+    }
+    Control&& Beside() && {
+        besideLast = true;
+        return std::move(*this);
+    }
+    static uint32_t Mask(std::initializer_list<int> values) {
+        uint32_t mask = 0;
+        for (int value : values) mask |= 1u << value;
+        return mask;
+    }
+};
+Control Check() { return Control(ControlKind::CheckBox); }
+// Entries in value order; none given means the captions of the row's family.
+Control Choice(std::vector<const char*> entries = {}) {
+    Control control(ControlKind::Choice);
+    control.entries = std::move(entries);
+    return control;
+}
+Control Slider(double scale = 1, int offset = 0, int decimals = 0) {
+    Control control(ControlKind::Slider);
+    control.sliderScale = scale;
+    control.sliderOffset = offset;
+    control.decimals = decimals;
+    return control;
+}
+Control Numbers(const char* presets) {
+    Control control(ControlKind::NumberChoice);
+    control.presets = presets;
+    return control;
+}
+Control WithList(ControlKind kind, std::string S::*list) {
+    Control control(kind);
+    control.list = SettingMember(list);
+    return control;
+}
+Control ColourButton() { return Control(ControlKind::ColourButton); }
+Control ColourChoice(std::string S::*list) { return WithList(ControlKind::ColourChoice, list); }
+Control FontChoice(std::string S::*list) { return WithList(ControlKind::FontChoice, list); }
+Control TextField() { return Control(ControlKind::TextField); }
+Control ImagePath() { return Control(ControlKind::ImagePath); }
+Control DateTime() { return Control(ControlKind::DateTime); }
+Control Depth() { return Control(ControlKind::DepthChoice); }
+Control Theme() { return Control(ControlKind::ThemeChoice); }
+Control Format() { return Control(ControlKind::FormatChoice); }
+Control Language() { return Control(ControlKind::LanguageChoice); }
+
+constexpr const char* kSizes = "0,1,2,5,10,15,20,25,50,100";
+constexpr const char* kFontSizes = "8,9,10,11,12,14,16,18,20,24,28,36,48,72";
+
+// The captions of a keyword family's values, in value order. The compression
+// family's words depend on the writer, so those rows list their own.
+std::vector<const char*> FamilyCaptions(int family) {
+    switch (family) {
+        case kDdsLoadMode: return {"Auto", "BGRA", "RGBA"};
+        case kRawLoadDepth: return {"Auto", "RGB8", "RGB16", "RGB24", "RGB48HS", "RGB48"};
+        case kFrameChoice:
+            return {"All Frames", "First Frame", "Middle Frame", "Last Frame", "Random Frame"};
+        case kToneMapping:
+            return {"None", "Linear", "Adaptive Logarithmic", "DR Reduction", "Gradient Domain"};
+        case kColourTable: return {"Auto", "Exact"};
+        case kColourModel: return {"RGB", "CMYK", "LAB"};
+        case kChromaSubsampling: return {"None", "Low", "Medium", "High"};
+        case kJpegSaveMode:
+            return {"Baseline Standard", "Baseline Simple", "Baseline Optimized", "Progressive"};
+        case kRotationType: return {"Simple Rotation", "Advanced Rotation"};
+        case kSizeUnit: return {"Pixels", "Percent"};
+        case kResizeScope: return {"All Images", "Large Images"};
+        case kResizeFilter:
+            return {"Box", "Bilinear", "Bspline", "Bicubic", "Catmullrom", "Lanczos"};
+        case kDitherAlgorithm:
+            return {"FS", "Bayer4", "Bayer8", "Bayer16", "Cluster6", "Cluster8", "Cluster16"};
+        case kFrameType: return {"None", "Frame Solid"};
+        case kWatermarkType: return {"None", "Watermark Text", "Watermark Image"};
+        case kFontStyle: return {"Regular", "Bold", "Italic", "Bold Italic"};
+        case kFontEffect: return {"None", "Underline", "Strikeout"};
+        case kTextAlignment: return {"Align Left", "Align Center", "Align Right"};
+        case kBoundary: return {"Bound Image", "Bound Frame"};
+        case kPosition:
+            return {"Top-Left",    "Top-Center",    "Top-Right",    "Middle-Left", "Middle-Center",
+                    "Middle-Right", "Bottom-Left", "Bottom-Center", "Bottom-Right"};
+        // Only "Fixed" has a console word; the dialog offers the other modes.
+        case kSizeMode: return {"Fixed", "Proportional", "Fit", "Fill"};
+        case kTimestampSource: return {"Current", "Original", "Custom"};
+        default: return {};
+    }
+}
+
 // One row, built up column by column.
 struct Row : OptionField {
     explicit Row(const SettingField& entry) { config = entry; }
@@ -108,9 +209,12 @@ struct Row : OptionField {
         reportLabel = label;
         return std::move(*this);
     }
-    Row&& Shown(const char* captionKey, PreferencesPage onPage) && {
+    Row&& Shown(const char* captionKey, PreferencesPage onPage, ControlSpec how) && {
         caption = captionKey;
         page = onPage;
+        control = std::move(how);
+        if (control.kind == ControlKind::Choice && control.entries.empty())
+            control.entries = FamilyCaptions(family);
         return std::move(*this);
     }
 };
@@ -133,14 +237,15 @@ std::vector<OptionField> BuildTable() {
     return {
         Row(cfg),
         Row(String("General", "Language", &S::Language))
-            .Shown("Language", Page::General),
+            .Shown("Language", Page::General, Language()),
         Row(Int32("General", "Update Range", &S::UpdateRange))
             .Range(0, 5)
-            .Shown("Check for Updates", Page::General),
+            .Shown("Check for Updates", Page::General,
+                   Choice({"Every day", "Every week", "Every month", "Every 3 months", "Every 6 months", "Never"})),
         Row(DateField("General", "Update Date", &S::UpdateDate)),
         Row(Int8("General", "Save Window Position", &S::SaveWindowPosition))
             .Range(0, 1)
-            .Shown("Save window position", Page::General),
+            .Shown("Save window position", Page::General, Check()),
 
         // An absent position reads as 100, 100 rather than the centred default.
         Row(Window(Int8("Window", "IsMaximized", &S::IsMaximized))),
@@ -150,492 +255,507 @@ std::vector<OptionField> BuildTable() {
         Row(Window(MissingReads(100, Int32("Window", "Y", &S::Y)))),
 
         Row(String("Interface", "UI Theme", &S::UiTheme))
-            .Shown("UI Theme", Page::Interface),
+            .Shown("UI Theme", Page::Interface, Theme()),
         Row(Int32("Interface", "UI Size", &S::UiSize))
             .Range(0, 4)
-            .Shown("UI Size", Page::Interface),
+            .Shown("UI Size", Page::Interface,
+                   Choice({"Small", "Medium", "Large", "Extra Large", "Huge"})),
 
         Row(String(in, "Format", &S::InputFormat))
-            .Shown("Input Format", Page::Input),
+            .Shown("Input Format", Page::Input, Format()),
         Row(ForReader("dds", Int32(in, "DDS Load As", &S::DdsLoadAs)))
             .Option(Keyword("--DDS-LOAD-AS", kDdsLoadMode))
             .Report("DDS Load As: ")
-            .Shown("Load As", Page::Input),
+            .Shown("Load As", Page::Input, Choice()),
         Row(ForReader("gif", Int32(in, "GIF Frame Loading", &S::GifFrameLoading)))
             .Option(Keyword("--GIF-FRAME-LOADING", kFrameChoice))
             .Report("GIF Frame Loading: ")
-            .Shown("Frame Loading", Page::Input),
+            .Shown("Frame Loading", Page::Input, Choice()),
         Row(ForReader("ico", Int32(in, "ICO Frame Loading", &S::IcoFrameLoading)))
             .Option(Keyword("--ICO-FRAME-LOADING", kFrameChoice))
             .Report("ICO Frame Loading: ")
-            .Shown("Frame Loading", Page::Input),
+            .Shown("Frame Loading", Page::Input, Choice()),
         Row(ForReader("psd", Int32(in, "PSD Color Mode", &S::PsdColorMode)))
             .Option(Keyword("--PSD-COLOR-MODE", kColourModel))
             .Report("PSD Color Mode: ")
-            .Shown("Color Mode", Page::Input),
+            .Shown("Color Mode", Page::Input, Choice()),
         Row(ForReader("raw", Int32(in, "RAW Load As", &S::RawLoadAs)))
             .Option(Keyword("--RAW-LOAD-AS", kRawLoadDepth))
             .Report("RAW Load As: ")
-            .Shown("Load As", Page::Input),
+            .Shown("Load As", Page::Input, Choice()),
         Row(ForReader("raw", Int32(in, "RAW Header Size", &S::RawHeaderSize)))
             .Option(Number("--RAW-HEADER-SIZE"))
             .Report("RAW Header Size: ")
-            .Shown("Header Size", Page::Input),
+            .Shown("Header Size", Page::Input,
+                   Numbers(kSizes).When(&S::RawLoadAs, {1, 2})),
         Row(ForReader("raw", Int32(in, "RAW Image Width", &S::RawImageWidth)))
             .Option(Number("--RAW-WIDTH"))
             .Report("RAW Image Width: ")
-            .Shown("Image Width", Page::Input),
+            .Shown("Image Width", Page::Input,
+                   Numbers(kSizes).When(&S::RawLoadAs, {1, 2})),
         Row(ForReader("raw", Int32(in, "RAW Image Height", &S::RawImageHeight)))
             .Option(Number("--RAW-HEIGHT"))
             .Report("RAW Image Height: ")
-            .Shown("Image Height", Page::Input),
+            .Shown("Image Height", Page::Input,
+                   Numbers(kSizes).When(&S::RawLoadAs, {1, 2})),
         Row(ForReader("raw", Int32(in, "RAW Tone Mapping", &S::RawToneMapping)))
             .Option(Keyword("--RAW-TONE-MAPPING", kToneMapping))
             .Report("RAW Tone Mapping: ")
-            .Shown("Tone Mapping", Page::Input),
+            .Shown("Tone Mapping", Page::Input, Choice().When(&S::RawLoadAs, {4, 5})),
         Row(ForReader("tiff", Int32(in, "TIFF Frame Loading", &S::TiffFrameLoading)))
             .Option(Keyword("--TIFF-FRAME-LOADING", kFrameChoice))
             .Report("TIFF Frame Loading: ")
-            .Shown("Frame Loading", Page::Input),
+            .Shown("Frame Loading", Page::Input, Choice()),
 
         Row(String(out, "Format", &S::OutputFormat))
-            .Shown("Output Format", Page::Output),
+            .Shown("Output Format", Page::Output, Format()),
         Row(ForWriter("bmp", Int32(out, "BMP BPP", &S::BmpBpp)))
             .Option(Number("--BMP-BPP"))
             .Report("BMP BPP: ")
-            .Shown("Bits Per Pixel", Page::Output),
+            .Shown("Bits Per Pixel", Page::Output, Depth()),
         Row(ForWriter("bmp", Int32(out, "BMP Compression", &S::BmpCompression)))
             .Option(Keyword("--BMP-COMPRESSION", kCompression))
             .Report("BMP Compression: ")
-            .Shown("Compression", Page::Output),
+            .Shown("Compression", Page::Output, Choice({"None", "RLE"})),
         Row(ForWriter("bmp", Int32(out, "BMP Color Table", &S::BmpColorTable)))
             .Option(Keyword("--BMP-COLOR-TABLE", kColourTable))
             .Report("BMP Color Table: ")
-            .Shown("Color Table", Page::Output),
+            .Shown("Color Table", Page::Output, Choice()),
         Row(ForWriter("dds", Int32(out, "DDS BPP", &S::DdsBpp)))
             .Option(Number("--DDS-BPP"))
             .Report("DDS BPP: ")
-            .Shown("Bits Per Pixel", Page::Output),
+            .Shown("Bits Per Pixel", Page::Output, Depth()),
         Row(ForWriter("exr", Int32(out, "EXR BPP", &S::ExrBpp)))
             .Option(Number("--EXR-BPP"))
             .Report("EXR BPP: ")
-            .Shown("Bits Per Pixel", Page::Output),
+            .Shown("Bits Per Pixel", Page::Output, Depth()),
         Row(ForWriter("exr", Int32(out, "EXR Compression", &S::ExrCompression)))
             .Option(Keyword("--EXR-COMPRESSION", kCompression))
             .Report("EXR Compression: ")
-            .Shown("Compression", Page::Output),
+            .Shown("Compression", Page::Output,
+                   Choice({"None", "ZIP", "PIZ", "PXR24", "B44"})),
         Row(ForWriter("gif", Int32(out, "GIF BPP", &S::GifBpp)))
             .Option(Number("--GIF-BPP"))
             .Report("GIF BPP: ")
-            .Shown("Bits Per Pixel", Page::Output),
+            .Shown("Bits Per Pixel", Page::Output, Depth()),
         Row(ForWriter("hdr", Int32(out, "HDR BPP", &S::HdrBpp)))
             .Option(Number("--HDR-BPP"))
             .Report("HDR BPP: ")
-            .Shown("Bits Per Pixel", Page::Output),
+            .Shown("Bits Per Pixel", Page::Output, Depth()),
         Row(ForWriter("ico", Int32(out, "ICO BPP", &S::IcoBpp)))
             .Option(Number("--ICO-BPP"))
             .Report("ICO BPP: ")
-            .Shown("Bits Per Pixel", Page::Output),
+            .Shown("Bits Per Pixel", Page::Output, Depth()),
         Row(ForWriter("j2k", Int32(out, "J2K BPP", &S::J2kBpp)))
             .Option(Number("--J2K-BPP"))
             .Report("J2K BPP: ")
-            .Shown("Bits Per Pixel", Page::Output),
+            .Shown("Bits Per Pixel", Page::Output, Depth()),
         Row(ForWriter("jng", Int32(out, "JNG BPP", &S::JngBpp)))
             .Option(Number("--JNG-BPP"))
             .Report("JNG BPP: ")
-            .Shown("Bits Per Pixel", Page::Output),
+            .Shown("Bits Per Pixel", Page::Output, Depth()),
         Row(ForWriter("jp2", Int32(out, "JP2 BPP", &S::Jp2Bpp)))
             .Option(Number("--JP2-BPP"))
             .Report("JP2 BPP: ")
-            .Shown("Bits Per Pixel", Page::Output),
+            .Shown("Bits Per Pixel", Page::Output, Depth()),
         Row(ForWriter("jpg", Int32(out, "JPG BPP", &S::JpgBpp)))
             .Option(Number("--JPG-BPP"))
             .Report("JPG BPP: ")
-            .Shown("Bits Per Pixel", Page::Output),
+            .Shown("Bits Per Pixel", Page::Output, Depth()),
         Row(ForWriter("jpg", Int32(out, "JPG Quality", &S::JpgQuality)))
             .Option(Number("--JPG-QUALITY"))
             .Range(1, 100)
             .Report("JPG Quality: ")
-            .Shown("Image Quality", Page::Output),
+            .Shown("Image Quality", Page::Output, Slider()),
         Row(ForWriter("jpg", Int32(out, "JPG Chroma", &S::JpgChroma)))
             .Option(Keyword("--JPG-CHROMA", kChromaSubsampling))
             .Report("JPG Chroma Subsampling: ")
-            .Shown("Chroma Subsampling", Page::Output),
+            .Shown("Chroma Subsampling", Page::Output, Choice()),
         Row(ForWriter("jpg", Int32(out, "JPG Save As", &S::JpgSaveAs)))
             .Option(Keyword("--JPG-SAVE-AS", kJpegSaveMode))
             .Report("JPG Save As: ")
-            .Shown("Save As", Page::Output),
+            .Shown("Save As", Page::Output, Choice()),
         Row(ForWriter("jxr", Int32(out, "JXR BPP", &S::JxrBpp)))
             .Option(Number("--JXR-BPP"))
             .Report("JXR BPP: ")
-            .Shown("Bits Per Pixel", Page::Output),
+            .Shown("Bits Per Pixel", Page::Output, Depth()),
         Row(ForWriter("pbm", Int32(out, "PBM BPP", &S::PbmBpp)))
             .Option(Number("--PBM-BPP"))
             .Report("PBM BPP: ")
-            .Shown("Bits Per Pixel", Page::Output),
+            .Shown("Bits Per Pixel", Page::Output, Depth()),
         Row(ForWriter("pcx", Int32(out, "PCX BPP", &S::PcxBpp)))
             .Option(Number("--PCX-BPP"))
             .Report("PCX BPP: ")
-            .Shown("Bits Per Pixel", Page::Output),
+            .Shown("Bits Per Pixel", Page::Output, Depth()),
         Row(ForWriter("pfm", Int32(out, "PFM BPP", &S::PfmBpp)))
             .Option(Number("--PFM-BPP"))
             .Report("PFM BPP: ")
-            .Shown("Bits Per Pixel", Page::Output),
+            .Shown("Bits Per Pixel", Page::Output, Depth()),
         Row(ForWriter("pgm", Int32(out, "PGM BPP", &S::PgmBpp)))
             .Option(Number("--PGM-BPP"))
             .Report("PGM BPP: ")
-            .Shown("Bits Per Pixel", Page::Output),
+            .Shown("Bits Per Pixel", Page::Output, Depth()),
         Row(ForWriter("png", Int32(out, "PNG BPP", &S::PngBpp)))
             .Option(Number("--PNG-BPP"))
             .Report("PNG BPP: ")
-            .Shown("Bits Per Pixel", Page::Output),
+            .Shown("Bits Per Pixel", Page::Output, Depth()),
         Row(ForWriter("png", Int32(out, "PNG Compression", &S::PngCompression)))
             .Option(Keyword("--PNG-COMPRESSION", kCompression))
             .Report("PNG Compression: ")
-            .Shown("Compression", Page::Output),
+            .Shown("Compression", Page::Output,
+                   Choice({"None", "ZLIB1", "ZLIB6", "ZLIB9"})),
         Row(ForWriter("png", Int8(out, "PNG Interlaced", &S::PngInterlaced)))
             .Option(Flag("--PNG-INTERLACED", 1))
             .Range(0, 1)
             .Report("PNG Interlaced: ")
-            .Shown("Interlaced", Page::Output),
+            .Shown("Interlaced", Page::Output, Check()),
         Row(ForWriter("ppm", Int32(out, "PPM BPP", &S::PpmBpp)))
             .Option(Number("--PPM-BPP"))
             .Report("PPM BPP: ")
-            .Shown("Bits Per Pixel", Page::Output),
+            .Shown("Bits Per Pixel", Page::Output, Depth()),
         Row(ForWriter("psd", Int32(out, "PSD BPP", &S::PsdBpp)))
             .Option(Number("--PSD-BPP"))
             .Report("PSD BPP: ")
-            .Shown("Bits Per Pixel", Page::Output),
+            .Shown("Bits Per Pixel", Page::Output, Depth()),
         Row(ForWriter("tga", Int32(out, "TGA BPP", &S::TgaBpp)))
             .Option(Number("--TGA-BPP"))
             .Report("TGA BPP: ")
-            .Shown("Bits Per Pixel", Page::Output),
+            .Shown("Bits Per Pixel", Page::Output, Depth()),
         Row(ForWriter("tga", Int32(out, "TGA Compression", &S::TgaCompression)))
             .Option(Keyword("--TGA-COMPRESSION", kCompression))
             .Report("TGA Compression: ")
-            .Shown("Compression", Page::Output),
+            .Shown("Compression", Page::Output, Choice({"None", "RLE"})),
         Row(ForWriter("tiff", Int32(out, "TIFF BPP", &S::TiffBpp)))
             .Option(Number("--TIFF-BPP"))
             .Report("TIFF BPP: ")
-            .Shown("Bits Per Pixel", Page::Output),
+            .Shown("Bits Per Pixel", Page::Output, Depth()),
         Row(ForWriter("tiff", Int32(out, "TIFF Compression", &S::TiffCompression)))
             .Option(Keyword("--TIFF-COMPRESSION", kCompression))
             .Report("TIFF Compression: ")
-            .Shown("Compression", Page::Output),
+            .Shown("Compression", Page::Output,
+                   Choice({"None", "CCITTFAX3", "CCITTFAX4", "PACKBITS", "DEFLATE", "ADOBEDEFLATE", "LZW", "JPEG", "LOGLUV"})),
         Row(ForWriter("tiff", Int32(out, "TIFF Color Mode", &S::TiffColorMode)))
             .Option(Keyword("--TIFF-COLOR-MODE", kColourModel))
             .Report("TIFF Color Mode: ")
-            .Shown("Color Mode", Page::Output),
+            .Shown("Color Mode", Page::Output, Choice()),
         Row(ForWriter("wbmp", Int32(out, "WBMP BPP", &S::WbmpBpp)))
             .Option(Number("--WBMP-BPP"))
             .Report("WBMP BPP: ")
-            .Shown("Bits Per Pixel", Page::Output),
+            .Shown("Bits Per Pixel", Page::Output, Depth()),
         Row(ForWriter("webp", Int32(out, "WEBP BPP", &S::WebpBpp)))
             .Option(Number("--WEBP-BPP"))
             .Report("WEBP BPP: ")
-            .Shown("Bits Per Pixel", Page::Output),
+            .Shown("Bits Per Pixel", Page::Output, Depth()),
         Row(ForWriter("webp", Int32(out, "WEBP Quality", &S::WebpQuality)))
             .Option(Number("--WEBP-QUALITY"))
             .Range(1, 100)
             .Report("WEBP Quality: ")
-            .Shown("Image Quality", Page::Output),
+            .Shown("Image Quality", Page::Output, Slider()),
         Row(ForWriter("xpm", Int32(out, "XPM BPP", &S::XpmBpp)))
             .Option(Number("--XPM-BPP"))
             .Report("XPM BPP: ")
-            .Shown("Bits Per Pixel", Page::Output),
+            .Shown("Bits Per Pixel", Page::Output, Depth()),
 
         Row(Int8(tr, "Do Image Rotation", &S::DoImageRotation))
             .Range(0, 1)
-            .Shown("Image Rotation", Page::Transform),
+            .Shown("Image Rotation", Page::Transform, Check()),
         Row(Int8(tr, "Image Rotation Type", &S::ImageRotationType))
             .Option(Keyword("--ROTATION-TYPE", kRotationType))
             .Report("Image Rotation Type: ")
-            .Shown("Rotation Type", Page::Transform),
+            .Shown("Rotation Type", Page::Transform, Choice().When(&S::DoImageRotation, {1})),
         Row(Int32(tr, "Image Rotation", &S::ImageRotation))
             .Option(SwitchesOn(Number("--ROTATION"), &S::DoImageRotation))
             .Range(0, 360)
             .Report("Image Rotation: ")
-            .Shown("Rotation Angle", Page::Transform),
+            .Shown("Rotation Angle", Page::Transform, Slider().When(&S::DoImageRotation, {1})),
         Row(String(tr, "Image Rotation Back Color", &S::ImageRotationBackColor))
             .Option(Text("--ROTATION-BACK-COLOR"))
             .Report("Image Rotation Back Color: ")
-            .Shown("Background Color", Page::Transform),
+            .Shown("Background Color", Page::Transform,
+                   ColourButton().When(&S::DoImageRotation, {1})),
         Row(Int8(tr, "Do Image Resize", &S::DoImageResize))
             .Range(0, 1)
-            .Shown("Image Resize", Page::Transform),
+            .Shown("Image Resize", Page::Transform, Check()),
         Row(Int32(tr, "Image Width", &S::ImageWidth))
             .Option(SwitchesOn(Number("--WIDTH"), &S::DoImageResize))
             .Report("Width: ")
-            .Shown("Image Width", Page::Transform),
+            .Shown("Image Width", Page::Transform,
+                   Numbers(kSizes).When(&S::DoImageResize, {1})),
         Row(Int8(tr, "Image Width Unit", &S::ImageWidthUnit))
             .Option(Keyword("--WIDTH-UNIT", kSizeUnit))
-            .Shown("Image Width", Page::Transform),
+            .Shown("Image Width", Page::Transform,
+                   Choice().When(&S::DoImageResize, {1}).Beside()),
         Row(Int32(tr, "Image Height", &S::ImageHeight))
             .Option(SwitchesOn(Number("--HEIGHT"), &S::DoImageResize))
             .Report("Height: ")
-            .Shown("Image Height", Page::Transform),
+            .Shown("Image Height", Page::Transform,
+                   Numbers(kSizes).When(&S::DoImageResize, {1})),
         Row(Int8(tr, "Image Height Unit", &S::ImageHeightUnit))
             .Option(Keyword("--HEIGHT-UNIT", kSizeUnit))
-            .Shown("Image Height", Page::Transform),
+            .Shown("Image Height", Page::Transform,
+                   Choice().When(&S::DoImageResize, {1}).Beside()),
         Row(Int8(tr, "Keep Aspect Ratio", &S::KeepAspectRatio))
             .Option(Flag("--KEEP-ASPECT-RATIO", 1))
             .Range(0, 1)
             .Report("Keep Aspect Ratio: ")
-            .Shown("Keep Aspect Ratio", Page::Transform),
+            .Shown("Keep Aspect Ratio", Page::Transform, Check().When(&S::DoImageResize, {1})),
         Row(Int8(tr, "Image Resize Type", &S::ImageResizeType))
             .Option(Keyword("--RESIZE-TYPE", kResizeScope))
             .Report("Image Resize Type: ")
-            .Shown("Resize Type", Page::Transform),
+            .Shown("Resize Type", Page::Transform, Choice().When(&S::DoImageResize, {1})),
         Row(Int8(tr, "Image Resize Algorithm", &S::ImageResizeAlgorithm))
             .Option(Keyword("--RESIZE-ALGORITHM", kResizeFilter))
             .Report("Image Resize Algorithm: ")
-            .Shown("Resize Algorithm", Page::Transform),
+            .Shown("Resize Algorithm", Page::Transform, Choice().When(&S::DoImageResize, {1})),
         Row(Int8(tr, "Do Image Flip Horizontal", &S::DoImageFlipHorizontal))
             .Option(Flag("--FLIP-HORIZONTAL", 1))
             .Range(0, 1)
             .Report("Flip Horizontal: ")
-            .Shown("Image Flip Horizontal", Page::Transform),
+            .Shown("Image Flip Horizontal", Page::Transform, Check()),
         Row(Int8(tr, "Do Image Flip Vertical", &S::DoImageFlipVertical))
             .Option(Flag("--FLIP-VERTICAL", 1))
             .Range(0, 1)
             .Report("Flip Vertical: ")
-            .Shown("Image Flip Vertical", Page::Transform),
+            .Shown("Image Flip Vertical", Page::Transform, Check()),
 
         Row(Int8(adj, "Do Image Color Correction", &S::DoImageColorCorrection)),
         Row(Int32(adj, "Image Brightness", &S::ImageBrightness))
             .Option(SwitchesOn(Number("--BRIGHTNESS"), &S::DoImageColorCorrection))
             .Range(-100, 100)
             .Report("Brightness: ")
-            .Shown("Image Brightness", Page::Adjustment),
+            .Shown("Image Brightness", Page::Adjustment, Slider(1, 100)),
         Row(Int32(adj, "Image Contrast", &S::ImageContrast))
             .Option(SwitchesOn(Number("--CONTRAST"), &S::DoImageColorCorrection))
             .Range(-100, 100)
             .Report("Contrast: ")
-            .Shown("Image Contrast", Page::Adjustment),
+            .Shown("Image Contrast", Page::Adjustment, Slider(1, 100)),
         Row(Float(adj, "Image Gamma", &S::ImageGamma))
             .Option(SwitchesOn(Real("--GAMMA"), &S::DoImageColorCorrection))
             .Range(0.01f, 9.99f)
             .Report("Gamma: ")
-            .Shown("Image Gamma", Page::Adjustment),
+            .Shown("Image Gamma", Page::Adjustment, Slider(100, 0, 2)),
         Row(Int8(adj, "Image Invert", &S::ImageInvert))
             .Option(SwitchesOn(Flag("--INVERT", 1), &S::DoImageColorCorrection))
             .Range(0, 1)
             .Report("Invert: ")
-            .Shown("Image Invert", Page::Adjustment),
+            .Shown("Image Invert", Page::Adjustment, Check()),
         Row(Int8(adj, "Do Image Greyscale", &S::DoImageGreyscale))
             .Option(Flag("--GREYSCALE", 1))
             .Range(0, 1)
             .Report("Greyscale: ")
-            .Shown("Image Greyscale", Page::Adjustment),
+            .Shown("Image Greyscale", Page::Adjustment, Check()),
         Row(Int8(adj, "Do Image Threshold", &S::DoImageThreshold))
             .Range(0, 1)
-            .Shown("Image Threshold", Page::Adjustment),
+            .Shown("Image Threshold", Page::Adjustment, Check()),
         Row(Int32(adj, "Image Threshold", &S::ImageThreshold))
             .Option(SwitchesOn(Number("--THRESHOLD"), &S::DoImageThreshold))
             .Range(0, 255)
             .Report("Image Threshold: ")
-            .Shown("Threshold Level", Page::Adjustment),
+            .Shown("Threshold Level", Page::Adjustment, Slider().When(&S::DoImageThreshold, {1})),
         Row(Int8(adj, "Do Image Dither", &S::DoImageDither))
             .Range(0, 1)
-            .Shown("Image Dither", Page::Adjustment),
+            .Shown("Image Dither", Page::Adjustment, Check()),
         Row(Int8(adj, "Image Dither Algorithm", &S::ImageDitherAlgorithm))
             .Option(SwitchesOn(Keyword("--DITHER", kDitherAlgorithm), &S::DoImageDither))
             .Report("Image Dithering Algorithm: ")
-            .Shown("Dither Algorithm", Page::Adjustment),
+            .Shown("Dither Algorithm", Page::Adjustment, Choice().When(&S::DoImageDither, {1})),
 
         Row(Int8(fr, "Do Frame", &S::DoFrame))
             .Family(kFrameType)
             .Report("Frame: ")
-            .Shown("Frame Type", Page::Frame),
+            .Shown("Frame Type", Page::Frame, Choice()),
         Row(Int32(fr, "Solid Left", &S::SolidLeft))
             .Option(SwitchesOn(Number("--FR-SOLID-LEFT"), &S::DoFrame))
             .Report("Frame left: ")
-            .Shown("Left", Page::Frame),
+            .Shown("Left", Page::Frame, Numbers(kSizes).In("solid")),
         Row(Int32(fr, "Solid Right", &S::SolidRight))
             .Option(SwitchesOn(Number("--FR-SOLID-RIGHT"), &S::DoFrame))
             .Report("Frame right: ")
-            .Shown("Right", Page::Frame),
+            .Shown("Right", Page::Frame, Numbers(kSizes).In("solid")),
         Row(Int32(fr, "Solid Top", &S::SolidTop))
             .Option(SwitchesOn(Number("--FR-SOLID-TOP"), &S::DoFrame))
             .Report("Frame top: ")
-            .Shown("Top", Page::Frame),
+            .Shown("Top", Page::Frame, Numbers(kSizes).In("solid")),
         Row(Int32(fr, "Solid Bottom", &S::SolidBottom))
             .Option(SwitchesOn(Number("--FR-SOLID-BOTTOM"), &S::DoFrame))
             .Report("Frame bottom: ")
-            .Shown("Bottom", Page::Frame),
+            .Shown("Bottom", Page::Frame, Numbers(kSizes).In("solid")),
         Row(String(fr, "Solid Left Color", &S::SolidLeftColor))
             .Option(Text("--FR-SOLID-LEFT-COLOR"))
             .Report("Frame left color: ")
-            .Shown("Left Color", Page::Frame),
+            .Shown("Left Color", Page::Frame, ColourButton().In("solid")),
         Row(String(fr, "Solid Right Color", &S::SolidRightColor))
             .Option(Text("--FR-SOLID-RIGHT-COLOR"))
             .Report("Frame right color: ")
-            .Shown("Right Color", Page::Frame),
+            .Shown("Right Color", Page::Frame, ColourButton().In("solid")),
         Row(String(fr, "Solid Top Color", &S::SolidTopColor))
             .Option(Text("--FR-SOLID-TOP-COLOR"))
             .Report("Frame top color: ")
-            .Shown("Top Color", Page::Frame),
+            .Shown("Top Color", Page::Frame, ColourButton().In("solid")),
         Row(String(fr, "Solid Bottom Color", &S::SolidBottomColor))
             .Option(Text("--FR-SOLID-BOTTOM-COLOR"))
             .Report("Frame bottom color: ")
-            .Shown("Bottom Color", Page::Frame),
+            .Shown("Bottom Color", Page::Frame, ColourButton().In("solid")),
         Row(Int32(fr, "Solid Opacity", &S::SolidOpacity))
             .Option(KnownInProfileAs(Number("--FR-SOLID-OPACITY"), "--WM-SOLID-OPACITY"))
             .Range(1, 255)
             .Report("Frame opacity: ")
-            .Shown("Opacity", Page::Frame),
+            .Shown("Opacity", Page::Frame, Slider().In("solid")),
 
         Row(Int8(wm, "Do Watermark", &S::DoWatermark))
             .Family(kWatermarkType)
             .Report("Watermark: ")
-            .Shown("Watermark Type", Page::Watermark),
+            .Shown("Watermark Type", Page::Watermark, Choice()),
         Row(text)
             .Option(SwitchesOn(Text("--WM-TEXT"), &S::DoWatermark))
             .Report("Watermark text: ")
-            .Shown("Text", Page::Watermark),
+            .Shown("Text", Page::Watermark, TextField().In("text")),
         Row(String(wm, "Fonts", &S::Fonts)),
         Row(String(wm, "Font", &S::Font))
             .Option(Text("--WM-FONT"))
             .Report("Watermark font: ")
-            .Shown("Font", Page::Watermark),
+            .Shown("Font", Page::Watermark, FontChoice(&S::Fonts).In("text")),
         Row(Int32(wm, "Font Size", &S::FontSize))
             .Option(Number("--WM-FONT-SIZE"))
             .Report("Watermark font size: ")
-            .Shown("Font Size", Page::Watermark),
+            .Shown("Font Size", Page::Watermark, Numbers(kFontSizes).In("text")),
         Row(Int32(wm, "Font Leading", &S::FontLeading))
             .Option(Number("--WM-FONT-LEADING"))
             .Report("Watermark font leading: ")
-            .Shown("Font Leading", Page::Watermark),
+            .Shown("Font Leading", Page::Watermark, Numbers(kSizes).In("text")),
         Row(String(wm, "Font Colors", &S::FontColors)),
         Row(String(wm, "Font Color", &S::FontColor))
             .Option(Text("--WM-FONT-COLOR"))
             .Report("Watermark font color: ")
-            .Shown("Font Color", Page::Watermark),
+            .Shown("Font Color", Page::Watermark, ColourChoice(&S::FontColors).In("text")),
         Row(Int8(wm, "Font Style", &S::FontStyle))
             .Option(Keyword("--WM-FONT-STYLE", kFontStyle))
             .Report("Watermark font style: ")
-            .Shown("Font Style", Page::Watermark),
+            .Shown("Font Style", Page::Watermark, Choice().In("text")),
         Row(Int8(wm, "Font Effect", &S::FontEffect))
             .Option(Keyword("--WM-FONT-EFFECT", kFontEffect))
             .Report("Watermark font effect: ")
-            .Shown("Font Effect", Page::Watermark),
+            .Shown("Font Effect", Page::Watermark, Choice().In("text")),
         Row(Int8(wm, "Text Antialiasing", &S::TextAntialiasing))
             .Option(Flag("--WM-TEXT-ANTIALIASING", 1))
             .Range(0, 1)
             .Report("Watermark text antialiasing: ")
-            .Shown("Antialiasing", Page::Watermark),
+            .Shown("Antialiasing", Page::Watermark, Check().In("text")),
         Row(Int8(wm, "Text Alignment", &S::TextAlignment))
             .Option(Keyword("--WM-TEXT-ALIGNMENT", kTextAlignment))
             .Report("Watermark text alignment: ")
-            .Shown("Text Alignment", Page::Watermark),
+            .Shown("Text Alignment", Page::Watermark, Choice().In("text")),
         Row(Int32(wm, "Text Padding", &S::TextPadding))
             .Option(Number("--WM-TEXT-PADDING"))
             .Report("Watermark text padding: ")
-            .Shown("Text Padding", Page::Watermark),
+            .Shown("Text Padding", Page::Watermark, Numbers(kSizes).In("text")),
         Row(Int32(wm, "Text Opacity", &S::TextOpacity))
             .Option(Number("--WM-TEXT-OPACITY"))
             .Range(1, 255)
             .Report("Watermark text opacity: ")
-            .Shown("Text Opacity", Page::Watermark),
+            .Shown("Text Opacity", Page::Watermark, Slider().In("text")),
         Row(String(wm, "Back Colors", &S::BackColors)),
         Row(String(wm, "Back Color", &S::BackColor))
             .Option(Text("--WM-BACK-COLOR"))
             .Report("Watermark background color: ")
-            .Shown("Background Color", Page::Watermark),
+            .Shown("Background Color", Page::Watermark, ColourChoice(&S::BackColors).In("text")),
         Row(Int32(wm, "Back Opacity", &S::BackOpacity))
             .Option(Number("--WM-BACK-OPACITY"))
             .Range(1, 255)
             .Report("Watermark background opacity: ")
-            .Shown("Background Opacity", Page::Watermark),
+            .Shown("Background Opacity", Page::Watermark, Slider().In("text")),
         Row(Int8(wm, "Text Boundary", &S::TextBoundary))
             .Option(Keyword("--WM-TEXT-BOUNDARY", kBoundary))
             .Report("Watermark boundary: ")
-            .Shown("Boundary", Page::Watermark),
+            .Shown("Boundary", Page::Watermark, Choice().In("text")),
         Row(Int8(wm, "Text Position", &S::TextPosition))
             .Option(Keyword("--WM-TEXT-POSITION", kPosition))
             .Report("Watermark position: ")
-            .Shown("Position", Page::Watermark),
+            .Shown("Position", Page::Watermark, Choice().In("text")),
         Row(Int32(wm, "Text X Offset", &S::TextXOffset))
             .Option(Number("--WM-TEXT-X-OFFSET"))
-            .Shown("X-Offset", Page::Watermark),
+            .Shown("X-Offset", Page::Watermark, Numbers(kSizes).In("text")),
         Row(Int32(wm, "Text Y Offset", &S::TextYOffset))
             .Option(Number("--WM-TEXT-Y-OFFSET"))
-            .Shown("Y-Offset", Page::Watermark),
+            .Shown("Y-Offset", Page::Watermark, Numbers(kSizes).In("text")),
         Row(Int32(wm, "Text Rotation", &S::TextRotation))
             .Option(Number("--WM-TEXT-ROTATION"))
             .Range(0, 360)
             .Report("Watermark rotation: ")
-            .Shown("Rotation Angle", Page::Watermark),
+            .Shown("Rotation Angle", Page::Watermark, Slider().In("text")),
         Row(Int8(wm, "Text Size", &S::TextSize))
             .Option(Keyword("--WM-TEXT-SIZE", kSizeMode))
             .Report("Watermark size/mode: ")
-            .Shown("Size", Page::Watermark),
+            .Shown("Size", Page::Watermark, Choice().In("text")),
         Row(Int32(wm, "Text Scale", &S::TextScale))
             .Range(1, 200)
-            .Shown("Scale", Page::Watermark),
+            .Shown("Scale", Page::Watermark,
+                   Slider().In("text").HiddenUnless(&S::TextSize, {1})),
         Row(String(wm, "Image", &S::Image))
             .Option(SwitchesOn(Text("--WM-IMAGE"), &S::DoWatermark, 2))
             .Report("Watermark image: ")
-            .Shown("Image", Page::Watermark),
+            .Shown("Image", Page::Watermark, ImagePath().In("image")),
         Row(Int8(wm, "Image Greyscale", &S::ImageGreyscale))
             .Option(Flag("--WM-IMAGE-GREYSCALE", 1))
             .Range(0, 1)
             .Report("Watermark greyscale: ")
-            .Shown("Image Greyscale", Page::Watermark),
+            .Shown("Image Greyscale", Page::Watermark, Check().In("image")),
         Row(Int32(wm, "Image Opacity", &S::ImageOpacity))
             .Option(Number("--WM-IMAGE-OPACITY"))
             .Range(1, 255)
             .Report("Watermark opacity: ")
-            .Shown("Opacity", Page::Watermark),
+            .Shown("Opacity", Page::Watermark, Slider().In("image")),
         Row(Int8(wm, "Image Boundary", &S::ImageBoundary))
             .Option(Keyword("--WM-IMAGE-BOUNDARY", kBoundary))
             .Report("Watermark boundary: ")
-            .Shown("Boundary", Page::Watermark),
+            .Shown("Boundary", Page::Watermark, Choice().In("image")),
         Row(Int8(wm, "Image Position", &S::ImagePosition))
             .Option(Keyword("--WM-IMAGE-POSITION", kPosition))
             .Report("Watermark position: ")
-            .Shown("Position", Page::Watermark),
+            .Shown("Position", Page::Watermark, Choice().In("image")),
         Row(Int32(wm, "Image X Offset", &S::ImageXOffset))
             .Option(Number("--WM-IMAGE-X-OFFSET"))
-            .Shown("X-Offset", Page::Watermark),
+            .Shown("X-Offset", Page::Watermark, Numbers(kSizes).In("image")),
         Row(Int32(wm, "Image Y Offset", &S::ImageYOffset))
             .Option(Number("--WM-IMAGE-Y-OFFSET"))
-            .Shown("Y-Offset", Page::Watermark),
+            .Shown("Y-Offset", Page::Watermark, Numbers(kSizes).In("image")),
         Row(Int32(wm, "Image Rotation", &S::WatermarkImageRotation))
             .Option(Number("--WM-IMAGE-ROTATION"))
             .Range(0, 360)
             .Report("Watermark rotation: ")
-            .Shown("Rotation Angle", Page::Watermark),
+            .Shown("Rotation Angle", Page::Watermark, Slider().In("image")),
         Row(Int8(wm, "Image Size", &S::ImageSize))
             .Option(Keyword("--WM-IMAGE-SIZE", kSizeMode))
             .Report("Watermark size/mode: ")
-            .Shown("Size", Page::Watermark),
+            .Shown("Size", Page::Watermark, Choice().In("image")),
         Row(Int32(wm, "Image Scale", &S::ImageScale))
             .Range(1, 200)
-            .Shown("Scale", Page::Watermark),
+            .Shown("Scale", Page::Watermark,
+                   Slider().In("image").HiddenUnless(&S::ImageSize, {1})),
 
         Row(String(adv, "Filename Mask", &S::FilenameMask))
             .Option(UnquotedInProfile(Text("--FILENAME-MASK")))
             .Report("Filename Mask: ")
-            .Shown("Filename Mask", Page::Advanced),
+            .Shown("Filename Mask", Page::Advanced, TextField()),
         Row(Int8(adv, "File Timestamp", &S::FileTimestamp))
             .Option(Keyword("--FILE-TIMESTAMP", kTimestampSource))
             .Report("File Timestamp: ")
-            .Shown("File Timestamp", Page::Advanced),
+            .Shown("File Timestamp", Page::Advanced, Choice()),
         Row(DateField(adv, "Custom Timestamp", &S::CustomTimestamp))
             .Option(Number("--FILE-TIMESTAMP-CUSTOM"))
             .Report("Custom Timestamp: ")
-            .Shown("Custom Timestamp", Page::Advanced),
+            .Shown("Custom Timestamp", Page::Advanced, DateTime().When(&S::FileTimestamp, {2})),
         Row(Int8(adv, "Out Folders History", &S::OutFoldersHistory))
-            .Shown("Out Folders History", Page::Advanced),
+            .Shown("Out Folders History", Page::Advanced,
+                   Choice({"Clean On Exit", "Keep Folders"})),
         Row(Int8(adv, "Out Folders Number", &S::OutFoldersNumber))
             .Range(1, 50)
-            .Shown("Out Folders Number", Page::Advanced),
+            .Shown("Out Folders Number", Page::Advanced, Slider()),
         Row(Int8(adv, "Keep Subfolders", &S::KeepSubfolders))
             .Option(Flag("--NO-SUBFOLDERS", 0))
             .Range(0, 1)
             .Report("Keep Subfolders: ")
-            .Shown("Keep Subfolders", Page::Advanced),
+            .Shown("Keep Subfolders", Page::Advanced, Check()),
 
         Row(String("File", "Recent Out Folders", &S::RecentOutFolders)),
         Row(String("File", "Recent Files", &S::RecentFiles)),
@@ -658,6 +778,29 @@ const OptionField* FindOptionField(const SettingMember& member) {
         if (row.config.member == member) return &row;
     }
     return nullptr;
+}
+
+const char* OptionField::Panel() const {
+    if (control.panel != nullptr) return control.panel;
+    if (page == PreferencesPage::Input || page == PreferencesPage::Output) return config.format;
+    return nullptr;
+}
+
+const std::vector<PanelSpec>& PreferencesPanels() {
+    static const std::vector<PanelSpec> panels{
+        {"solid", Page::Frame, {&S::DoFrame, 1u << 1, true}},
+        {"text", Page::Watermark, {&S::DoWatermark, 1u << 1, true}},
+        {"image", Page::Watermark, {&S::DoWatermark, 1u << 2, true}},
+    };
+    return panels;
+}
+
+const std::vector<const char*>& PreferencesPageCaptions() {
+    static const std::vector<const char*> captions{
+        "General", "Interface", "Input", "Output", "Transform",
+        "Adjustment", "Frame", "Watermark", "Advanced",
+    };
+    return captions;
 }
 
 bool IsInRange(const SettingMember& member, double value) {

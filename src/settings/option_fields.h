@@ -60,6 +60,62 @@ struct FieldRange {
     bool Contains(double value) const { return value >= minimum && value <= maximum; }
 };
 
+// The kind of control the preferences dialog edits a field with.
+enum class ControlKind {
+    None,          // not on the dialog
+    CheckBox,      // 0 or 1
+    Choice,        // drop-down whose entry position is the value
+    Slider,        // slider with a number field beside it
+    NumberChoice,  // editable drop-down of numbers
+    ColourButton,  // a button showing the colour; opens the colour chooser
+    ColourChoice,  // drop-down of a colour list plus a "..." chooser button
+    TextField,
+    FontChoice,    // drop-down of a font list plus a "..." font chooser button
+    ImagePath,     // text field plus a "..." file chooser button
+    DateTime,      // date and time as "%yyyy/%mm/%dd %hh:%ii"
+    DepthChoice,   // "Auto", then the bit depths of the row's writer
+    ThemeChoice,   // the themes found; stores the theme id
+    FormatChoice,  // the reader groups or writer extensions of this build
+    LanguageChoice,
+};
+
+// Another field's value that enables (or shows) a control: bit v of `values`
+// set means value v of `governor` enables it.
+struct ControlRule {
+    SettingMember governor{};
+    uint32_t values = 0;
+    bool hides = false;  // hidden rather than disabled
+    bool Allows(int64_t value) const {
+        return value >= 0 && value < 32 && ((values >> value) & 1u) != 0;
+    }
+};
+
+// How the dialog shows a field. A slider's position is value x sliderScale +
+// sliderOffset (brightness 0 to 200 for -100 to 100, gamma 1 to 999 for 0.01
+// to 9.99); its number field shows the value itself with `decimals` digits.
+struct ControlSpec {
+    ControlKind kind = ControlKind::None;
+    std::vector<const char*> entries;  // Choice: caption keys in value order
+    double sliderScale = 1;
+    int sliderOffset = 0;
+    int decimals = 0;
+    const char* presets = nullptr;  // NumberChoice: "," separated entries
+    std::optional<SettingMember> list;  // ColourChoice, FontChoice: the "," list field
+    // The panel of a page the control sits in: "solid", "text", "image", or
+    // a format's sub-panel (then the row's reader group or writer extension).
+    const char* panel = nullptr;
+    std::optional<ControlRule> rule;
+    bool besideLast = false;  // on the previous control's line (size units)
+};
+
+// A panel of rows that one choice shows or hides as a whole.
+struct PanelSpec {
+    const char* name;
+    PreferencesPage page;
+    ControlRule rule;  // `hides` is implied
+};
+const std::vector<PanelSpec>& PreferencesPanels();
+
 struct OptionField {
     SettingField config;               // the "config.ini" entry
     std::optional<LongOption> option;  // the console's long option, when it has one
@@ -68,7 +124,14 @@ struct OptionField {
     const char* reportLabel = nullptr;  // "JPG Quality: "
     const char* caption = nullptr;      // text key of group "Preferences"
     PreferencesPage page = PreferencesPage::None;
+    ControlSpec control;
+    // The panel it sits in: control.panel, or for a row of the Input and
+    // Output pages its format; nullptr for the page itself.
+    const char* Panel() const;
 };
+
+// The page names in tree order: caption keys of group "Preferences".
+const std::vector<const char*>& PreferencesPageCaptions();
 
 // The rows in "config.ini" order.
 const std::vector<OptionField>& OptionFieldTable();

@@ -1,7 +1,9 @@
 // Qt's standard message boxes and file dialogs behind DesktopDialogs.
 #include "ui/dialogs.h"
 
+#include <QColorDialog>
 #include <QFileDialog>
+#include <QFontDialog>
 #include <QMessageBox>
 
 namespace orvex {
@@ -36,6 +38,16 @@ class QtDialogs final : public DesktopDialogs {
     QString ChooseFolder(QWidget* parent, const QString& title,
                          const QString& startFolder) override {
         return QFileDialog::getExistingDirectory(parent, title, startFolder);
+    }
+    std::optional<QColor> ChooseColour(QWidget* parent, const QColor& start) override {
+        QColor chosen = QColorDialog::getColor(start, parent);
+        if (!chosen.isValid()) return std::nullopt;
+        return chosen;
+    }
+    QString ChooseFont(QWidget* parent, const QString& family) override {
+        bool accepted = false;
+        QFont font = QFontDialog::getFont(&accepted, QFont(family), parent);
+        return accepted ? font.family() : QString();
     }
 };
 

@@ -2,9 +2,11 @@
 // code never runs a modal loop of its own and tests can answer for the user.
 #pragma once
 
+#include <QColor>
 #include <QString>
 #include <QStringList>
 #include <memory>
+#include <optional>
 
 class QWidget;
 
@@ -33,6 +35,10 @@ class DesktopDialogs {
     // A folder dialog; "" when cancelled.
     virtual QString ChooseFolder(QWidget* parent, const QString& title,
                                  const QString& startFolder) = 0;
+    // The colour chooser starting at `start`; nothing when cancelled.
+    virtual std::optional<QColor> ChooseColour(QWidget* parent, const QColor& start) = 0;
+    // The font chooser starting at `family`; the chosen family, "" when cancelled.
+    virtual QString ChooseFont(QWidget* parent, const QString& family) = 0;
 };
 
 // The dialogs of the running desktop (Qt's standard boxes and dialogs).

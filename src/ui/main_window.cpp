@@ -15,6 +15,7 @@
 
 #include "settings/program_identity.h"
 #include "formats/output_formats.h"
+#include "settings/configuration_file.h"
 #include "settings/conversion_settings.h"
 #include "settings/project_state.h"
 #include "text/text_table.h"
@@ -23,6 +24,8 @@
 #include "ui/link_dialogs.h"
 #include "ui/links.h"
 #include "ui/main_form.h"
+#include "ui/preferences_dialog.h"
+#include "ui/theme/theme_loader.h"
 #include "ui/progress_dialog.h"
 #include "ui/update_check.h"
 #include "ui/ui_text.h"
@@ -145,19 +148,61 @@ void MainWindow::RunCommand(Command command) {
             break;
         case Command::About: ShowAboutDialog(this, m_context.texts); break;
         case Command::OutputFormatOptions:
-        case Command::Preferences: ShowNotYetAvailable(command); break;
+            m_preferencesPage = static_cast<int>(PreferencesPage::Output);
+            ShowPreferences();
+            break;
+        case Command::Preferences: ShowPreferences(); break;
     }
 }
 
-// The dialogs and links of these commands come with a later version of the
-// desktop; until then the command says so instead of doing nothing.
-void MainWindow::ShowNotYetAvailable(Command command) {
-    const CommandRow* row = FindCommand(command);
-    QString what = row ? UiText(m_context.texts, "Menu", row->textKey) : QString();
-    m_context.dialogs.Information(this, what, what + QStringLiteral(" is not yet available."));
+void MainWindow::ShowPreferences() {
+    if (m_preferences != nullptr) {
+        m_preferences->raise();
+        return;
+    }
+    PreferencesSources sources;
+    for (const auto& [id, theme] : ListThemes(ThemeFolders(m_context.appFolder)))
+        sources.themes.emplace_back(id, theme.Name);
+    sources.inputFormats = InputExtensions();
+    sources.outputFormats = OutputExtensions();
+    const int page = m_preferencesPage;
+    m_preferencesPage = 0;
+    m_preferences = new PreferencesDialog(this, m_context.settings, m_context.texts,
+                                          m_context.dialogs, std::move(sources), page);
+    m_preferences->setWindowModality(Qt::WindowModal);
+    connect(m_preferences, &QDialog::finished, this, [this] {
+        PreferencesDialog* dialog = m_preferences;
+        m_preferences = nullptr;
+        if (dialog->outcome() != PreferencesDialog::Outcome::Cancelled)
+            ApplyPreferences(dialog->interfaceRefresh());
+        dialog->deleteLater();
+        activateWindow();
+    });
+    m_preferences->show();
+}
+
+void MainWindow::ApplyPreferences(int interfaceRefresh) {
+    ConversionSettings& settings = m_context.settings;
+    if (!SaveConfiguration(settings, ConfigFilePath()))
+        m_context.dialogs.ErrorBox(this, UiText(m_context.texts, "Msg", "Error"),
+                                   QStringLiteral("Cannot save the settings to %1.")
+                                       .arg(QString::fromStdString(ConfigFilePath())));
+    if (interfaceRefresh == kRefreshToolbar) {
+        LoadIconSets(m_context.icons, settings, m_context.appFolder, false, false, true);
+        m_actions->FillToolbar(m_form->mainToolbar, m_context.icons.toolbar,
+                               ToolbarIconSize(settings.UiSize));
+        m_form->Relayout(m_form->width() > 0 ? m_form->width() : kMinimumWidth, kFixedHeight);
+    } else if (interfaceRefresh == kRefreshAll) {
+        LoadIconSets(m_context.icons, settings, m_context.appFolder, true, true, true);
+        ApplyIcons();
+    }
+    const int format = m_form->formatField->findData(QString::fromStdString(settings.OutputFormat));
+    if (format >= 0) m_form->formatField->setCurrentIndex(format);
+    if (m_form->outputField->count() != settings.OutFoldersNumber) FillOutFolderField();
 }
 
 void MainWindow::New() {
+    m_preferencesPage = 0;
     FillOutFolderField();
     const std::string runMode = m_context.project.RunMode;
     ResetProjectState(m_context.project, m_context.appFolder);

@@ -18,6 +18,7 @@ class TextTable;
 class DesktopDialogs;
 class MainForm;
 class ProgressDialog;
+class PreferencesDialog;
 
 // What the desktop works on; owned by the desktop start.
 struct DesktopContext {
@@ -55,6 +56,15 @@ class MainWindow : public QMainWindow {
 
     // Rebuilds menu, toolbars and images from the icon sets.
     void ApplyIcons();
+    // Opens the preferences dialog (window-modal) on the page asked for by
+    // the format options button, or on the General page; the page request
+    // is used up by opening.
+    void ShowPreferences();
+    // After the dialog stored or reset the settings: saves them, reloads
+    // the pictures (all for another theme, the toolbar's for another icon
+    // size) and brings the form in line with the settings.
+    void ApplyPreferences(int interfaceRefresh);
+    PreferencesDialog* preferencesDialog() const { return m_preferences; }
     // Exit: the window geometry into the settings (unless minimised).
     void StoreGeometry();
     // The inner size of the form area.
@@ -82,7 +92,6 @@ class MainWindow : public QMainWindow {
   private:
     void Retranslate();
     void FillFormatField();
-    void ShowNotYetAvailable(Command command);
     void OnOutputFieldActivated();
     void OnFormatFieldActivated(int index);
 
@@ -92,6 +101,8 @@ class MainWindow : public QMainWindow {
     FileQueue m_queue;  // the desktop converts one file a run
     ProgressDialog* m_progress = nullptr;
     std::string m_lastOpenFolder;
+    PreferencesDialog* m_preferences = nullptr;
+    int m_preferencesPage = 0;  // the page the next opening shows
 };
 
 // The desktop's exit: the geometry into the settings, the history emptied

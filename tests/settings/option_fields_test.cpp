@@ -98,6 +98,78 @@ TEST(OptionFieldTable, ThePreferencesCaptionsAreTextsOfTheTable) {
     EXPECT_GT(shown, 100);
 }
 
+// Every shown row has a control, every control's captions are texts, a
+// keyword family's drop-down has one entry per value, and the rules point at
+// controls on the same page that can take the values they name.
+TEST(OptionFieldTable, ThePreferencesControlsAgreeWithTheRows) {
+    TextTable texts;
+    texts.Build();
+    for (const OptionField& row : OptionFieldTable()) {
+        const ControlSpec& control = row.control;
+        EXPECT_EQ(row.page == PreferencesPage::None, control.kind == ControlKind::None) << row.config.key;
+        for (const char* entry : control.entries)
+            EXPECT_NE(texts.Text("Preferences", entry), "%NO_STRING_ERROR%") << entry;
+        if (control.kind == ControlKind::Choice) {
+            EXPECT_FALSE(control.entries.empty()) << row.config.key;
+            if (row.family >= 0 && row.family != kCompression && row.family != kSizeMode) {
+                int values = 0;
+                while (!KeywordName(row.family, values).empty()) ++values;
+                EXPECT_EQ(static_cast<int>(control.entries.size()), values) << row.config.key;
+            }
+            // The compression entries are the words of their writer, each
+            // at the number the keyword family gives it.
+            if (row.family == kCompression) {
+                for (size_t i = 0; i < control.entries.size(); ++i)
+                    EXPECT_EQ(ParseKeyword(kCompression, control.entries[i]), static_cast<int>(i))
+                        << row.config.key << " " << control.entries[i];
+            }
+            if (row.range) {
+                EXPECT_EQ(control.entries.size(), static_cast<size_t>(row.range->maximum) + 1)
+                    << row.config.key;
+            }
+        }
+        if (control.kind == ControlKind::Slider) {
+            ASSERT_TRUE(row.range) << row.config.key;
+            // Whole slider positions at both ends.
+            const double low = row.range->minimum * control.sliderScale + control.sliderOffset;
+            const double high = row.range->maximum * control.sliderScale + control.sliderOffset;
+            EXPECT_NEAR(low, std::round(low), 1e-3) << row.config.key;
+            EXPECT_NEAR(high, std::round(high), 1e-3) << row.config.key;
+            EXPECT_GE(low, 0) << row.config.key;
+        }
+        if (control.list) {
+            const OptionField* list = FindOptionField(*control.list);
+            ASSERT_NE(list, nullptr) << row.config.key;
+            EXPECT_EQ(list->page, PreferencesPage::None) << row.config.key;
+        }
+        if (control.rule) {
+            const OptionField* governor = FindOptionField(control.rule->governor);
+            ASSERT_NE(governor, nullptr) << row.config.key;
+            EXPECT_EQ(governor->page, row.page) << row.config.key;
+            const size_t choices = governor->control.kind == ControlKind::CheckBox
+                                       ? 2
+                                       : governor->control.entries.size();
+            EXPECT_NE(control.rule->values, 0u) << row.config.key;
+            EXPECT_LT(control.rule->values, 1u << choices) << row.config.key;
+        }
+    }
+    // Panels are shown by a choice of their page, and every row of a named
+    // panel sits on that page.
+    for (const PanelSpec& panel : PreferencesPanels()) {
+        const OptionField* governor = FindOptionField(panel.rule.governor);
+        ASSERT_NE(governor, nullptr) << panel.name;
+        EXPECT_EQ(governor->page, panel.page) << panel.name;
+        int rows = 0;
+        for (const OptionField& row : OptionFieldTable()) {
+            if (row.control.panel == nullptr || std::string(row.control.panel) != panel.name) continue;
+            EXPECT_EQ(row.page, panel.page) << row.config.key;
+            ++rows;
+        }
+        EXPECT_GT(rows, 0) << panel.name;
+    }
+    EXPECT_EQ(PreferencesPageCaptions().size(), 9u);
+}
+
 TEST(OptionFieldTable, RangesAreWhatTheChecksAndControlsUse) {
     EXPECT_TRUE(IsInRange(&ConversionSettings::JpgQuality, 1));
     EXPECT_TRUE(IsInRange(&ConversionSettings::JpgQuality, 100));

@@ -44,6 +44,15 @@ class FakeDialogs final : public DesktopDialogs {
         return folderToChoose;
     }
 
+    std::optional<QColor> ChooseColour(QWidget*, const QColor& start) override {
+        shown.push_back({"colour", QString(), start.name()});
+        return colourToChoose;
+    }
+    QString ChooseFont(QWidget*, const QString& family) override {
+        shown.push_back({"font", QString(), family});
+        return fontToChoose;
+    }
+
     QString lastText() const { return shown.empty() ? QString() : shown.back().text; }
 
     std::vector<Shown> shown;
@@ -52,6 +61,8 @@ class FakeDialogs final : public DesktopDialogs {
     QString fileToChoose;
     QString folderToChoose;
     QStringList lastFilters;
+    std::optional<QColor> colourToChoose;
+    QString fontToChoose;
 };
 
 }  // namespace orvex::test
