@@ -8,7 +8,7 @@
 
 #include "settings/conversion_settings.h"
 #include "settings/file_name_mask.h"
-#include "settings/project_state.h"
+#include "settings/file_context.h"
 
 namespace {
 
@@ -27,11 +27,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     settings.FilenameMask = std::string(NextLine(rest));
     const std::string inputName(NextLine(rest));
     settings.Text = std::string(rest);
-    orvex::ProjectState project;
-    orvex::ResetProjectState(project, "/opt/orvex/");
+    orvex::FileContext project;
+    project.RandomNumber = 12345;
+    project.FileCounter = 1;
     project.InputPath = "/in/" + inputName;
-    project.InputArgument = project.InputPath;
-    project.InputExtension = "hdr";
     project.OutputFolder = "/out/";
     project.OutputExtension = "jpg";
     project.CurrentWidth = 640;
@@ -39,5 +38,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     (void)orvex::ExpandFileNameMask(settings, project);
     (void)orvex::ExpandWatermarkText(settings, project);
     (void)orvex::BuildOutputPath(settings, project);
+    (void)orvex::IsPlainFileName(orvex::ExpandFileNameMask(settings, project));
     return 0;
 }
