@@ -6,17 +6,16 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
-#include <QDesktopServices>
 #include <QDialog>
 #include <QLineEdit>
 #include <QPainter>
 #include <QPushButton>
 #include <QTimer>
-#include <QUrl>
 #include <filesystem>
 #include <random>
 
 #include "settings/program_identity.h"
+#include "ui/links.h"
 #include "formats/image_io.h"
 #include "settings/conversion_settings.h"
 #include "settings/project_state.h"
@@ -42,8 +41,8 @@ int RunUninstallPrompt(const TextTable& texts) {
     next->setGeometry(200, 60, 80, 25);
     QObject::connect(next, &QPushButton::clicked, &prompt, [&prompt, visit] {
         if (visit->isChecked()) {
-            QDesktopServices::openUrl(
-                QUrl(QString::fromUtf8(kWebSite) + QStringLiteral("/orvex/uninstall.html")));
+            // Like every link of the program: xdg-open, no shell, outcome not examined.
+            OpenTarget(std::string(kWebSite) + "/orvex/uninstall.html");
         }
         prompt.accept();
     });
