@@ -82,8 +82,10 @@ int64_t ReadInteger(std::string_view value, int64_t lowest, int64_t highest) {
     }
     int64_t magnitude = 0;
     for (; at < value.size() && value[at] >= '0' && value[at] <= '9'; ++at) {
-        // Past 2^62 the value is clamped anyway; stopping there keeps it from overflowing.
-        magnitude = std::min<int64_t>(magnitude * 10 + (value[at] - '0'), int64_t{1} << 62);
+        // Past 2^62 the value is clamped anyway; stopping there keeps the
+        // next multiplication from overflowing.
+        constexpr int64_t kCap = int64_t{1} << 62;
+        magnitude = magnitude >= kCap / 10 ? kCap : magnitude * 10 + (value[at] - '0');
     }
     return std::clamp(negative ? -magnitude : magnitude, lowest, highest);
 }

@@ -426,3 +426,21 @@ TEST_F(ConfigurationFileTest, DatesPastTwentyThirtyEightRoundTrip) {
 
 }  // namespace
 }  // namespace orvex
+
+namespace orvex {
+namespace {
+
+// Regression (found by the config fuzz target): a number of twenty digits
+// overflowed while it was read, before it was clamped.
+TEST_F(ConfigurationFileTest, NumbersOfAnyLengthAreClampedWithoutOverflow) {
+    const ConversionSettings s = Load(
+        "[General]\nUpdate Date = 99999999999999999999999999\n"
+        "[Advanced]\nCustom Timestamp = -99999999999999999999999999\n"
+        "[Output]\nJPG Quality = 4611686018427387904\n");
+    EXPECT_EQ(s.UpdateDate, int64_t{1} << 62);
+    EXPECT_EQ(s.CustomTimestamp, -(int64_t{1} << 62));
+    EXPECT_EQ(s.JpgQuality, std::numeric_limits<int32_t>::max());
+}
+
+}  // namespace
+}  // namespace orvex
