@@ -261,13 +261,22 @@ bool SaveChainOutput(Bitmap image, const ConversionSettings& settings, FileConte
     return true;
 }
 
+Bitmap LoadAndProcess(const ConversionSettings& settings, FileContext& file,
+                      const WatermarkFont* font, const StepCheckpoint& checkpoint,
+                      std::string* failureReason) {
+    Bitmap image = LoadChainInput(file, failureReason);
+    if (!image) return {};
+    if (checkpoint && !checkpoint(ChainStep::Load)) {
+        Fail(failureReason, kStoppedReason);
+        return {};
+    }
+    return ProcessImage(std::move(image), settings, file, font, checkpoint, failureReason);
+}
+
 bool ConvertCurrentFile(const ConversionSettings& settings, FileContext& file,
                         const WatermarkFont* font, const StepCheckpoint& checkpoint,
                         std::string* failureReason) {
-    Bitmap image = LoadChainInput(file, failureReason);
-    if (!image) return false;
-    if (checkpoint && !checkpoint(ChainStep::Load)) return Fail(failureReason, kStoppedReason);
-    image = ProcessImage(std::move(image), settings, file, font, checkpoint, failureReason);
+    Bitmap image = LoadAndProcess(settings, file, font, checkpoint, failureReason);
     if (!image) return false;
     return SaveChainOutput(std::move(image), settings, file, checkpoint, failureReason);
 }

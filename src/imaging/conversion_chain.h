@@ -43,6 +43,12 @@ Bitmap ProcessImage(Bitmap image, const ConversionSettings& settings, FileContex
                     const WatermarkFont* font, const StepCheckpoint& checkpoint = {},
                     std::string* failureReason = nullptr);
 
+// Loads file.InputPath and processes it: the first two parts in a row, with
+// the checkpoint after the load too.
+Bitmap LoadAndProcess(const ConversionSettings& settings, FileContext& file,
+                      const WatermarkFont* font, const StepCheckpoint& checkpoint = {},
+                      std::string* failureReason = nullptr);
+
 // Names the output (file.OutputPath), refuses to replace the input, creates the
 // kept sub-folder and saves. True when the output file was written.
 bool SaveChainOutput(Bitmap image, const ConversionSettings& settings, FileContext& file,

@@ -128,6 +128,41 @@ bool WatermarkShowsNumbers(const ConversionSettings& settings) {
                                          settings.Text.find("%rnd%") != std::string::npos);
 }
 
+// What a run starts from: no file converted, the job's first numbers.
+WorkerOutcome StartingOutcome(const ConversionJob& job) {
+    WorkerOutcome outcome;
+    outcome.nextFileNumber = job.firstFileNumber;
+    outcome.nextRandomNumber = job.randomNumber;
+    return outcome;
+}
+
+// Publishes that file `index` has begun, with the previous file's duration.
+void PublishStart(WorkerControl& control, int32_t index, const std::string& path,
+                  int64_t lastMillis) {
+    std::lock_guard<std::mutex> lock(control.progressLock);
+    control.progress.FilesStarted = index;
+    control.progress.CurrentFile = path;
+    control.progress.LastFileMillis = lastMillis;
+}
+
+void PublishConverted(WorkerControl& control, int32_t converted) {
+    std::lock_guard<std::mutex> lock(control.progressLock);
+    control.progress.FilesConverted = converted;
+}
+
+// Every step of file `index` ends at this checkpoint: the worker tells the
+// observer, holds still there while held (never under the progress lock) and
+// gives up the file, setting `stopped`, when the run was stopped.
+StepCheckpoint CheckpointFor(WorkerControl& control, ConversionObserver& events, int32_t index,
+                             bool& stopped) {
+    return [&control, &events, index, &stopped](ChainStep step) {
+        events.StepDone(index, step);
+        control.hold.WaitWhileHeld();
+        if (control.progress.KeepRunning.load() == 0) stopped = true;
+        return !stopped;
+    };
+}
+
 // Ends a file in queue order: a converted one takes the next number, gets its
 // time stamp and counts; either way the observer hears of it. Returns the
 // duration the progress record shows for it (0 after a failure).
@@ -167,20 +202,9 @@ struct FileWork {
 WorkerOutcome ConvertSideBySide(const ConversionJob& job, WorkerControl& control,
                                 ConversionObserver& events) {
     ProgressState& progress = control.progress;
-    WorkerOutcome outcome;
-    outcome.nextFileNumber = job.firstFileNumber;
-    outcome.nextRandomNumber = job.randomNumber;
+    WorkerOutcome outcome = StartingOutcome(job);
     int64_t lastMillis = 0;
     size_t next = 0;
-
-    auto checkpointFor = [&](FileWork& work) {
-        return StepCheckpoint([&control, &events, &progress, &work](ChainStep step) {
-            events.StepDone(work.index, step);
-            control.hold.WaitWhileHeld();
-            if (progress.KeepRunning.load() == 0) work.stopped = true;
-            return !work.stopped;
-        });
-    };
 
     tbb::parallel_pipeline(
         static_cast<size_t>(std::max(1, job.filesAtOnce)),
@@ -208,26 +232,15 @@ WorkerOutcome ConvertSideBySide(const ConversionJob& job, WorkerControl& control
                     FreeImageMessageScope scope([&work](const std::string& message) {
                         work->result.libraryMessages.push_back(message);
                     });
-                    const StepCheckpoint checkpoint = checkpointFor(*work);
-                    work->image = LoadChainInput(work->file, &work->result.reason);
-                    if (work->image && !checkpoint(ChainStep::Load)) {
-                        work->image.reset();
-                        work->result.reason = kStoppedReason;
-                    }
-                    if (work->image) {
-                        work->image = ProcessImage(std::move(work->image), job.settings, work->file,
-                                                   job.font.get(), checkpoint, &work->result.reason);
-                    }
+                    work->image = LoadAndProcess(
+                        job.settings, work->file, job.font.get(),
+                        CheckpointFor(control, events, work->index, work->stopped),
+                        &work->result.reason);
                     return work;
                 }) &
             tbb::make_filter<std::shared_ptr<FileWork>, void>(
                 tbb::filter_mode::serial_in_order, [&](std::shared_ptr<FileWork> work) {
-                    {
-                        std::lock_guard<std::mutex> lock(control.progressLock);
-                        progress.FilesStarted = work->index;
-                        progress.CurrentFile = work->entry->path;
-                        progress.LastFileMillis = lastMillis;
-                    }
+                    PublishStart(control, work->index, work->entry->path, lastMillis);
                     events.FileStarted(work->index, work->entry->path);
                     FileResult& result = work->result;
                     if (work->image) {
@@ -237,7 +250,9 @@ WorkerOutcome ConvertSideBySide(const ConversionJob& job, WorkerControl& control
                             result.libraryMessages.push_back(message);
                         });
                         result.converted = SaveChainOutput(std::move(work->image), job.settings,
-                                                           work->file, checkpointFor(*work),
+                                                           work->file,
+                                                           CheckpointFor(control, events,
+                                                                         work->index, work->stopped),
                                                            &result.reason);
                     }
                     result.millis = MillisSince(work->begin);
@@ -245,8 +260,7 @@ WorkerOutcome ConvertSideBySide(const ConversionJob& job, WorkerControl& control
                     lastMillis = FinishFile(job, work->file, result, outcome, events);
                 }));
 
-    std::lock_guard<std::mutex> lock(control.progressLock);
-    progress.FilesConverted = outcome.filesConverted;
+    PublishConverted(control, outcome.filesConverted);
     return outcome;
 }
 
@@ -260,9 +274,7 @@ WorkerOutcome ConversionWorker(const ConversionJob& job, WorkerControl& control,
         return ConvertSideBySide(job, control, events);
     ProgressState& progress = control.progress;
 
-    WorkerOutcome outcome;
-    outcome.nextFileNumber = job.firstFileNumber;
-    outcome.nextRandomNumber = job.randomNumber;
+    WorkerOutcome outcome = StartingOutcome(job);
     int64_t lastMillis = 0;
     int32_t index = 0;
     for (const QueuedFile& entry : job.queue) {
@@ -270,27 +282,14 @@ WorkerOutcome ConversionWorker(const ConversionJob& job, WorkerControl& control,
         if (progress.KeepRunning.load() == 0) break;
 
         ++index;
-        {
-            std::lock_guard<std::mutex> lock(control.progressLock);
-            progress.FilesStarted = index;
-            progress.CurrentFile = entry.path;
-            progress.LastFileMillis = lastMillis;
-        }
+        PublishStart(control, index, entry.path, lastMillis);
         events.FileStarted(index, entry.path);
 
         FileContext file =
             ContextFor(job, entry, outcome.nextFileNumber, outcome.nextRandomNumber);
 
-        // Every step ends at a checkpoint: the worker holds still there while
-        // held (never under the progress lock) and gives up the file when the
-        // run was stopped.
         bool stopped = false;
-        const StepCheckpoint checkpoint = [&](ChainStep step) {
-            events.StepDone(index, step);
-            control.hold.WaitWhileHeld();
-            if (progress.KeepRunning.load() == 0) stopped = true;
-            return !stopped;
-        };
+        const StepCheckpoint checkpoint = CheckpointFor(control, events, index, stopped);
 
         FileResult result;
         result.index = index;
@@ -303,18 +302,13 @@ WorkerOutcome ConversionWorker(const ConversionJob& job, WorkerControl& control,
             result.converted = ConvertCurrentFile(job.settings, file, job.font.get(), checkpoint,
                                                   &result.reason);
         }
-        result.millis = std::chrono::duration_cast<std::chrono::milliseconds>(
-                            std::chrono::steady_clock::now() - begin)
-                            .count();
+        result.millis = MillisSince(begin);
         result.stopped = stopped;
 
         lastMillis = FinishFile(job, file, result, outcome, events);
     }
 
-    {
-        std::lock_guard<std::mutex> lock(control.progressLock);
-        progress.FilesConverted = outcome.filesConverted;
-    }
+    PublishConverted(control, outcome.filesConverted);
     return outcome;
 }
 

@@ -1,6 +1,12 @@
 // The one table of settings, in "config.ini" order.
 #include "settings/option_fields.h"
 
+#include <algorithm>
+#include <cmath>
+#include <limits>
+#include <type_traits>
+#include <variant>
+
 #include "settings/keywords.h"
 
 namespace orvex {
@@ -801,6 +807,36 @@ const std::vector<const char*>& PreferencesPageCaptions() {
         "Adjustment", "Frame", "Watermark", "Advanced",
     };
     return captions;
+}
+
+double FieldNumber(const ConversionSettings& settings, const SettingMember& member) {
+    return std::visit(
+        [&](auto field) -> double {
+            using Value = std::decay_t<decltype(settings.*field)>;
+            if constexpr (std::is_same_v<Value, std::string>) {
+                return 0.0;
+            } else {
+                return static_cast<double>(settings.*field);
+            }
+        },
+        member);
+}
+
+void SetFieldNumber(ConversionSettings& settings, const SettingMember& member, double value) {
+    std::visit(
+        [&](auto field) {
+            using Value = std::decay_t<decltype(settings.*field)>;
+            if constexpr (std::is_same_v<Value, std::string>) {
+                return;
+            } else if constexpr (std::is_floating_point_v<Value>) {
+                settings.*field = static_cast<Value>(value);
+            } else {
+                const double low = static_cast<double>(std::numeric_limits<Value>::min());
+                const double high = static_cast<double>(std::numeric_limits<Value>::max());
+                settings.*field = static_cast<Value>(std::clamp(std::round(value), low, high));
+            }
+        },
+        member);
 }
 
 bool IsInRange(const SettingMember& member, double value) {

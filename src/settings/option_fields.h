@@ -139,6 +139,13 @@ const std::vector<OptionField>& OptionFieldTable();
 // The row of a field, or nullptr.
 const OptionField* FindOptionField(const SettingMember& member);
 
+// The value of a numeric field as a number; 0 for a text field.
+double FieldNumber(const ConversionSettings& settings, const SettingMember& member);
+
+// Stores `value` into a numeric field, rounded and limited to what the
+// field's type can hold for integers; a text field is left as it is.
+void SetFieldNumber(ConversionSettings& settings, const SettingMember& member, double value);
+
 // The range of a field; a field without one accepts anything.
 bool IsInRange(const SettingMember& member, double value);
 

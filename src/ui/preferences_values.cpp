@@ -20,47 +20,7 @@ namespace orvex {
 namespace {
 
 int64_t ReadInteger(const ConversionSettings& settings, const SettingMember& member) {
-    return std::visit(
-        [&](auto field) -> int64_t {
-            using Value = std::decay_t<decltype(settings.*field)>;
-            if constexpr (std::is_same_v<Value, std::string>) {
-                return 0;
-            } else {
-                return static_cast<int64_t>(std::llround(double(settings.*field)));
-            }
-        },
-        member);
-}
-
-double ReadNumber(const ConversionSettings& settings, const SettingMember& member) {
-    return std::visit(
-        [&](auto field) -> double {
-            using Value = std::decay_t<decltype(settings.*field)>;
-            if constexpr (std::is_same_v<Value, std::string>) {
-                return 0;
-            } else {
-                return static_cast<double>(settings.*field);
-            }
-        },
-        member);
-}
-
-// Stores `value`, limited to what the field's type can hold.
-void WriteNumber(ConversionSettings& settings, const SettingMember& member, double value) {
-    std::visit(
-        [&](auto field) {
-            using Value = std::decay_t<decltype(settings.*field)>;
-            if constexpr (std::is_same_v<Value, std::string>) {
-                return;
-            } else if constexpr (std::is_floating_point_v<Value>) {
-                settings.*field = static_cast<Value>(value);
-            } else {
-                const double low = double(std::numeric_limits<Value>::min());
-                const double high = double(std::numeric_limits<Value>::max());
-                settings.*field = static_cast<Value>(std::clamp(std::round(value), low, high));
-            }
-        },
-        member);
+    return static_cast<int64_t>(std::llround(FieldNumber(settings, member)));
 }
 
 std::string ReadText(const ConversionSettings& settings, const SettingMember& member) {
@@ -169,7 +129,7 @@ void PreferencesBinding::LoadOne(const BoundControl& bound, const ConversionSett
         case ControlKind::Slider: {
             auto* slider = static_cast<QSlider*>(bound.control);
             auto* field = static_cast<QLineEdit*>(bound.field);
-            const double value = ReadNumber(settings, member);
+            const double value = FieldNumber(settings, member);
             slider->setValue(int(std::lround(value * spec.sliderScale)) + spec.sliderOffset);
             field->setText(FormatValue((slider->value() - spec.sliderOffset) / spec.sliderScale,
                                        spec.decimals));
@@ -250,18 +210,18 @@ void PreferencesBinding::StoreOne(const BoundControl& bound, ConversionSettings&
         case ControlKind::None:
             break;
         case ControlKind::CheckBox:
-            WriteNumber(settings, member,
+            SetFieldNumber(settings, member,
                         static_cast<QCheckBox*>(bound.control)->isChecked() ? 1 : 0);
             break;
         case ControlKind::Choice: {
             const int index = static_cast<QComboBox*>(bound.control)->currentIndex();
-            if (index >= 0) WriteNumber(settings, member, index);
+            if (index >= 0) SetFieldNumber(settings, member, index);
             break;
         }
         case ControlKind::DepthChoice: {
             auto* combo = static_cast<QComboBox*>(bound.control);
             if (combo->currentIndex() >= 0)
-                WriteNumber(settings, member, combo->currentData().toInt());
+                SetFieldNumber(settings, member, combo->currentData().toInt());
             break;
         }
         case ControlKind::ThemeChoice:
@@ -276,7 +236,7 @@ void PreferencesBinding::StoreOne(const BoundControl& bound, ConversionSettings&
         }
         case ControlKind::Slider: {
             const int position = static_cast<QSlider*>(bound.control)->value();
-            WriteNumber(settings, member, (position - spec.sliderOffset) / spec.sliderScale);
+            SetFieldNumber(settings, member, (position - spec.sliderOffset) / spec.sliderScale);
             break;
         }
         case ControlKind::NumberChoice: {
@@ -287,7 +247,7 @@ void PreferencesBinding::StoreOne(const BoundControl& bound, ConversionSettings&
             if (!ok) break;
             double value = double(typed);
             if (row.range) value = std::clamp(value, row.range->minimum, row.range->maximum);
-            WriteNumber(settings, member, value);
+            SetFieldNumber(settings, member, value);
             break;
         }
         case ControlKind::ColourButton:
@@ -303,9 +263,9 @@ void PreferencesBinding::StoreOne(const BoundControl& bound, ConversionSettings&
             const qint64 shown = edit->dateTime().toSecsSinceEpoch();
             // The field shows minutes: an untouched time keeps its seconds.
             if (shown / 60 != loaded / 60 || (loaded < 0) != (shown < 0))
-                WriteNumber(settings, member, double(shown));
+                SetFieldNumber(settings, member, double(shown));
             else
-                WriteNumber(settings, member, double(loaded));
+                SetFieldNumber(settings, member, double(loaded));
             break;
         }
     }

@@ -7,6 +7,7 @@
 #include <filesystem>
 
 #include "fake_dialogs.h"
+#include "test_desktop.h"
 #include "settings/conversion_settings.h"
 #include "settings/program_identity.h"
 #include "settings/project_state.h"
@@ -43,23 +44,8 @@ void MaybeScreenshot(QWidget* widget, const char* name) {
 class LinkDialogsTest : public QObject {
     Q_OBJECT
 
-    struct Desktop {
-        ConversionSettings settings;
-        ProjectState project;
-        TextTable texts;
-        test::FakeDialogs dialogs;
-        IconSets icons;
-        std::unique_ptr<DesktopContext> context;
-        std::unique_ptr<MainWindow> window;
-
-        explicit Desktop(const std::string& appFolder = "/nonexistent/") {
-            ResetSettingsToDefaults(settings, false);
-            texts.Build();
-            LoadIconSets(icons, settings, "/nonexistent/", true, true, true);
-            context.reset(new DesktopContext{settings, project, texts, dialogs, icons, appFolder});
-            window = std::make_unique<MainWindow>(*context);
-            window->SetInnerGeometry(100, 100, 510);
-            window->show();
+    struct Desktop : test::TestDesktop {
+        explicit Desktop(const std::string& appFolder = "/nonexistent/") : TestDesktop(appFolder) {
             QVERIFY(QTest::qWaitForWindowExposed(window.get()));
         }
         template <typename Dialog>

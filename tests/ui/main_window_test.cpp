@@ -16,6 +16,7 @@
 #include <filesystem>
 
 #include "fake_dialogs.h"
+#include "test_desktop.h"
 #include "settings/conversion_settings.h"
 #include "settings/project_state.h"
 #include "support/hdr_writer.h"
@@ -45,24 +46,8 @@ std::string SmallHdr(const ScopedTempFolder& folder, const std::string& name) {
 class MainWindowTest : public QObject {
     Q_OBJECT
 
-    struct Desktop {
-        ConversionSettings settings;
-        ProjectState project;
-        TextTable texts;
-        test::FakeDialogs dialogs;
-        IconSets icons;
-        std::unique_ptr<DesktopContext> context;
-        std::unique_ptr<MainWindow> window;
-
-        Desktop() {
-            ResetSettingsToDefaults(settings, false);
-            texts.Build();
-            LoadIconSets(icons, settings, "/nonexistent/", true, true, true);
-            context.reset(new DesktopContext{settings, project, texts, dialogs, icons, "/tmp/"});
-            window = std::make_unique<MainWindow>(*context);
-            window->SetInnerGeometry(100, 100, 510);
-            window->show();
-        }
+    struct Desktop : test::TestDesktop {
+        Desktop() : TestDesktop("/tmp/") {}
         MainForm& form() { return *window->form(); }
         QString input() { return form().inputField->text(); }
         QString output() { return form().outputField->currentText(); }

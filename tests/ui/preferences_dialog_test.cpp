@@ -48,28 +48,6 @@ PreferencesSources TestSources() {
     return sources;
 }
 
-double Number(const S& settings, const SettingMember& member) {
-    return std::visit(
-        [&](auto field) -> double {
-            using Value = std::decay_t<decltype(settings.*field)>;
-            if constexpr (std::is_same_v<Value, std::string>) {
-                return 0;
-            } else {
-                return double(settings.*field);
-            }
-        },
-        member);
-}
-
-void SetNumber(S& settings, const SettingMember& member, double value) {
-    std::visit(
-        [&](auto field) {
-            using Value = std::decay_t<decltype(settings.*field)>;
-            if constexpr (!std::is_same_v<Value, std::string>) settings.*field = Value(value);
-        },
-        member);
-}
-
 std::string& TextOf(S& settings, const SettingMember& member) {
     return settings.*std::get<std::string S::*>(member);
 }
@@ -83,7 +61,7 @@ QStringList Differences(const S& a, const S& b) {
         if (std::holds_alternative<std::string S::*>(member))
             same = a.*std::get<std::string S::*>(member) == b.*std::get<std::string S::*>(member);
         else
-            same = std::fabs(Number(a, member) - Number(b, member)) < 1e-4;
+            same = std::fabs(FieldNumber(a, member) - FieldNumber(b, member)) < 1e-4;
         if (!same) keys << QString::fromUtf8(row.config.key);
     }
     return keys;
@@ -96,11 +74,11 @@ void SetVariant(S& settings, const OptionField& row, int variant) {
     const ControlSpec& spec = row.control;
     switch (spec.kind) {
         case ControlKind::CheckBox:
-            SetNumber(settings, member, variant == 0 ? 1 : 0);
+            SetFieldNumber(settings, member, variant == 0 ? 1 : 0);
             break;
         case ControlKind::Choice: {
             const int count = int(spec.entries.size());
-            SetNumber(settings, member, (variant == 0 ? 1 : count - 1) % count);
+            SetFieldNumber(settings, member, (variant == 0 ? 1 : count - 1) % count);
             break;
         }
         case ControlKind::Slider: {
@@ -108,11 +86,11 @@ void SetVariant(S& settings, const OptionField& row, int variant) {
             double value =
                 range.minimum + (range.maximum - range.minimum) * (variant == 0 ? 0.25 : 0.75);
             const double step = std::pow(10.0, spec.decimals);
-            SetNumber(settings, member, std::round(value * step) / step);
+            SetFieldNumber(settings, member, std::round(value * step) / step);
             break;
         }
         case ControlKind::NumberChoice:
-            SetNumber(settings, member, variant == 0 ? 7 : 42);
+            SetFieldNumber(settings, member, variant == 0 ? 7 : 42);
             break;
         case ControlKind::ColourButton:
         case ControlKind::ColourChoice:
@@ -128,7 +106,7 @@ void SetVariant(S& settings, const OptionField& row, int variant) {
             TextOf(settings, member) = variant == 0 ? "Tahoma" : "Verdana";
             break;
         case ControlKind::DateTime:
-            SetNumber(settings, member, variant == 0 ? 1700000040 : 1800000000);
+            SetFieldNumber(settings, member, variant == 0 ? 1700000040 : 1800000000);
             break;
         case ControlKind::DepthChoice: {
             const char* format = row.config.format;
@@ -137,7 +115,7 @@ void SetVariant(S& settings, const OptionField& row, int variant) {
                 {"jpg", {8, 24}}, {"png", {1, 48}}, {"tiff", {1, 96}}};
             auto found = depths.find(format);
             if (found != depths.end())
-                SetNumber(settings, member,
+                SetFieldNumber(settings, member,
                           variant == 0 ? found->second.first : found->second.second);
             break;
         }
@@ -161,14 +139,14 @@ void Enter(const BoundControl& bound, const S& wanted, test::FakeDialogs& dialog
     S copy = wanted;
     switch (bound.row->control.kind) {
         case ControlKind::CheckBox:
-            static_cast<QCheckBox*>(bound.control)->setChecked(Number(wanted, member) != 0);
+            static_cast<QCheckBox*>(bound.control)->setChecked(FieldNumber(wanted, member) != 0);
             break;
         case ControlKind::Choice:
-            static_cast<QComboBox*>(bound.control)->setCurrentIndex(int(Number(wanted, member)));
+            static_cast<QComboBox*>(bound.control)->setCurrentIndex(int(FieldNumber(wanted, member)));
             break;
         case ControlKind::DepthChoice: {
             auto* combo = static_cast<QComboBox*>(bound.control);
-            combo->setCurrentIndex(combo->findData(int(Number(wanted, member))));
+            combo->setCurrentIndex(combo->findData(int(FieldNumber(wanted, member))));
             break;
         }
         case ControlKind::ThemeChoice:
@@ -180,13 +158,13 @@ void Enter(const BoundControl& bound, const S& wanted, test::FakeDialogs& dialog
         }
         case ControlKind::Slider: {
             auto* field = static_cast<QLineEdit*>(bound.field);
-            field->setText(QString::number(Number(wanted, member)));
+            field->setText(QString::number(FieldNumber(wanted, member)));
             emit field->editingFinished();
             break;
         }
         case ControlKind::NumberChoice:
             static_cast<QComboBox*>(bound.control)
-                ->setEditText(QString::number(Number(wanted, member)));
+                ->setEditText(QString::number(FieldNumber(wanted, member)));
             break;
         case ControlKind::ColourButton:
         case ControlKind::ColourChoice: {
@@ -204,7 +182,7 @@ void Enter(const BoundControl& bound, const S& wanted, test::FakeDialogs& dialog
             break;
         case ControlKind::DateTime:
             static_cast<QDateTimeEdit*>(bound.control)
-                ->setDateTime(QDateTime::fromSecsSinceEpoch(qint64(Number(wanted, member)),
+                ->setDateTime(QDateTime::fromSecsSinceEpoch(qint64(FieldNumber(wanted, member)),
                                                             QTimeZone::utc()));
             break;
         case ControlKind::LanguageChoice:
