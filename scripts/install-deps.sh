@@ -15,7 +15,6 @@ packages=(
   fonts-liberation2
   qt6-base-dev
   xvfb xauth
-  librsvg2-bin
   lintian dpkg-dev file man-db
   desktop-file-utils appstream libxml2-utils shared-mime-info libglib2.0-bin
   clang libclang-rt-14-dev
