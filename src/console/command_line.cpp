@@ -9,6 +9,7 @@
 #include "console/option_table.h"
 #include "console/profile_file.h"
 #include "console/value_parsing.h"
+#include "text/trim.h"
 #include "text/unicode_case.h"
 
 namespace orvex {
@@ -178,7 +179,7 @@ class ArgumentLoop {
 }  // namespace
 
 std::string OptionName(std::string_view argument) {
-    std::string_view trimmed = TrimBlanks(argument);
+    std::string_view trimmed = Trim(argument, kSpacesAndTabs);
     std::string_view name;
     if (StartsWith(trimmed, "--"))
         name = trimmed.substr(0, trimmed.find('='));
@@ -189,7 +190,7 @@ std::string OptionName(std::string_view argument) {
 
 std::string OptionValue(const std::vector<std::string>& arguments, size_t index) {
     if (index >= arguments.size()) return {};
-    std::string_view trimmed = TrimBlanks(arguments[index]);
+    std::string_view trimmed = Trim(arguments[index], kSpacesAndTabs);
     if (StartsWith(trimmed, "--")) {
         size_t equals = trimmed.find('=', 2);
         if (equals != std::string_view::npos) return std::string(trimmed.substr(equals + 1));

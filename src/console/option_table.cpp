@@ -5,6 +5,7 @@
 
 #include "console/value_parsing.h"
 #include "settings/keywords.h"
+#include "text/trim.h"
 
 namespace orvex {
 
@@ -81,7 +82,7 @@ void ApplyLongOption(const LongOption& option, std::string_view value,
                 settings.*(*real) = ParseRealValue(value);
             break;
         case OptionKind::Keyword:
-            StoreInteger(option.field, ParseKeyword(option.family, TrimBlanks(value)), settings);
+            StoreInteger(option.field, ParseKeyword(option.family, Trim(value, kSpacesAndTabs)), settings);
             break;
         case OptionKind::Text:
             if (auto text = std::get_if<std::string ConversionSettings::*>(&option.field))

@@ -1,15 +1,11 @@
 // Lenient INI reading of profile files and the profile's value rules.
 #include "console/profile_file.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cerrno>
-
 #include "console/option_table.h"
 #include "console/value_parsing.h"
+#include "platform/bounded_read.h"
 #include "text/ini_reader.h"
+#include "text/trim.h"
 #include "text/unicode_case.h"
 
 namespace orvex {
@@ -65,7 +61,7 @@ std::string Utf16ToUtf8(std::string_view bytes, bool bigEndian) {
 // The value as the profile stores it: text trimmed with its quotes kept,
 // the file-name mask trimmed and unquoted so that quoted spaces survive.
 std::string ProfileValue(const LongOption& option, std::string_view raw) {
-    std::string_view value = TrimBlanks(raw);
+    std::string_view value = Trim(raw, kSpacesAndTabs);
     if (option.kind == OptionKind::Text && option.profileUnquotes) value = StripQuotes(value);
     return std::string(value);
 }
@@ -96,32 +92,9 @@ void ApplyProfileText(std::string_view text, ConversionSettings& settings) {
 }
 
 bool ReadProfile(const std::string& path, ConversionSettings& settings) {
-    if (path.empty()) return false;
-    // O_NONBLOCK: opening a FIFO by mistake must not hang the run; only a
-    // regular file is read.
-    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    if (fd < 0) return false;
-    struct stat info {};
-    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) || info.st_size < 0 ||
-        static_cast<unsigned long long>(info.st_size) > kMaxProfileBytes) {
-        ::close(fd);
-        return false;
-    }
-    std::string text(static_cast<size_t>(info.st_size), '\0');
-    size_t filled = 0;
-    while (filled < text.size()) {
-        ssize_t got = ::read(fd, text.data() + filled, text.size() - filled);
-        if (got < 0 && errno == EINTR) continue;
-        if (got < 0) {
-            ::close(fd);
-            return false;
-        }
-        if (got == 0) break;  // the file shrank while it was read
-        filled += static_cast<size_t>(got);
-    }
-    ::close(fd);
-    text.resize(filled);
-    ApplyProfileText(text, settings);
+    const std::optional<std::string> text = ReadBoundedFile(path, kMaxProfileBytes);
+    if (!text) return false;
+    ApplyProfileText(*text, settings);
     return true;
 }
 

@@ -7,6 +7,7 @@
 #include <limits>
 #include <system_error>
 
+#include "text/trim.h"
 #include "text/unicode_case.h"
 
 namespace orvex {
@@ -27,12 +28,6 @@ int DigitValue(char c, int base) {
 }
 
 }  // namespace
-
-std::string_view TrimBlanks(std::string_view text) {
-    while (!text.empty() && IsBlank(text.front())) text.remove_prefix(1);
-    while (!text.empty() && IsBlank(text.back())) text.remove_suffix(1);
-    return text;
-}
 
 std::string_view StripQuotes(std::string_view text) {
     while (!text.empty() && text.front() == '"') text.remove_prefix(1);
@@ -93,7 +88,7 @@ int8_t NarrowToInt8(int32_t value) {
 }
 
 float ParseRealValue(std::string_view text) {
-    std::string_view trimmed = TrimBlanks(text);
+    std::string_view trimmed = Trim(text, kSpacesAndTabs);
     std::string upper = ToUpperAscii(trimmed);
     if (upper == "+INFINITY" || upper == "INFINITY") return std::numeric_limits<float>::infinity();
     if (upper == "-INFINITY") return -std::numeric_limits<float>::infinity();

@@ -25,9 +25,6 @@ int8_t NarrowToInt8(int32_t value);
 // float gives infinity of its sign.
 float ParseRealValue(std::string_view text);
 
-// `text` without spaces and tabs at both ends.
-std::string_view TrimBlanks(std::string_view text);
-
 // `text` without double quotes at both ends.
 std::string_view StripQuotes(std::string_view text);
 

@@ -8,6 +8,7 @@
 
 #include "formats/memory_guard.h"
 #include "platform/available_memory.h"
+#include "text/trim.h"
 
 namespace orvex {
 namespace {
@@ -26,12 +27,8 @@ std::string Quote(std::string_view text) {
     return quoted + "\"";
 }
 
-std::string_view Trim(std::string_view text) {
-    const auto space = [](char c) { return c == ' ' || c == '\t' || c == '\r'; };
-    while (!text.empty() && space(text.front())) text.remove_prefix(1);
-    while (!text.empty() && space(text.back())) text.remove_suffix(1);
-    return text;
-}
+// Blanks around a header line's words.
+constexpr std::string_view kHeaderBlanks = " \t\r";
 
 // A line is worth keeping when the reader can take it as it stands: shorter
 // than its line buffer and free of control bytes (a line starting with a NUL
@@ -90,7 +87,7 @@ SizeWord ParseSize(std::string_view word, uint32_t* size) {
 // "-Y N +X M" and its seven turned and mirrored relatives: the first axis
 // is the one the scanlines step along, the second the one within a scanline.
 bool ParseResolution(std::string_view line, RadianceHeader* header, std::string* reason) {
-    const std::vector<std::string_view> words = SplitWords(Trim(line));
+    const std::vector<std::string_view> words = SplitWords(Trim(line, kHeaderBlanks));
     char firstAxis = 0, secondAxis = 0;
     bool firstPositive = false, secondPositive = false;
     if (words.size() != 4 || !ParseAxis(words[0], &firstAxis, &firstPositive) ||
@@ -186,7 +183,7 @@ bool ParseRadianceHeader(std::string_view start, uint64_t fileSize, uint64_t mem
         }
         if (line.empty()) break;
         if (line.substr(0, 7) == "FORMAT=") {
-            const std::string_view format = Trim(line.substr(7));
+            const std::string_view format = Trim(line.substr(7), kHeaderBlanks);
             if (format != kRgbeFormat) {
                 *reason = "unsupported pixel format " + Quote(format);
                 return false;

@@ -12,8 +12,6 @@
 #include <cctype>
 #include <charconv>
 #include <cstdint>
-#include <filesystem>
-#include <fstream>
 #include <limits>
 #include <map>
 #include <string_view>
@@ -24,6 +22,7 @@
 
 #include "settings/program_identity.h"
 #include "platform/atomic_file.h"
+#include "platform/bounded_read.h"
 #include "platform/config_folder.h"
 #include "settings/setting_fields.h"
 #include "text/ini_reader.h"
@@ -34,8 +33,8 @@ namespace {
 
 constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 constexpr std::string_view kLineEnd = "\r\n";
-// A real configuration is a few kilobytes; anything beyond this is not one,
-// and only its beginning is looked at.
+// A real configuration is a few kilobytes; a file beyond this is not one, and
+// the defaults stay.
 constexpr size_t kMaxReadBytes = 16 * 1024 * 1024;
 
 // (lower-case group, lower-case key) -> value, first occurrence kept.
@@ -262,18 +261,10 @@ std::string ConfigFilePath() { return ConfigFolder(MakerName(), kInternalName) +
 bool LoadConfiguration(ConversionSettings& settings, const std::string& path,
                        std::optional<DesktopSize> desktop) {
     ResetSettingsToDefaults(settings, false, desktop);
-    std::error_code error;
-    if (!std::filesystem::is_regular_file(path, error)) return false;
-    std::ifstream file(path, std::ios::binary);
-    if (!file) return false;
-    std::string text;
-    std::vector<char> chunk(65536);
-    while (text.size() < kMaxReadBytes && file.read(chunk.data(), chunk.size()).gcount() > 0) {
-        text.append(chunk.data(), static_cast<size_t>(file.gcount()));
-    }
-    if (file.bad()) return false;
+    const std::optional<std::string> text = ReadBoundedFile(path, kMaxReadBytes);
+    if (!text) return false;
 
-    const Entries entries = ParseEntries(text);
+    const Entries entries = ParseEntries(*text);
     ApplyEntries(entries, settings);
     ApplyUpgrades(entries, settings);
     return true;

@@ -2,16 +2,10 @@
 // the files it reads are small and are asked for a few values each.
 #include "text/ini_reader.h"
 
+#include "text/trim.h"
+
 namespace orvex {
 namespace {
-
-bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
-
-std::string_view Trim(std::string_view text) {
-    while (!text.empty() && IsBlank(text.front())) text.remove_prefix(1);
-    while (!text.empty() && IsBlank(text.back())) text.remove_suffix(1);
-    return text;
-}
 
 char LowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
 
@@ -24,12 +18,6 @@ bool EqualsNoCase(std::string_view a, std::string_view b) {
 }
 
 // Splits off the next line (without its LF) from `rest`.
-std::string_view TrimSpacesAndTabs(std::string_view text) {
-    while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
-    while (!text.empty() && (text.back() == ' ' || text.back() == '\t')) text.remove_suffix(1);
-    return text;
-}
-
 std::string_view NextLine(std::string_view& rest) {
     const size_t end = rest.find('\n');
     const std::string_view line = rest.substr(0, end);
@@ -55,21 +43,21 @@ void ForEachIniLine(std::string_view text, const std::function<void(const IniLin
             const size_t close = line.find(']');
             parsed.kind = IniLine::Kind::Group;
             parsed.closed = close != std::string_view::npos;
-            parsed.group = TrimSpacesAndTabs(line.substr(1, parsed.closed ? close - 1 : line.npos));
+            parsed.group = Trim(line.substr(1, parsed.closed ? close - 1 : line.npos), kSpacesAndTabs);
             visit(parsed);
             continue;
         }
         const size_t equals = line.find('=');
         if (equals == std::string_view::npos) continue;
-        parsed.key = TrimSpacesAndTabs(line.substr(0, equals));
+        parsed.key = Trim(line.substr(0, equals), kSpacesAndTabs);
         parsed.value = line.substr(equals + 1);
         visit(parsed);
     }
 }
 
 std::string ReadIniValue(std::string_view text, std::string_view group, std::string_view key) {
-    const std::string_view wantedKey = Trim(key);
-    const std::string_view wantedGroup = Trim(group);
+    const std::string_view wantedKey = Trim(key, kLineBlanks);
+    const std::string_view wantedGroup = Trim(group, kLineBlanks);
     if (wantedKey.empty()) return "";
     // Only the first group of that name is searched, and in it the first key.
     enum class State { Before, Inside, Done } state = State::Before;
@@ -86,7 +74,7 @@ std::string ReadIniValue(std::string_view text, std::string_view group, std::str
             return;
         }
         if (state == State::Inside && EqualsNoCase(line.key, wantedKey)) {
-            found = std::string(Trim(line.value));
+            found = std::string(Trim(line.value, kLineBlanks));
             state = State::Done;
         }
     });

@@ -3,26 +3,19 @@
 // optional byte-order mark, LF or CR LF line ends.
 #include "text/language_file.h"
 
-#include <filesystem>
-#include <fstream>
-#include <iterator>
-#include <system_error>
-
+#include "platform/bounded_read.h"
 #include "text/ini_reader.h"
+#include "text/trim.h"
 #include "text/unicode_case.h"
 
 namespace orvex {
 namespace {
 
 // A translation file is a few kilobytes; anything far beyond is not one.
-constexpr std::uintmax_t kMaxFileSize = 16u * 1024u * 1024u;
+constexpr size_t kMaxFileSize = 16u * 1024u * 1024u;
 
-std::string_view Trim(std::string_view text) {
-    const auto isBlank = [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\v'; };
-    while (!text.empty() && isBlank(text.front())) text.remove_prefix(1);
-    while (!text.empty() && isBlank(text.back())) text.remove_suffix(1);
-    return text;
-}
+// Blanks around a group name, a key or a value.
+constexpr std::string_view kBlanks = " \t\r\v";
 
 // A value may be wrapped in double quotes to keep blanks at its ends, and may
 // write a line break as the two characters "\n", since a value is one line.
@@ -59,28 +52,21 @@ std::string TextKeyForm(std::string_view text) {
 
 bool LanguageFile::Open(const std::string& path) {
     m_groups.clear();
-    std::error_code error;
-    if (path.empty() || !std::filesystem::is_regular_file(path, error)) return false;
-    const std::uintmax_t size = std::filesystem::file_size(path, error);
-    if (error || size > kMaxFileSize) return false;
-
-    std::ifstream file(path, std::ios::binary);
-    if (!file) return false;
-    std::string content((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
-    if (file.bad()) return false;
+    const std::optional<std::string> content = ReadBoundedFile(path, kMaxFileSize);
+    if (!content) return false;
 
     Entries* currentGroup = nullptr;
-    ForEachIniLine(content, [&](const IniLine& line) {
+    ForEachIniLine(*content, [&](const IniLine& line) {
         if (line.kind == IniLine::Kind::Group) {
             // A group named twice continues the first one; a line without
             // its "]" opens none, and what follows it is not read.
-            currentGroup = line.closed ? &m_groups[TextKeyForm(Trim(line.group))] : nullptr;
+            currentGroup = line.closed ? &m_groups[TextKeyForm(Trim(line.group, kBlanks))] : nullptr;
             return;
         }
-        const std::string_view key = Trim(line.key);
+        const std::string_view key = Trim(line.key, kBlanks);
         if (currentGroup == nullptr || key.empty()) return;
         // The first value of a key counts; later repeats are ignored.
-        currentGroup->emplace(TextKeyForm(key), DecodeValue(Trim(line.value)));
+        currentGroup->emplace(TextKeyForm(key), DecodeValue(Trim(line.value, kBlanks)));
     });
     return true;
 }

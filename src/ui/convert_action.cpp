@@ -12,6 +12,7 @@
 #include "settings/conversion_settings.h"
 #include "settings/project_state.h"
 #include "text/text_table.h"
+#include "text/trim.h"
 #include "ui/conversion_run.h"
 #include "ui/dialogs.h"
 #include "ui/folder_history.h"
@@ -38,10 +39,10 @@ void MainWindow::Convert() {
                                   UiText(texts, "Msg", MessageKey(check.fault), check.detail));
     };
 
-    project.InputPath = TrimSpaces(ToUtf8(m_form->inputField->text()));
+    project.InputPath = std::string(Trim(ToUtf8(m_form->inputField->text()), " "));
     m_queue = QueueInputFile(project.InputPath);
 
-    const std::string typedFolder = TrimSpaces(ToUtf8(m_form->outputField->currentText()));
+    const std::string typedFolder = std::string(Trim(ToUtf8(m_form->outputField->currentText()), " "));
     const int format = m_form->formatField->currentIndex();
     project.OutputExtension =
         format >= 0 ? ToUtf8(m_form->formatField->itemData(format).toString()) : std::string();

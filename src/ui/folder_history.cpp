@@ -4,16 +4,10 @@
 #include <zlib.h>
 
 #include "settings/conversion_settings.h"
+#include "text/trim.h"
 #include "text/unicode_case.h"
 
 namespace orvex {
-
-std::string TrimSpaces(const std::string& text) {
-    size_t first = text.find_first_not_of(' ');
-    if (first == std::string::npos) return {};
-    size_t last = text.find_last_not_of(' ');
-    return text.substr(first, last - first + 1);
-}
 
 uint32_t FolderKey(const std::string& folder) {
     std::string upper = ToUpperUtf8(folder);
@@ -31,7 +25,8 @@ std::string RecentOutFolder(const std::string& history, int32_t index) {
         start = tab + 1;
     }
     size_t end = history.find('\t', start);
-    return TrimSpaces(history.substr(start, end == std::string::npos ? std::string::npos : end - start));
+    return std::string(
+        Trim(std::string_view(history).substr(start, end == std::string::npos ? std::string::npos : end - start), " "));
 }
 
 bool AddRecentOutFolder(ConversionSettings& settings, const std::string& folder) {

@@ -14,9 +14,6 @@ struct ConversionSettings;
 // bytes of the upper-cased path.
 uint32_t FolderKey(const std::string& folder);
 
-// `text` without the spaces at its ends, as typed paths and stored entries are read.
-std::string TrimSpaces(const std::string& text);
-
 // Entry `index` (0-based) of a TAB-separated history with surrounding spaces
 // trimmed; "" when there is no such entry.
 std::string RecentOutFolder(const std::string& history, int32_t index);

@@ -10,6 +10,7 @@
 #include <string>
 
 #include "console/option_table.h"
+#include "text/trim.h"
 #include "text/unicode_case.h"
 
 namespace orvex {
@@ -78,7 +79,7 @@ TEST(ParseRealValue, NamedValuesInAnyCase) {
 }
 
 TEST(TrimAndQuotes, RemoveOnlyTheEnds) {
-    EXPECT_EQ(TrimBlanks("  a b \t"), "a b");
+    EXPECT_EQ(Trim("  a b \t", kSpacesAndTabs), "a b");
     EXPECT_EQ(StripQuotes("\"a \"b\" \""), "a \"b\" ");
     EXPECT_EQ(StripQuotes("\"\""), "");
     EXPECT_EQ(StripQuotes("\"open"), "open");
