@@ -12,7 +12,6 @@
 namespace orvex {
 namespace {
 
-using test::Bitmap;
 using test_support::Rgb;
 
 // A picture with a bright red marker in its top-left corner on mid grey.
@@ -36,7 +35,9 @@ protected:
         return ConvertCurrentFile(settings, project, nullptr, {}, &reason);
     }
 
-    FIBITMAP* ReadOutput() const { return FreeImage_Load(FIF_JPEG, project.OutputPath.c_str(), 0); }
+    Bitmap ReadOutput() const {
+        return AdoptBitmap(FreeImage_Load(FIF_JPEG, project.OutputPath.c_str(), 0));
+    }
 
     test_support::ScopedTempFolder folder;
     ConversionSettings settings;
@@ -54,13 +55,13 @@ TEST_F(ChainTest, DefaultSettingsGiveATwentyFourBitJpegOfTheSameSize) {
     EXPECT_EQ(project.CurrentHeight, 48);
     EXPECT_EQ(project.CurrentFrame, 1);
     Bitmap output(ReadOutput());
-    ASSERT_NE(output.dib, nullptr);
-    EXPECT_EQ(test::Bpp(output.dib), 24u);
-    EXPECT_EQ(test::Width(output.dib), 64u);
-    EXPECT_EQ(test::Height(output.dib), 48u);
-    const test::Colour marker = test::ColourAt(output.dib, 2, 2);
+    ASSERT_NE(output.get(), nullptr);
+    EXPECT_EQ(test::Bpp(output.get()), 24u);
+    EXPECT_EQ(test::Width(output.get()), 64u);
+    EXPECT_EQ(test::Height(output.get()), 48u);
+    const test::Colour marker = test::ColourAt(output.get(), 2, 2);
     EXPECT_GT(marker.red, marker.green + 100);
-    const test::Colour grey = test::ColourAt(output.dib, 40, 30);
+    const test::Colour grey = test::ColourAt(output.get(), 40, 30);
     EXPECT_NEAR(grey.red, grey.green, 4);
 }
 
@@ -68,11 +69,11 @@ TEST_F(ChainTest, AnAllBlackPictureGivesABlackJpeg) {
     Input("night.hdr", 40, 30, [](int, int) { return Rgb{0, 0, 0}; });
     ASSERT_TRUE(Convert()) << reason;
     Bitmap output(ReadOutput());
-    ASSERT_NE(output.dib, nullptr);
-    EXPECT_EQ(test::Width(output.dib), 40u);
-    EXPECT_EQ(test::Height(output.dib), 30u);
+    ASSERT_NE(output.get(), nullptr);
+    EXPECT_EQ(test::Width(output.get()), 40u);
+    EXPECT_EQ(test::Height(output.get()), 30u);
     for (int y = 0; y < 30; ++y) {
-        for (int x = 0; x < 40; ++x) ASSERT_LE(test::ColourAt(output.dib, x, y).green, 2);
+        for (int x = 0; x < 40; ++x) ASSERT_LE(test::ColourAt(output.get(), x, y).green, 2);
     }
 }
 
@@ -82,9 +83,9 @@ TEST_F(ChainTest, EightBitJpegIsGreyscale) {
     project.OutputBitDepth = 8;
     ASSERT_TRUE(Convert()) << reason;
     Bitmap output(ReadOutput());
-    ASSERT_NE(output.dib, nullptr);
-    EXPECT_EQ(test::Bpp(output.dib), 8u);
-    EXPECT_EQ(FreeImage_GetColorType(output.dib), FIC_MINISBLACK);
+    ASSERT_NE(output.get(), nullptr);
+    EXPECT_EQ(test::Bpp(output.get()), 8u);
+    EXPECT_EQ(FreeImage_GetColorType(output.get()), FIC_MINISBLACK);
 }
 
 TEST_F(ChainTest, QuarterTurnOfTheLoadedPictureTurnsTheCanvas) {
@@ -95,11 +96,11 @@ TEST_F(ChainTest, QuarterTurnOfTheLoadedPictureTurnsTheCanvas) {
     EXPECT_EQ(project.CurrentWidth, 20);
     EXPECT_EQ(project.CurrentHeight, 40);
     Bitmap output(ReadOutput());
-    ASSERT_NE(output.dib, nullptr);
-    EXPECT_EQ(test::Width(output.dib), 20u);
-    const test::Colour marker = test::ColourAt(output.dib, 2, 37);  // now bottom-left
+    ASSERT_NE(output.get(), nullptr);
+    EXPECT_EQ(test::Width(output.get()), 20u);
+    const test::Colour marker = test::ColourAt(output.get(), 2, 37);  // now bottom-left
     EXPECT_GT(marker.red, marker.green + 100);
-    const test::Colour topLeft = test::ColourAt(output.dib, 2, 2);
+    const test::Colour topLeft = test::ColourAt(output.get(), 2, 2);
     EXPECT_NEAR(topLeft.red, topLeft.green, 10);
 }
 
@@ -111,7 +112,7 @@ TEST_F(ChainTest, FullTurnAndAdvancedRotationKeepTheSize) {
     EXPECT_EQ(project.CurrentWidth, 40);
     {
         Bitmap output(ReadOutput());
-        const test::Colour marker = test::ColourAt(output.dib, 2, 2);
+        const test::Colour marker = test::ColourAt(output.get(), 2, 2);
         EXPECT_GT(marker.red, marker.green + 100);
     }
     settings.ImageRotation = 30;
@@ -143,9 +144,9 @@ TEST_P(ChainResizeTest, OutputHasTheExpectedSize) {
     EXPECT_EQ(project.CurrentWidth, c.expectedWidth);
     EXPECT_EQ(project.CurrentHeight, c.expectedHeight);
     Bitmap output(ReadOutput());
-    ASSERT_NE(output.dib, nullptr);
-    EXPECT_EQ(static_cast<int>(test::Width(output.dib)), c.expectedWidth);
-    EXPECT_EQ(static_cast<int>(test::Height(output.dib)), c.expectedHeight);
+    ASSERT_NE(output.get(), nullptr);
+    EXPECT_EQ(static_cast<int>(test::Width(output.get())), c.expectedWidth);
+    EXPECT_EQ(static_cast<int>(test::Height(output.get())), c.expectedHeight);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -170,9 +171,9 @@ TEST_F(ChainTest, GreyscaleAndThresholdGiveBlackAndWhite) {
     settings.ImageThreshold = 128;
     ASSERT_TRUE(Convert()) << reason;
     Bitmap output(ReadOutput());
-    ASSERT_NE(output.dib, nullptr);
-    EXPECT_LE(test::ColourAt(output.dib, 8, 16).red, 8);
-    EXPECT_GE(test::ColourAt(output.dib, 56, 16).red, 247);
+    ASSERT_NE(output.get(), nullptr);
+    EXPECT_LE(test::ColourAt(output.get(), 8, 16).red, 8);
+    EXPECT_GE(test::ColourAt(output.get(), 56, 16).red, 247);
 }
 
 TEST_F(ChainTest, TheFrameIsPaintedInColourOverAGreyscalePicture) {
@@ -184,12 +185,12 @@ TEST_F(ChainTest, TheFrameIsPaintedInColourOverAGreyscalePicture) {
     ASSERT_TRUE(Convert()) << reason;
     EXPECT_EQ(project.CurrentWidth, 48);  // the frame covers the picture's edge
     Bitmap output(ReadOutput());
-    ASSERT_NE(output.dib, nullptr);
-    EXPECT_EQ(test::Width(output.dib), 48u);
-    const test::Colour band = test::ColourAt(output.dib, 1, 16);
+    ASSERT_NE(output.get(), nullptr);
+    EXPECT_EQ(test::Width(output.get()), 48u);
+    const test::Colour band = test::ColourAt(output.get(), 1, 16);
     EXPECT_GT(band.red, 200);
     EXPECT_LT(band.green, 60);
-    const test::Colour inside = test::ColourAt(output.dib, 30, 16);
+    const test::Colour inside = test::ColourAt(output.get(), 30, 16);
     EXPECT_NEAR(inside.red, inside.green, 6);
 }
 
