@@ -1,9 +1,18 @@
-// Real Radiance files through the whole chain, checked on the JPEG written.
+// Real Radiance files through the whole chain, checked on the JPEG written,
+// and a picture the steps cannot convert failing the file without a leak.
 #include <gtest/gtest.h>
 
 #include <filesystem>
 
+#include "imaging/bit_depth.h"
+#include "imaging/colour_correction.h"
 #include "imaging/conversion_chain.h"
+#include "imaging/dither.h"
+#include "imaging/greyscale.h"
+#include "imaging/rotate.h"
+#include "imaging/solid_frame.h"
+#include "imaging/threshold.h"
+#include "imaging/tone_map.h"
 #include "imaging_test_support.h"
 #include "settings/conversion_settings.h"
 #include "settings/file_context.h"
@@ -280,6 +289,39 @@ TEST_F(ChainTest, WatermarkThatCannotBeMadeFailsTheFileAndWritesNothing) {
     EXPECT_FALSE(Convert());
     EXPECT_NE(reason.find("the watermark picture"), std::string::npos) << reason;
     EXPECT_FALSE(std::filesystem::exists(folder.File("out/marked.jpg")));
+}
+
+// A picture FreeImage cannot convert (64-bit doubles make no 24-bit
+// picture) fails every step that needs a conversion: the step gives back no
+// picture and the one it was handed is unloaded all the same (the sanitizer
+// build reports it otherwise), and the chain fails the file at that step.
+TEST(FailedConversion, GivesNoPictureLeaksNothingAndFailsTheFile) {
+    const auto doubles = [] { return AdoptBitmap(FreeImage_AllocateT(FIT_DOUBLE, 8, 6, 64)); };
+    ConversionSettings settings;
+    settings.DoImageRotation = 1;
+    settings.ImageRotation = 90;
+    settings.DoImageColorCorrection = 1;
+    settings.DoImageGreyscale = 1;
+    settings.DoImageThreshold = 1;
+    settings.DoImageDither = 1;
+    settings.DoFrame = 1;
+    EXPECT_EQ(RotateImage(doubles(), settings), nullptr);
+    EXPECT_EQ(AdjustColours(doubles(), settings), nullptr);
+    EXPECT_EQ(MakeGreyscale(doubles(), settings), nullptr);
+    EXPECT_EQ(ApplyThreshold(doubles(), settings), nullptr);
+    EXPECT_EQ(ApplyDither(doubles(), settings), nullptr);
+    EXPECT_EQ(DrawSolidFrame(doubles(), 8, 6, settings), nullptr);
+    EXPECT_EQ(ConvertToOutputDepth(doubles(), 24, "jpg"), nullptr);
+    // Past the depth rule, the threshold itself refuses 32-bit integers; the
+    // tone mapper refuses deep pictures that are not colour.
+    EXPECT_EQ(ApplyThreshold(AdoptBitmap(FreeImage_AllocateT(FIT_INT32, 8, 6, 32)), settings),
+              nullptr);
+    EXPECT_EQ(ToneMapImage(AdoptBitmap(FreeImage_AllocateT(FIT_COMPLEX, 8, 6, 128))), nullptr);
+
+    FileContext file;
+    std::string reason;
+    EXPECT_EQ(ProcessImage(doubles(), settings, file, nullptr, {}, &reason), nullptr);
+    EXPECT_EQ(reason, "No image after the rotation step");
 }
 
 }  // namespace
