@@ -77,11 +77,12 @@ struct Steps {
 
 void RunOrvex(const std::string& input, const std::string& output, Steps* steps) {
     Mark mark;
-    FIBITMAP* image = orvex::LoadInputImage(input);
+    orvex::Bitmap image = orvex::LoadInputImage(input);
     steps->load.push_back(Since(mark));
-    image = orvex::ToneMapImage(image);
+    image = orvex::ToneMapImage(std::move(image));
     steps->toneMap.push_back(Since(mark));
-    steps->ok = orvex::SaveImage(image, output, FIF_JPEG, kJpegFlags) && steps->ok;
+    steps->ok = orvex::SaveImage(image.get(), output, FIF_JPEG, kJpegFlags) && steps->ok;
+    image.reset();  // the unload counts to the save, as it always has
     steps->save.push_back(Since(mark));
 }
 

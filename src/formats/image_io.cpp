@@ -105,7 +105,7 @@ FreeImageMessageScope::FreeImageMessageScope(std::function<void(const std::strin
 
 FreeImageMessageScope::~FreeImageMessageScope() { t_messageSink = std::move(m_previous); }
 
-FIBITMAP* LoadInputImage(const std::string& path, std::string* failureReason) {
+Bitmap LoadInputImage(const std::string& path, std::string* failureReason) {
     std::string ignored;
     std::string& reason = failureReason ? *failureReason : ignored;
     reason.clear();
@@ -117,7 +117,7 @@ FIBITMAP* LoadInputImage(const std::string& path, std::string* failureReason) {
     if (!file) {
         reason = "the file could not be opened: " + ErrnoText(errno);
         if (fd >= 0) close(fd);
-        return nullptr;
+        return {};
     }
     struct FileCloser {
         std::FILE* file;
@@ -127,34 +127,26 @@ FIBITMAP* LoadInputImage(const std::string& path, std::string* failureReason) {
     struct stat info {};
     if (fstat(fileno(file), &info) != 0 || !S_ISREG(info.st_mode)) {
         reason = "not a regular file";
-        return nullptr;
+        return {};
     }
     const auto fileSize = static_cast<uint64_t>(info.st_size);
     RadianceHeader header;
-    if (!ReadRadianceHeader(file, fileSize, &header, &reason)) return nullptr;
+    if (!ReadRadianceHeader(file, fileSize, &header, &reason)) return {};
 
-    FIBITMAP* picture = DecodeRadianceFile(fileno(file), fileSize, header, &reason);
+    Bitmap picture = AdoptBitmap(DecodeRadianceFile(fileno(file), fileSize, header, &reason));
     if (!picture) {
         reason = "could not decode the pixel data: " + reason;
-        return nullptr;
+        return {};
     }
-    if (FreeImage_GetWidth(picture) == 0 || FreeImage_GetHeight(picture) == 0) {
-        FreeImage_Unload(picture);
+    if (FreeImage_GetWidth(picture.get()) == 0 || FreeImage_GetHeight(picture.get()) == 0) {
         reason = "the picture is empty";
-        return nullptr;
+        return {};
     }
     return picture;
 }
 
 bool SaveImage(FIBITMAP* image, const std::string& path, int formatId, int flags,
                std::string* failureReason) {
-    struct ImageUnloader {
-        FIBITMAP* image;
-        ~ImageUnloader() {
-            if (image) FreeImage_Unload(image);
-        }
-    } unloader{image};
-
     if (!image) return Fail(failureReason, "there is no picture to save");
     if (path.empty() || path.back() == '/') return Fail(failureReason, "no output file name");
 

@@ -13,61 +13,71 @@ bool IsJpegFamily(std::string_view extension) {
     return extension == "j2k" || extension == "jp2" || extension == "jpg" || extension == "jxr";
 }
 
-FIBITMAP* To8Bits(FIBITMAP* image, std::string_view extension) {
-    if (IsJpegFamily(extension)) return ReplaceBitmap(image, FreeImage_ConvertTo8Bits(image));
-    if (FreeImage_GetBPP(image) != 24) {
-        image = ReplaceBy24Bits(image);
-        if (!image) return nullptr;
+Bitmap To8Bits(Bitmap image, std::string_view extension) {
+    if (IsJpegFamily(extension)) {
+        return ReplaceBitmap(std::move(image),
+                             [](FIBITMAP* in) { return FreeImage_ConvertTo8Bits(in); });
     }
-    return ReplaceBitmap(image, FreeImage_ColorQuantizeEx(image, FIQ_WUQUANT, 256, 0, nullptr));
+    if (FreeImage_GetBPP(image.get()) != 24) {
+        image = ReplaceBy24Bits(std::move(image));
+        if (!image) return image;
+    }
+    return ReplaceBitmap(std::move(image), [](FIBITMAP* in) {
+        return FreeImage_ColorQuantizeEx(in, FIQ_WUQUANT, 256, 0, nullptr);
+    });
 }
 
-FIBITMAP* To16Bits(FIBITMAP* image, std::string_view extension) {
-    if (FreeImage_GetBPP(image) > 32) {
-        image = ReplaceBy24Bits(image);
-        if (!image) return nullptr;
+Bitmap To16Bits(Bitmap image, std::string_view extension) {
+    if (FreeImage_GetBPP(image.get()) > 32) {
+        image = ReplaceBy24Bits(std::move(image));
+        if (!image) return image;
     }
     const bool fiveFiveFive = extension == "ico" || extension == "tga";
-    return ReplaceBitmap(image, fiveFiveFive ? FreeImage_ConvertTo16Bits555(image)
-                                             : FreeImage_ConvertTo16Bits565(image));
+    return ReplaceBitmap(std::move(image), [fiveFiveFive](FIBITMAP* in) {
+        return fiveFiveFive ? FreeImage_ConvertTo16Bits555(in) : FreeImage_ConvertTo16Bits565(in);
+    });
 }
 
 }  // namespace
 
-FIBITMAP* ConvertToOutputDepth(FIBITMAP* image, int depth, std::string_view extension) {
-    if (!image) return nullptr;
-    if (static_cast<int>(FreeImage_GetBPP(image)) == depth) return image;
+Bitmap ConvertToOutputDepth(Bitmap image, int depth, std::string_view extension) {
+    if (!image) return image;
+    if (static_cast<int>(FreeImage_GetBPP(image.get())) == depth) return image;
     switch (depth) {
         case 96:
-            return ReplaceBitmap(image, FreeImage_ConvertToRGBF(image));
+            return ReplaceBitmap(std::move(image),
+                                 [](FIBITMAP* in) { return FreeImage_ConvertToRGBF(in); });
         case 48:
-            return ReplaceBitmap(image, FreeImage_ConvertToRGB16(image));
+            return ReplaceBitmap(std::move(image),
+                                 [](FIBITMAP* in) { return FreeImage_ConvertToRGB16(in); });
         case 32:
-            return ReplaceBitmap(image, FreeImage_ConvertTo32Bits(image));
+            return ReplaceBitmap(std::move(image),
+                                 [](FIBITMAP* in) { return FreeImage_ConvertTo32Bits(in); });
         case 24:
-            return ReplaceBy24Bits(image);
+            return ReplaceBy24Bits(std::move(image));
         case 16:
-            return To16Bits(image, extension);
+            return To16Bits(std::move(image), extension);
         case 8:
-            return To8Bits(image, extension);
+            return To8Bits(std::move(image), extension);
         case 4:
-            return ReplaceBitmap(image, FreeImage_ConvertTo4Bits(image));
+            return ReplaceBitmap(std::move(image),
+                                 [](FIBITMAP* in) { return FreeImage_ConvertTo4Bits(in); });
         case 1:
-            return ReplaceBitmap(image, FreeImage_Dither(image, FID_FS));
+            return ReplaceBitmap(std::move(image),
+                                 [](FIBITMAP* in) { return FreeImage_Dither(in, FID_FS); });
         default:
             // No writer takes this depth: the file fails rather than being
             // written in a depth nobody asked for.
-            FreeImage_Unload(image);
-            return nullptr;
+            return {};
     }
 }
 
-FIBITMAP* ApplyOutputBitDepth(FIBITMAP* image, FileContext& file) {
+Bitmap ApplyOutputBitDepth(Bitmap image, FileContext& file) {
     if (file.AutoBitDepth != 0) {
         file.OutputBitDepth =
             ChooseAutoBitDepth(file.OutputExtension, file.SourceBitDepth);
     }
-    return ConvertToOutputDepth(image, file.OutputBitDepth, file.OutputExtension);
+    return ConvertToOutputDepth(std::move(image), file.OutputBitDepth, file.OutputExtension);
 }
 
 }  // namespace orvex

@@ -5,6 +5,8 @@
 
 #include <string_view>
 
+#include "formats/bitmap.h"
+
 namespace orvex {
 
 struct FileContext;
@@ -13,10 +15,10 @@ struct FileContext;
 // `extension` (8 bits means greyscale for the JPEG family and a 256-colour
 // palette otherwise; 16 bits is 555 for ico and tga, 565 otherwise). A picture
 // already at that depth is returned as it is; an unknown depth gives null.
-FIBITMAP* ConvertToOutputDepth(FIBITMAP* image, int depth, std::string_view extension);
+Bitmap ConvertToOutputDepth(Bitmap image, int depth, std::string_view extension);
 
 // With AutoBitDepth set, first chooses OutputBitDepth for this file from the
 // output format's depths and SourceBitDepth; then converts to OutputBitDepth.
-FIBITMAP* ApplyOutputBitDepth(FIBITMAP* image, FileContext& file);
+Bitmap ApplyOutputBitDepth(Bitmap image, FileContext& file);
 
 }  // namespace orvex

@@ -187,11 +187,10 @@ Rgba Canvas::PixelAt(int x, int y) const {
         reinterpret_cast<const uint32_t*>(data + static_cast<ptrdiff_t>(y) * stride)[x]);
 }
 
-FIBITMAP* Canvas::ToBitmap() const {
-    FIBITMAP* bitmap = FreeImage_Allocate(m_width, m_height, 32, FI_RGBA_RED_MASK,
-                                          FI_RGBA_GREEN_MASK, FI_RGBA_BLUE_MASK);
-    if (!bitmap) return nullptr;
-    CopyInto(bitmap, 0, 0);
+Bitmap Canvas::ToBitmap() const {
+    Bitmap bitmap = AdoptBitmap(FreeImage_Allocate(m_width, m_height, 32, FI_RGBA_RED_MASK,
+                                                   FI_RGBA_GREEN_MASK, FI_RGBA_BLUE_MASK));
+    if (bitmap) CopyInto(bitmap.get(), 0, 0);
     return bitmap;
 }
 
@@ -224,16 +223,16 @@ bool Canvas::CopyInto(FIBITMAP* target, int left, int top) const {
     return true;
 }
 
-FIBITMAP* CompositeOverPicture(FIBITMAP* picture, FIBITMAP* layer) {
-    if (!picture || !layer || FreeImage_GetBPP(picture) != 24 || FreeImage_GetBPP(layer) != 32 ||
-        FreeImage_GetWidth(picture) != FreeImage_GetWidth(layer) ||
-        FreeImage_GetHeight(picture) != FreeImage_GetHeight(layer)) {
+Bitmap CompositeOverPicture(Bitmap picture, FIBITMAP* layer) {
+    if (!picture || !layer || FreeImage_GetBPP(picture.get()) != 24 ||
+        FreeImage_GetBPP(layer) != 32 ||
+        FreeImage_GetWidth(picture.get()) != FreeImage_GetWidth(layer) ||
+        FreeImage_GetHeight(picture.get()) != FreeImage_GetHeight(layer)) {
         return picture;
     }
-    FIBITMAP* blended = FreeImage_Composite(layer, FALSE, nullptr, picture);
+    Bitmap blended = AdoptBitmap(FreeImage_Composite(layer, FALSE, nullptr, picture.get()));
     if (!blended) return picture;
-    FreeImage_Unload(picture);
-    return blended;
+    return blended;  // the picture is unloaded on the way out
 }
 
 }  // namespace orvex

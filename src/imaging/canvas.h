@@ -9,6 +9,7 @@
 #include <string_view>
 #include <vector>
 
+#include "formats/bitmap.h"
 #include "imaging/colour_parse.h"
 
 typedef struct _cairo_surface cairo_surface_t;
@@ -87,8 +88,8 @@ public:
     Rgba PixelAt(int x, int y) const;
 
     // A new 32-bit FreeImage bitmap with the same pixels, straight alpha,
-    // rows bottom-up as FreeImage keeps them; nullptr if it cannot be made.
-    FIBITMAP* ToBitmap() const;
+    // rows bottom-up as FreeImage keeps them; null if it cannot be made.
+    Bitmap ToBitmap() const;
     // The same copy into part of an existing 32-bit bitmap, this canvas's
     // top-left corner at (left, top) counted from the bitmap's top-left; false
     // (and nothing copied) unless the canvas lies wholly inside it.
@@ -102,9 +103,9 @@ private:
 };
 
 // Blends a 32-bit layer of the picture's size over the 24-bit picture by the
-// layer's alpha. Returns the 24-bit result and unloads the picture; when the
+// layer's alpha. Returns the 24-bit result in place of the picture; when the
 // blend cannot be made the picture is returned as it was. The layer stays the
 // caller's.
-FIBITMAP* CompositeOverPicture(FIBITMAP* picture, FIBITMAP* layer);
+Bitmap CompositeOverPicture(Bitmap picture, FIBITMAP* layer);
 
 }  // namespace orvex

@@ -3,6 +3,8 @@
 
 #include <FreeImage.h>
 
+#include "formats/bitmap.h"
+
 namespace orvex {
 
 struct ConversionSettings;
@@ -10,6 +12,6 @@ struct ConversionSettings;
 // With DoImageColorCorrection on, a picture below 8 or above 32 bits is first
 // made 24-bit (and stays so); the adjustment itself works in place. Returns
 // the image to continue with.
-FIBITMAP* AdjustColours(FIBITMAP* image, const ConversionSettings& settings);
+Bitmap AdjustColours(Bitmap image, const ConversionSettings& settings);
 
 }  // namespace orvex

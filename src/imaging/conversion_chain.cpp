@@ -76,12 +76,12 @@ public:
     StepRunner(Bitmap image, const StepCheckpoint& checkpoint, std::string* failureReason)
         : m_image(std::move(image)), m_checkpoint(checkpoint), m_reason(failureReason) {}
 
-    // `step` consumed the bitmap and handed back its replacement; a null one
+    // `step` takes the bitmap and hands back its replacement; a null one
     // fails the file.
     template <typename Step>
     bool Run(ChainStep name, Step&& step) {
         if (m_failed) return false;
-        m_image = AdoptBitmap(step(m_image.release()));
+        m_image = step(std::move(m_image));
         if (!m_image) {
             m_failed = true;
             return Fail(m_reason, std::string("No image after the ") + ChainStepName(name) +
@@ -148,7 +148,7 @@ const char* ChainStepName(ChainStep step) {
 
 Bitmap LoadChainInput(FileContext& file, std::string* failureReason) {
     std::string loadReason;
-    Bitmap image = AdoptBitmap(LoadInputImage(file.InputPath, &loadReason));
+    Bitmap image = LoadInputImage(file.InputPath, &loadReason);
     file.SourceBitDepth = image ? static_cast<int32_t>(FreeImage_GetBPP(image.get())) : 0;
     if (!image || WidthOf(image) == 0 || HeightOf(image) == 0) {
         Fail(failureReason, loadReason.empty() ? "The file could not be loaded" : loadReason);
@@ -187,36 +187,40 @@ Bitmap ProcessImage(Bitmap image, const ConversionSettings& settings, FileContex
 
     // Geometry; the size after resizing is the one every later step and the
     // placeholders use.
-    chain.Run(ChainStep::Rotate, [&](FIBITMAP* in) { return RotateImage(in, settings); });
-    chain.Run(ChainStep::Resize, [&](FIBITMAP* in) {
-        return ResizeImage(in, static_cast<int>(FreeImage_GetWidth(in)),
-                           static_cast<int>(FreeImage_GetHeight(in)), settings);
+    chain.Run(ChainStep::Rotate, [&](Bitmap in) { return RotateImage(std::move(in), settings); });
+    chain.Run(ChainStep::Resize, [&](Bitmap in) {
+        const int width = WidthOf(in);
+        const int height = HeightOf(in);
+        return ResizeImage(std::move(in), width, height, settings);
     });
     if (chain.failed()) return {};
     const int width = WidthOf(chain.image());
     const int height = HeightOf(chain.image());
 
     // Down to a standard bitmap.
-    chain.Run(ChainStep::Normalise, [](FIBITMAP* in) { return NormalisePixelType(in); });
-    chain.Run(ChainStep::ToneMap, [](FIBITMAP* in) { return ToneMapImage(in); });
+    chain.Run(ChainStep::Normalise, [](Bitmap in) { return NormalisePixelType(std::move(in)); });
+    chain.Run(ChainStep::ToneMap, [](Bitmap in) { return ToneMapImage(std::move(in)); });
 
     // Flip and colours.
     chain.RunInPlace(ChainStep::Flip, [&](FIBITMAP* in) { FlipImage(in, settings); });
-    chain.Run(ChainStep::ColourCorrection, [&](FIBITMAP* in) { return AdjustColours(in, settings); });
-    chain.Run(ChainStep::Greyscale, [&](FIBITMAP* in) { return MakeGreyscale(in, settings); });
-    chain.Run(ChainStep::Threshold, [&](FIBITMAP* in) { return ApplyThreshold(in, settings); });
-    chain.Run(ChainStep::Dither, [&](FIBITMAP* in) { return ApplyDither(in, settings); });
+    chain.Run(ChainStep::ColourCorrection,
+              [&](Bitmap in) { return AdjustColours(std::move(in), settings); });
+    chain.Run(ChainStep::Greyscale,
+              [&](Bitmap in) { return MakeGreyscale(std::move(in), settings); });
+    chain.Run(ChainStep::Threshold,
+              [&](Bitmap in) { return ApplyThreshold(std::move(in), settings); });
+    chain.Run(ChainStep::Dither, [&](Bitmap in) { return ApplyDither(std::move(in), settings); });
 
     // Frame and watermark, placed by the size after resizing.
     chain.Run(ChainStep::Frame,
-              [&](FIBITMAP* in) { return DrawSolidFrame(in, width, height, settings); });
+              [&](Bitmap in) { return DrawSolidFrame(std::move(in), width, height, settings); });
     if (chain.failed()) return {};
     file.CurrentWidth = width;
     file.CurrentHeight = height;
     file.CurrentFrame = 1;
     std::string watermarkReason;
-    chain.Run(ChainStep::Watermark, [&](FIBITMAP* in) {
-        return DrawWatermark(in, width, height, settings, file, font, &watermarkReason);
+    chain.Run(ChainStep::Watermark, [&](Bitmap in) {
+        return DrawWatermark(std::move(in), width, height, settings, file, font, &watermarkReason);
     });
     if (chain.failed()) {
         // A watermark that could not be made fails the file with its own reason.
@@ -225,8 +229,7 @@ Bitmap ProcessImage(Bitmap image, const ConversionSettings& settings, FileContex
     }
 
     // Output depth (the name may show it, so it comes first).
-    FIBITMAP* deep = ApplyOutputBitDepth(chain.Take().release(), file);
-    Bitmap result = AdoptBitmap(deep);
+    Bitmap result = ApplyOutputBitDepth(chain.Take(), file);
     if (!result) {
         Fail(failureReason, "No image at the output depth " + std::to_string(file.OutputBitDepth));
         return {};
@@ -252,9 +255,8 @@ bool SaveChainOutput(Bitmap image, const ConversionSettings& settings, FileConte
     if (!PrepareOutputFolder(settings, file, failureReason)) return false;
     if (checkpoint && !checkpoint(ChainStep::Name)) return Fail(failureReason, kStoppedReason);
 
-    // The save unloads the image whatever its outcome.
     std::string saveReason;
-    if (!SaveImage(image.release(), file.OutputPath, file.OutputFormatId, file.SaveFlags,
+    if (!SaveImage(image.get(), file.OutputPath, file.OutputFormatId, file.SaveFlags,
                    &saveReason)) {
         return Fail(failureReason, saveReason.empty() ? "The file could not be saved" : saveReason);
     }

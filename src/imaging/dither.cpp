@@ -29,15 +29,16 @@ FREE_IMAGE_DITHER DitherAlgorithmFor(int setting) {
     }
 }
 
-FIBITMAP* ApplyDither(FIBITMAP* image, const ConversionSettings& settings) {
+Bitmap ApplyDither(Bitmap image, const ConversionSettings& settings) {
     if (!image || settings.DoImageDither == 0) return image;
-    const unsigned bpp = FreeImage_GetBPP(image);
+    const unsigned bpp = FreeImage_GetBPP(image.get());
     if (bpp < 4 || bpp > 32) {
-        image = ReplaceBy24Bits(image);
-        if (!image) return nullptr;
+        image = ReplaceBy24Bits(std::move(image));
+        if (!image) return image;
     }
-    return ReplaceBitmap(
-        image, FreeImage_Dither(image, DitherAlgorithmFor(settings.ImageDitherAlgorithm)));
+    const FREE_IMAGE_DITHER algorithm = DitherAlgorithmFor(settings.ImageDitherAlgorithm);
+    return ReplaceBitmap(std::move(image),
+                         [algorithm](FIBITMAP* in) { return FreeImage_Dither(in, algorithm); });
 }
 
 }  // namespace orvex

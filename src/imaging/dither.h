@@ -3,6 +3,8 @@
 
 #include <FreeImage.h>
 
+#include "formats/bitmap.h"
+
 namespace orvex {
 
 struct ConversionSettings;
@@ -14,6 +16,6 @@ FREE_IMAGE_DITHER DitherAlgorithmFor(int setting);
 // With DoImageDither on, the picture (made 24-bit first when below 4 or
 // above 32 bits, so a thresholded 1-bit picture is dithered anew) is replaced
 // by a dithered 1-bit picture. Returns the image to continue with.
-FIBITMAP* ApplyDither(FIBITMAP* image, const ConversionSettings& settings);
+Bitmap ApplyDither(Bitmap image, const ConversionSettings& settings);
 
 }  // namespace orvex

@@ -257,9 +257,9 @@ const float* RowPixels(FIBITMAP* image, unsigned y) {
     return reinterpret_cast<const float*>(FreeImage_GetScanLine(image, static_cast<int>(y)));
 }
 
-FIBITMAP* Allocate24(unsigned width, unsigned height) {
-    return FreeImage_Allocate(static_cast<int>(width), static_cast<int>(height), 24,
-                              FI_RGBA_RED_MASK, FI_RGBA_GREEN_MASK, FI_RGBA_BLUE_MASK);
+Bitmap Allocate24(unsigned width, unsigned height) {
+    return AdoptBitmap(FreeImage_Allocate(static_cast<int>(width), static_cast<int>(height), 24,
+                                          FI_RGBA_RED_MASK, FI_RGBA_GREEN_MASK, FI_RGBA_BLUE_MASK));
 }
 
 // The gamma curve with a linear toe: slope and toe move with the gamma so
@@ -279,7 +279,7 @@ void SetGammaCurve(double gamma, drago::Mapping* p) {
     }
 }
 
-FIBITMAP* MapRgbf(FIBITMAP* image, double gamma, double exposure) {
+Bitmap MapRgbf(FIBITMAP* image, double gamma, double exposure) {
     const unsigned width = FreeImage_GetWidth(image);
     const unsigned height = FreeImage_GetHeight(image);
 
@@ -300,7 +300,7 @@ FIBITMAP* MapRgbf(FIBITMAP* image, double gamma, double exposure) {
         largest = std::max(largest, rowLargest[y]);
         logSum += rowLogSum[y];
     }
-    FIBITMAP* result = Allocate24(width, height);
+    Bitmap result = Allocate24(width, height);
     // Without light the curve would divide zero by zero: the picture stays
     // black, which is what a new 24-bit picture is.
     if (!result || !(largest > 0)) return result;
@@ -314,41 +314,37 @@ FIBITMAP* MapRgbf(FIBITMAP* image, double gamma, double exposure) {
     p.inverseDivider = static_cast<float>(1.0 / std::log10(double{maxRatio} + 1));
     SetGammaCurve(gamma, &p);
 
-    try {
-        tbb::parallel_for(tbb::blocked_range<unsigned>(0, height, kRowsPerTask),
-                          [&](const tbb::blocked_range<unsigned>& rows) {
-                              for (unsigned y = rows.begin(); y != rows.end(); ++y) {
-                                  HWY_DYNAMIC_DISPATCH(drago::MapRow)
-                                  (RowPixels(image, y), width, p,
-                                   FreeImage_GetScanLine(result, static_cast<int>(y)));
-                              }
-                          });
-    } catch (...) {
-        FreeImage_Unload(result);
-        throw;
-    }
+    // Should the workers throw, the result is unloaded on the way out.
+    tbb::parallel_for(tbb::blocked_range<unsigned>(0, height, kRowsPerTask),
+                      [&](const tbb::blocked_range<unsigned>& rows) {
+                          for (unsigned y = rows.begin(); y != rows.end(); ++y) {
+                              HWY_DYNAMIC_DISPATCH(drago::MapRow)
+                              (RowPixels(image, y), width, p,
+                               FreeImage_GetScanLine(result.get(), static_cast<int>(y)));
+                          }
+                      });
     return result;
 }
 
 }  // namespace
 
-FIBITMAP* DragoToneMap(FIBITMAP* source, double gamma, double exposure) {
-    if (!source || !FreeImage_HasPixels(source) || !(gamma > 0)) return nullptr;
+Bitmap DragoToneMap(FIBITMAP* source, double gamma, double exposure) {
+    if (!source || !FreeImage_HasPixels(source) || !(gamma > 0)) return {};
     const FREE_IMAGE_TYPE type = FreeImage_GetImageType(source);
     if (type != FIT_RGBF && type != FIT_RGBAF && type != FIT_RGB16 && type != FIT_RGBA16) {
-        return nullptr;
+        return {};
     }
     // Other deep pictures are mapped from a 96-bit copy.
-    FIBITMAP* copy = type == FIT_RGBF ? nullptr : FreeImage_ConvertToRGBF(source);
-    if (type != FIT_RGBF && !copy) return nullptr;
-    FIBITMAP* result = nullptr;
+    Bitmap copy = type == FIT_RGBF ? Bitmap() : AdoptBitmap(FreeImage_ConvertToRGBF(source));
+    if (type != FIT_RGBF && !copy) return {};
+    Bitmap result;
     try {
-        result = MapRgbf(copy ? copy : source, gamma, exposure);
+        result = MapRgbf(copy ? copy.get() : source, gamma, exposure);
     } catch (const std::exception&) {
-        result = nullptr;  // out of memory for the row statistics or the workers
+        // out of memory for the row statistics or the workers
     }
-    if (copy) FreeImage_Unload(copy);
-    if (result) FreeImage_CloneMetadata(result, source);
+    copy.reset();
+    if (result) FreeImage_CloneMetadata(result.get(), source);
     return result;
 }
 

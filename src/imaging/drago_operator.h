@@ -4,6 +4,8 @@
 
 #include <FreeImage.h>
 
+#include "formats/bitmap.h"
+
 namespace orvex {
 
 // Maps a colour picture deeper than 32 bits (96- or 128-bit floating point,
@@ -12,7 +14,7 @@ namespace orvex {
 // `exposure` is in stops (0 for none). The luminance is scaled by the
 // picture's largest luminance and its log-average, as the Drago curve asks;
 // a picture without any light (largest luminance 0) becomes black. Returns
-// nullptr for other pictures and when memory runs out.
-FIBITMAP* DragoToneMap(FIBITMAP* source, double gamma, double exposure);
+// null for other pictures and when memory runs out.
+Bitmap DragoToneMap(FIBITMAP* source, double gamma, double exposure);
 
 }  // namespace orvex

@@ -6,13 +6,14 @@
 
 namespace orvex {
 
-FIBITMAP* MakeGreyscale(FIBITMAP* image, const ConversionSettings& settings) {
+Bitmap MakeGreyscale(Bitmap image, const ConversionSettings& settings) {
     if (!image || settings.DoImageGreyscale == 0) return image;
-    if (FreeImage_GetBPP(image) > 32) {
-        image = ReplaceBy24Bits(image);
-        if (!image) return nullptr;
+    if (FreeImage_GetBPP(image.get()) > 32) {
+        image = ReplaceBy24Bits(std::move(image));
+        if (!image) return image;
     }
-    return ReplaceBitmap(image, FreeImage_ConvertToGreyscale(image));
+    return ReplaceBitmap(std::move(image),
+                         [](FIBITMAP* in) { return FreeImage_ConvertToGreyscale(in); });
 }
 
 }  // namespace orvex

@@ -92,11 +92,11 @@ bool CanDecodeWatermarkImage(const std::string& path, std::string* reason) {
     return LoadPicture(path, reason ? reason : &ignored) != nullptr;
 }
 
-FIBITMAP* BuildImageOverlay(const ConversionSettings& settings, std::string* reason) {
+Bitmap BuildImageOverlay(const ConversionSettings& settings, std::string* reason) {
     std::string ignored;
     if (!reason) reason = &ignored;
     PixbufPtr pixbuf = LoadPicture(settings.Image, reason);
-    if (!pixbuf) return nullptr;
+    if (!pixbuf) return {};
     if (settings.ImageGreyscale != 0) MakeGrey(pixbuf.get());
 
     const int width = gdk_pixbuf_get_width(pixbuf.get());
@@ -109,7 +109,7 @@ FIBITMAP* BuildImageOverlay(const ConversionSettings& settings, std::string* rea
                                  " x " + std::to_string(height) + " pixels";
     if (!picture) {
         *reason = noMemory;
-        return nullptr;
+        return {};
     }
 
     // The picture is painted at the image opacity onto a transparent canvas,
@@ -117,7 +117,7 @@ FIBITMAP* BuildImageOverlay(const ConversionSettings& settings, std::string* rea
     // background a picture without alpha would only darken at a lower
     // opacity instead of letting the photograph show through.
     std::unique_ptr<Canvas> overlay = Canvas::Create(width, height);
-    FIBITMAP* bitmap = nullptr;
+    Bitmap bitmap;
     if (overlay) {
         overlay->Paint(*picture, 0, 0, std::clamp(settings.ImageOpacity, 0, 255));
         picture.reset();

@@ -7,6 +7,8 @@
 #include <cstdint>
 #include <string>
 
+#include "formats/bitmap.h"
+
 namespace orvex {
 
 struct ConversionSettings;
@@ -22,8 +24,8 @@ inline uint8_t WatermarkGrey(uint8_t red, uint8_t green, uint8_t blue) {
 bool CanDecodeWatermarkImage(const std::string& path, std::string* reason = nullptr);
 
 // The overlay (32-bit with alpha) from the picture named by Image, or
-// nullptr with the reason when the file cannot be decoded, is of another
+// null with the reason when the file cannot be decoded, is of another
 // kind, or is larger than the overlay limit on either side.
-FIBITMAP* BuildImageOverlay(const ConversionSettings& settings, std::string* reason = nullptr);
+Bitmap BuildImageOverlay(const ConversionSettings& settings, std::string* reason = nullptr);
 
 }  // namespace orvex

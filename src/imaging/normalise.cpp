@@ -5,11 +5,12 @@
 
 namespace orvex {
 
-FIBITMAP* NormalisePixelType(FIBITMAP* image) {
-    if (!image) return nullptr;
-    const FREE_IMAGE_COLOR_TYPE colourType = FreeImage_GetColorType(image);
+Bitmap NormalisePixelType(Bitmap image) {
+    if (!image) return image;
+    const FREE_IMAGE_COLOR_TYPE colourType = FreeImage_GetColorType(image.get());
     if (colourType != FIC_MINISWHITE && colourType != FIC_MINISBLACK) return image;
-    return ReplaceBitmap(image, FreeImage_ConvertToStandardType(image, TRUE));
+    return ReplaceBitmap(std::move(image),
+                         [](FIBITMAP* in) { return FreeImage_ConvertToStandardType(in, TRUE); });
 }
 
 }  // namespace orvex

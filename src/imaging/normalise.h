@@ -3,11 +3,13 @@
 
 #include <FreeImage.h>
 
+#include "formats/bitmap.h"
+
 namespace orvex {
 
 // A picture of colour type MINISWHITE or MINISBLACK (for example a 32-bit
 // floating-point greyscale) becomes a standard bitmap, linearly scaled into
 // 0..255; any other picture is returned as it is.
-FIBITMAP* NormalisePixelType(FIBITMAP* image);
+Bitmap NormalisePixelType(Bitmap image);
 
 }  // namespace orvex

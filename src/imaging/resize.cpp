@@ -80,12 +80,14 @@ FREE_IMAGE_FILTER ResizeFilterFor(int algorithm) {
     }
 }
 
-FIBITMAP* ResizeImage(FIBITMAP* image, int width, int height, const ConversionSettings& settings) {
-    if (!image) return nullptr;
+Bitmap ResizeImage(Bitmap image, int width, int height, const ConversionSettings& settings) {
+    if (!image) return image;
     const std::optional<PixelSize> target = ResizeTarget(width, height, settings);
     if (!target) return image;
-    return ReplaceBitmap(image, FreeImage_Rescale(image, target->width, target->height,
-                                                  ResizeFilterFor(settings.ImageResizeAlgorithm)));
+    const FREE_IMAGE_FILTER filter = ResizeFilterFor(settings.ImageResizeAlgorithm);
+    return ReplaceBitmap(std::move(image), [&target, filter](FIBITMAP* in) {
+        return FreeImage_Rescale(in, target->width, target->height, filter);
+    });
 }
 
 }  // namespace orvex

@@ -5,6 +5,8 @@
 
 #include <optional>
 
+#include "formats/bitmap.h"
+
 namespace orvex {
 
 struct ConversionSettings;
@@ -24,6 +26,6 @@ std::optional<PixelSize> ResizeTarget(int width, int height, const ConversionSet
 FREE_IMAGE_FILTER ResizeFilterFor(int algorithm);
 
 // Returns the image to continue with; width and height are its current size.
-FIBITMAP* ResizeImage(FIBITMAP* image, int width, int height, const ConversionSettings& settings);
+Bitmap ResizeImage(Bitmap image, int width, int height, const ConversionSettings& settings);
 
 }  // namespace orvex

@@ -53,77 +53,78 @@ FloatBackground FloatBackgroundFor(FREE_IMAGE_TYPE type, const Rgb& colour) {
 //      |  | cut |  |   or     |  | cut |  |   (black left and right)
 //      |  +-----+  |          |  |     |  |
 //      +-----------+          +--+-----+--+
-FIBITMAP* CutCentre(FIBITMAP* rotated, int width, int height) {
+Bitmap CutCentre(FIBITMAP* rotated, int width, int height) {
     const int rotatedWidth = static_cast<int>(FreeImage_GetWidth(rotated));
     const int rotatedHeight = static_cast<int>(FreeImage_GetHeight(rotated));
     const int left = std::max(0, (rotatedWidth - width) / 2);
     const int top = std::max(0, (rotatedHeight - height) / 2);
     const int cutWidth = std::min(width, rotatedWidth);
     const int cutHeight = std::min(height, rotatedHeight);
-    FIBITMAP* cut = FreeImage_Copy(rotated, left, top, left + cutWidth, top + cutHeight);
+    Bitmap cut = AdoptBitmap(FreeImage_Copy(rotated, left, top, left + cutWidth, top + cutHeight));
     if (!cut || (cutWidth == width && cutHeight == height)) return cut;
 
-    FIBITMAP* canvas = FreeImage_AllocateT(FreeImage_GetImageType(rotated), width, height,
-                                           static_cast<int>(FreeImage_GetBPP(rotated)));
-    if (canvas &&
-        !FreeImage_Paste(canvas, cut, (width - cutWidth) / 2, (height - cutHeight) / 2, 256)) {
-        FreeImage_Unload(canvas);
-        canvas = nullptr;
+    Bitmap canvas = AdoptBitmap(FreeImage_AllocateT(FreeImage_GetImageType(rotated), width, height,
+                                                    static_cast<int>(FreeImage_GetBPP(rotated))));
+    if (canvas && !FreeImage_Paste(canvas.get(), cut.get(), (width - cutWidth) / 2,
+                                   (height - cutHeight) / 2, 256)) {
+        canvas.reset();
     }
-    FreeImage_Unload(cut);
     return canvas;
 }
 
-FIBITMAP* RotateFloatingPoint(FIBITMAP* image, const ConversionSettings& settings) {
+Bitmap RotateFloatingPoint(Bitmap image, const ConversionSettings& settings) {
     const double angle = settings.ImageRotation;
-    const FREE_IMAGE_TYPE type = FreeImage_GetImageType(image);
+    const FREE_IMAGE_TYPE type = FreeImage_GetImageType(image.get());
     if (settings.ImageRotationType == kSimpleRotation) {
         const FloatBackground background =
             FloatBackgroundFor(type, ParseColour(settings.ImageRotationBackColor));
-        return ReplaceBitmap(image, FreeImage_Rotate(image, angle, &background));
+        return ReplaceBitmap(std::move(image), [angle, &background](FIBITMAP* in) {
+            return FreeImage_Rotate(in, angle, &background);
+        });
     }
     if (settings.ImageRotationType == kAdvancedRotation) {
         // The same turn about the centre as the advanced rotation of 8- to
         // 32-bit pictures, which FreeImage offers for those depths only. The
         // background colour takes no part; uncovered corners are black.
-        const int width = static_cast<int>(FreeImage_GetWidth(image));
-        const int height = static_cast<int>(FreeImage_GetHeight(image));
-        FIBITMAP* rotated = FreeImage_Rotate(image, angle, nullptr);
-        FreeImage_Unload(image);
-        if (!rotated) return nullptr;
-        FIBITMAP* cut = CutCentre(rotated, width, height);
-        FreeImage_Unload(rotated);
-        return cut;
+        const int width = static_cast<int>(FreeImage_GetWidth(image.get()));
+        const int height = static_cast<int>(FreeImage_GetHeight(image.get()));
+        const Bitmap rotated = AdoptBitmap(FreeImage_Rotate(image.get(), angle, nullptr));
+        image.reset();  // the turned canvas is all that is needed from here on
+        if (!rotated) return {};
+        return CutCentre(rotated.get(), width, height);
     }
     return image;
 }
 
 }  // namespace
 
-FIBITMAP* RotateImage(FIBITMAP* image, const ConversionSettings& settings) {
-    if (!image) return nullptr;
+Bitmap RotateImage(Bitmap image, const ConversionSettings& settings) {
+    if (!image) return image;
     if (settings.DoImageRotation == 0 || settings.ImageRotation < 1 ||
         settings.ImageRotation > 359) {
         return image;
     }
-    if (IsFloatingPointImage(image)) return RotateFloatingPoint(image, settings);
+    if (IsFloatingPointImage(image.get())) return RotateFloatingPoint(std::move(image), settings);
 
-    const unsigned bpp = FreeImage_GetBPP(image);
+    const unsigned bpp = FreeImage_GetBPP(image.get());
     if (bpp <= 16 || bpp > 32) {
-        image = ReplaceBy24Bits(image);
-        if (!image) return nullptr;
+        image = ReplaceBy24Bits(std::move(image));
+        if (!image) return image;
     }
     const double angle = settings.ImageRotation;
     if (settings.ImageRotationType == kSimpleRotation) {
         const Rgb colour = ParseColour(settings.ImageRotationBackColor);
         const RGBQUAD background{colour.blue, colour.green, colour.red, 0};
-        return ReplaceBitmap(image, FreeImage_Rotate(image, angle, &background));
+        return ReplaceBitmap(std::move(image), [angle, &background](FIBITMAP* in) {
+            return FreeImage_Rotate(in, angle, &background);
+        });
     }
     if (settings.ImageRotationType == kAdvancedRotation) {
-        const double originX = FreeImage_GetWidth(image) / 2.0;
-        const double originY = FreeImage_GetHeight(image) / 2.0;
-        return ReplaceBitmap(image,
-                             FreeImage_RotateEx(image, angle, 0.0, 0.0, originX, originY, FALSE));
+        return ReplaceBitmap(std::move(image), [angle](FIBITMAP* in) {
+            const double originX = FreeImage_GetWidth(in) / 2.0;
+            const double originY = FreeImage_GetHeight(in) / 2.0;
+            return FreeImage_RotateEx(in, angle, 0.0, 0.0, originX, originY, FALSE);
+        });
     }
     return image;
 }

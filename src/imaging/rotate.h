@@ -3,6 +3,8 @@
 
 #include <FreeImage.h>
 
+#include "formats/bitmap.h"
+
 namespace orvex {
 
 struct ConversionSettings;
@@ -12,6 +14,6 @@ struct ConversionSettings;
 // rotation grows the canvas and fills the uncovered corners with
 // ImageRotationBackColor; an advanced one keeps the canvas size.
 // Floating-point pictures are turned in their own pixel type.
-FIBITMAP* RotateImage(FIBITMAP* image, const ConversionSettings& settings);
+Bitmap RotateImage(Bitmap image, const ConversionSettings& settings);
 
 }  // namespace orvex

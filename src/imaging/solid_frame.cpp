@@ -99,21 +99,21 @@ bool DrawFrameLayer(FIBITMAP* layer, int W, int H, const ConversionSettings& set
 
 }  // namespace
 
-FIBITMAP* DrawSolidFrame(FIBITMAP* image, int width, int height,
-                         const ConversionSettings& settings) {
+Bitmap DrawSolidFrame(Bitmap image, int width, int height, const ConversionSettings& settings) {
     if (!image || settings.DoFrame == 0) return image;
-    if (FreeImage_GetBPP(image) != 24) {
-        image = ReplaceBy24Bits(image);
-        if (!image) return nullptr;
+    if (FreeImage_GetBPP(image.get()) != 24) {
+        image = ReplaceBy24Bits(std::move(image));
+        if (!image) return image;
     }
     if (settings.DoFrame != kFrameSolid || width < 1 || height < 1) return image;
 
     // FreeImage hands out new bitmaps cleared, so the layer starts transparent.
-    FIBITMAP* layer = FreeImage_Allocate(width, height, 32, FI_RGBA_RED_MASK, FI_RGBA_GREEN_MASK,
-                                         FI_RGBA_BLUE_MASK);
+    const Bitmap layer = AdoptBitmap(FreeImage_Allocate(width, height, 32, FI_RGBA_RED_MASK,
+                                                        FI_RGBA_GREEN_MASK, FI_RGBA_BLUE_MASK));
     if (!layer) return image;
-    if (DrawFrameLayer(layer, width, height, settings)) image = CompositeOverPicture(image, layer);
-    FreeImage_Unload(layer);
+    if (DrawFrameLayer(layer.get(), width, height, settings)) {
+        image = CompositeOverPicture(std::move(image), layer.get());
+    }
     return image;
 }
 

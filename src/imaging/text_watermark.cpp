@@ -118,14 +118,14 @@ int64_t LineStart(int64_t boxWidth, int64_t lineWidth, int alignment, int paddin
     return padding;
 }
 
-FIBITMAP* BuildTextOverlay(const ConversionSettings& settings, const FileContext& file,
-                           const WatermarkFont& font, std::string* reason) {
+Bitmap BuildTextOverlay(const ConversionSettings& settings, const FileContext& file,
+                        const WatermarkFont& font, std::string* reason) {
     std::string ignored;
     if (!reason) reason = &ignored;
     reason->clear();
-    const auto refuse = [reason](std::string text) -> FIBITMAP* {
+    const auto refuse = [reason](std::string text) -> Bitmap {
         *reason = std::move(text);
-        return nullptr;
+        return {};
     };
     const std::string limit = std::to_string(kMaximumOverlaySide);
     const std::vector<std::string> texts =
@@ -142,7 +142,7 @@ FIBITMAP* BuildTextOverlay(const ConversionSettings& settings, const FileContext
     if (!MeasureLines(texts, font, mode, lines, block, settings)) {
         return refuse("the watermark text could not be measured");
     }
-    if (block.boxWidth < 1 || block.boxHeight < 1) return nullptr;  // nothing to draw
+    if (block.boxWidth < 1 || block.boxHeight < 1) return {};  // nothing to draw
     if (block.boxWidth > kMaximumOverlaySide || block.boxHeight > kMaximumOverlaySide) {
         return refuse("the watermark text box of " + std::to_string(block.boxWidth) + " x " +
                       std::to_string(block.boxHeight) + " pixels is larger than " + limit +
@@ -174,8 +174,9 @@ FIBITMAP* BuildTextOverlay(const ConversionSettings& settings, const FileContext
         overlay->Paint(*box, 0, 0, settings.BackOpacity);
         overlay->Paint(*text, 0, 0, settings.TextOpacity);
     }
-    FIBITMAP* bitmap = overlay->ToBitmap();
-    return bitmap ? bitmap : refuse(noMemory);
+    Bitmap bitmap = overlay->ToBitmap();
+    if (!bitmap) return refuse(noMemory);
+    return bitmap;
 }
 
 }  // namespace orvex

@@ -9,6 +9,7 @@
 #include <string_view>
 #include <vector>
 
+#include "formats/bitmap.h"
 #include "imaging/canvas.h"
 
 namespace orvex {
@@ -38,10 +39,10 @@ TextBlock ArrangeTextBlock(const std::vector<TextExtent>& lines, int leading, in
 // right padding. A single line always starts at the padding.
 int64_t LineStart(int64_t boxWidth, int64_t lineWidth, int alignment, int padding, bool multiLine);
 
-// The overlay (32-bit with alpha) for the current file. nullptr for an
+// The overlay (32-bit with alpha) for the current file. Null for an
 // empty box (nothing to draw; `reason` stays empty) and when none can be
 // made (a box beyond the size limit, no canvas; `reason` says which).
-FIBITMAP* BuildTextOverlay(const ConversionSettings& settings, const FileContext& file,
-                           const WatermarkFont& font, std::string* reason = nullptr);
+Bitmap BuildTextOverlay(const ConversionSettings& settings, const FileContext& file,
+                        const WatermarkFont& font, std::string* reason = nullptr);
 
 }  // namespace orvex

@@ -47,10 +47,10 @@ bool HasPositiveLuminance(FIBITMAP* image) {
     return false;
 }
 
-FIBITMAP* ToneMapImage(FIBITMAP* image) {
-    if (!image) return nullptr;
-    if (FreeImage_GetBPP(image) <= 32) return image;
-    return ReplaceBitmap(image, DragoToneMap(image, 1.0, 0.0));
+Bitmap ToneMapImage(Bitmap image) {
+    if (!image || FreeImage_GetBPP(image.get()) <= 32) return image;
+    // The mapped picture is a new one; the deep one is unloaded on return.
+    return DragoToneMap(image.get(), 1.0, 0.0);
 }
 
 }  // namespace orvex

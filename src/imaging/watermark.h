@@ -5,6 +5,8 @@
 
 #include <string>
 
+#include "formats/bitmap.h"
+
 namespace orvex {
 
 struct ConversionSettings;
@@ -16,10 +18,10 @@ class WatermarkFont;
 // after resizing; `font` is the batch's loaded WatermarkFont (nullptr when
 // none). A watermark that cannot be made (no font, a picture that does not
 // decode, a text box over the size limit, no memory) is never left out
-// silently: the picture is unloaded and nullptr returned, with the reason in
+// silently: the picture is let go and null returned, with the reason in
 // `failureReason`. An overlay placed wholly off the picture leaves it as it is.
-FIBITMAP* DrawWatermark(FIBITMAP* image, int width, int height, const ConversionSettings& settings,
-                        const FileContext& file, const WatermarkFont* font,
-                        std::string* failureReason = nullptr);
+Bitmap DrawWatermark(Bitmap image, int width, int height, const ConversionSettings& settings,
+                     const FileContext& file, const WatermarkFont* font,
+                     std::string* failureReason = nullptr);
 
 }  // namespace orvex

@@ -24,22 +24,6 @@ constexpr int kBoundFrame = 1;
 // are. The target is fully transparent, so a copy is what placing means.
 constexpr int kPasteCopy = 256;
 
-class OwnedBitmap {
-public:
-    explicit OwnedBitmap(FIBITMAP* bitmap) : m_bitmap(bitmap) {}
-    ~OwnedBitmap() { FreeImage_Unload(m_bitmap); }
-    OwnedBitmap(const OwnedBitmap&) = delete;
-    OwnedBitmap& operator=(const OwnedBitmap&) = delete;
-    FIBITMAP* get() const { return m_bitmap; }
-    void reset(FIBITMAP* bitmap) {
-        FreeImage_Unload(m_bitmap);
-        m_bitmap = bitmap;
-    }
-
-private:
-    FIBITMAP* m_bitmap;
-};
-
 }  // namespace
 
 Placement TextPlacement(const ConversionSettings& settings) {
@@ -76,23 +60,21 @@ GridPoint PositionInArea(int64_t areaWidth, int64_t areaHeight, int64_t ow, int6
     return GridPoint{x, y};
 }
 
-FIBITMAP* PlaceAndComposite(FIBITMAP* image, FIBITMAP* overlay, int W, int H,
-                            const Placement& placement, const ConversionSettings& settings,
-                            std::string* failureReason) {
-    OwnedBitmap owned(overlay);
+Bitmap PlaceAndComposite(Bitmap image, Bitmap overlay, int W, int H, const Placement& placement,
+                         const ConversionSettings& settings, std::string* failureReason) {
     if (!image || !overlay || W < 1 || H < 1) return image;
-    const auto fail = [image, failureReason](const std::string& reason) -> FIBITMAP* {
-        FreeImage_Unload(image);
+    // The picture is unloaded on the way out; the file fails with the reason.
+    const auto fail = [failureReason](const std::string& reason) -> Bitmap {
         if (failureReason) *failureReason = reason;
-        return nullptr;
+        return {};
     };
 
     // The canvas grows to hold the turned overlay; its new corners are
     // transparent.
     if (placement.rotation >= 1 && placement.rotation <= 359) {
-        FIBITMAP* turned = FreeImage_Rotate(owned.get(), placement.rotation, nullptr);
+        Bitmap turned = AdoptBitmap(FreeImage_Rotate(overlay.get(), placement.rotation, nullptr));
         if (!turned) return fail("the watermark could not be turned (no memory)");
-        owned.reset(turned);
+        overlay = std::move(turned);
     }
 
     int64_t areaX = 0;
@@ -109,8 +91,8 @@ FIBITMAP* PlaceAndComposite(FIBITMAP* image, FIBITMAP* overlay, int W, int H,
     // What would reach past the area's right or bottom edge (counting the
     // offset from the near edge) is cut off; the top-left part remains and
     // takes its grid position at the size it has left.
-    int64_t ow = FreeImage_GetWidth(owned.get());
-    int64_t oh = FreeImage_GetHeight(owned.get());
+    int64_t ow = FreeImage_GetWidth(overlay.get());
+    int64_t oh = FreeImage_GetHeight(overlay.get());
     if (ow + placement.xOffset > areaWidth) ow = areaWidth - placement.xOffset;
     if (oh + placement.yOffset > areaHeight) oh = areaHeight - placement.yOffset;
     if (ow < 1 || oh < 1) return image;  // nothing of it is left to place
@@ -127,47 +109,49 @@ FIBITMAP* PlaceAndComposite(FIBITMAP* image, FIBITMAP* overlay, int W, int H,
     //        |  cut     |  pasted   |cut|
     //        +----------+-----------+---+
     //                   |<- area ->|
-    const int64_t pictureWidth = FreeImage_GetWidth(image);
-    const int64_t pictureHeight = FreeImage_GetHeight(image);
+    const int64_t pictureWidth = FreeImage_GetWidth(image.get());
+    const int64_t pictureHeight = FreeImage_GetHeight(image.get());
     const int64_t left = std::max({x, areaX, int64_t{0}});
     const int64_t top = std::max({y, areaY, int64_t{0}});
     const int64_t right = std::min({x + ow, areaX + areaWidth, pictureWidth});
     const int64_t bottom = std::min({y + oh, areaY + areaHeight, pictureHeight});
     if (right <= left || bottom <= top) return image;  // it lies wholly off the picture
-    if (left != x || top != y || right - x != FreeImage_GetWidth(owned.get()) ||
-        bottom - y != FreeImage_GetHeight(owned.get())) {
-        FIBITMAP* cut =
-            FreeImage_Copy(owned.get(), static_cast<int>(left - x), static_cast<int>(top - y),
-                           static_cast<int>(right - x), static_cast<int>(bottom - y));
+    if (left != x || top != y || right - x != FreeImage_GetWidth(overlay.get()) ||
+        bottom - y != FreeImage_GetHeight(overlay.get())) {
+        Bitmap cut = AdoptBitmap(
+            FreeImage_Copy(overlay.get(), static_cast<int>(left - x), static_cast<int>(top - y),
+                           static_cast<int>(right - x), static_cast<int>(bottom - y)));
         if (!cut) return fail("the watermark could not be cut to the picture (no memory)");
-        owned.reset(cut);
+        overlay = std::move(cut);
     }
 
-    OwnedBitmap layer(FreeImage_AllocateT(FIT_BITMAP, static_cast<int>(pictureWidth),
-                                          static_cast<int>(pictureHeight),
-                                          FreeImage_GetBPP(owned.get())));
-    if (!layer.get() || !FreeImage_Paste(layer.get(), owned.get(), static_cast<int>(left),
-                                         static_cast<int>(top), kPasteCopy)) {
+    const Bitmap layer = AdoptBitmap(FreeImage_AllocateT(FIT_BITMAP, static_cast<int>(pictureWidth),
+                                                         static_cast<int>(pictureHeight),
+                                                         FreeImage_GetBPP(overlay.get())));
+    if (!layer || !FreeImage_Paste(layer.get(), overlay.get(), static_cast<int>(left),
+                                   static_cast<int>(top), kPasteCopy)) {
         return fail("the watermark could not be placed (no memory)");
     }
-    FIBITMAP* blended = CompositeOverPicture(image, layer.get());
-    if (blended == image) return fail("the watermark could not be blended (no memory)");
+    // The blend hands the picture back unchanged when it cannot be made.
+    FIBITMAP* const picture = image.get();
+    Bitmap blended = CompositeOverPicture(std::move(image), layer.get());
+    if (blended.get() == picture) return fail("the watermark could not be blended (no memory)");
     return blended;
 }
 
-FIBITMAP* DrawWatermark(FIBITMAP* image, int width, int height, const ConversionSettings& settings,
-                        const FileContext& file, const WatermarkFont* font,
-                        std::string* failureReason) {
+Bitmap DrawWatermark(Bitmap image, int width, int height, const ConversionSettings& settings,
+                     const FileContext& file, const WatermarkFont* font,
+                     std::string* failureReason) {
     if (!image || settings.DoWatermark == 0) return image;
-    if (FreeImage_GetBPP(image) != 24) {
-        image = ReplaceBy24Bits(image);
+    if (FreeImage_GetBPP(image.get()) != 24) {
+        image = ReplaceBy24Bits(std::move(image));
         if (!image) {
             if (failureReason) *failureReason = "no memory for the watermark step";
-            return nullptr;
+            return image;
         }
     }
     std::string reason;
-    FIBITMAP* overlay = nullptr;
+    Bitmap overlay;
     Placement placement;
     if (settings.DoWatermark == kWatermarkText) {
         if (font) {
@@ -183,11 +167,11 @@ FIBITMAP* DrawWatermark(FIBITMAP* image, int width, int height, const Conversion
         return image;
     }
     if (!overlay && !reason.empty()) {
-        FreeImage_Unload(image);
         if (failureReason) *failureReason = reason;
-        return nullptr;
+        return {};  // the picture is unloaded on the way out
     }
-    return PlaceAndComposite(image, overlay, width, height, placement, settings, failureReason);
+    return PlaceAndComposite(std::move(image), std::move(overlay), width, height, placement,
+                             settings, failureReason);
 }
 
 }  // namespace orvex

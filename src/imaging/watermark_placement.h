@@ -7,6 +7,8 @@
 #include <cstdint>
 #include <string>
 
+#include "formats/bitmap.h"
+
 namespace orvex {
 
 struct ConversionSettings;
@@ -38,14 +40,12 @@ GridPoint PositionInArea(int64_t areaWidth, int64_t areaHeight, int64_t ow, int6
                          const Placement& placement);
 
 // Blends the 32-bit `overlay` over the 24-bit W x H picture at its place and
-// returns the 24-bit result (the picture unloaded). Whatever part of the
+// returns the 24-bit result in place of the picture. Whatever part of the
 // overlay reaches past an edge of the placement area, on any side (negative
 // offsets included), is cut off; an overlay with nothing left on the area
 // leaves the picture as it is. When the blending itself fails (no memory),
-// the picture is unloaded and nullptr returned with the reason. The overlay
-// is always unloaded.
-FIBITMAP* PlaceAndComposite(FIBITMAP* image, FIBITMAP* overlay, int W, int H,
-                            const Placement& placement, const ConversionSettings& settings,
-                            std::string* failureReason = nullptr);
+// the picture is let go and null returned with the reason.
+Bitmap PlaceAndComposite(Bitmap image, Bitmap overlay, int W, int H, const Placement& placement,
+                         const ConversionSettings& settings, std::string* failureReason = nullptr);
 
 }  // namespace orvex

@@ -55,14 +55,14 @@ bool SaveScreenshot(const QImage& image, const std::string& path) {
     QImage rgb = image.convertToFormat(QImage::Format_RGB32);
     // Format_RGB32 is stored as B, G, R, X bytes: FreeImage's own order on
     // this machine, top-down rows.
-    FIBITMAP* wide = FreeImage_ConvertFromRawBits(
+    Bitmap wide = AdoptBitmap(FreeImage_ConvertFromRawBits(
         rgb.bits(), rgb.width(), rgb.height(), static_cast<int>(rgb.bytesPerLine()), 32,
-        FI_RGBA_RED_MASK, FI_RGBA_GREEN_MASK, FI_RGBA_BLUE_MASK, TRUE);
-    if (wide == nullptr) return false;
-    FIBITMAP* bitmap = FreeImage_ConvertTo24Bits(wide);
-    FreeImage_Unload(wide);
-    if (bitmap == nullptr) return false;
-    return SaveImage(bitmap, path, FIF_JPEG, 90);
+        FI_RGBA_RED_MASK, FI_RGBA_GREEN_MASK, FI_RGBA_BLUE_MASK, TRUE));
+    if (!wide) return false;
+    const Bitmap bitmap = AdoptBitmap(FreeImage_ConvertTo24Bits(wide.get()));
+    wide.reset();
+    if (!bitmap) return false;
+    return SaveImage(bitmap.get(), path, FIF_JPEG, 90);
 }
 
 // The second argument, or the program's folder when it is empty, ending with "/".

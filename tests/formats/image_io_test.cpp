@@ -34,13 +34,8 @@ std::string DataFile(const std::string& name) {
     return std::string(ORVEX_TEST_DATA_DIR) + "/hdr/" + name;
 }
 
-struct Unload {
-    void operator()(FIBITMAP* image) const { FreeImage_Unload(image); }
-};
-using Bitmap = std::unique_ptr<FIBITMAP, Unload>;
-
 Bitmap Load(const std::string& path, std::string* reason = nullptr) {
-    return Bitmap(LoadInputImage(path, reason));
+    return LoadInputImage(path, reason);
 }
 
 std::vector<std::string> FolderEntries(const std::string& folder) {
@@ -290,10 +285,10 @@ TEST(FreeImageMessageScope, SendsTheLibrarysMessagesToTheCurrentSinkOnThisThread
 
 // ---- Saving -------------------------------------------------------------------
 
-FIBITMAP* MakeColourPicture(int width, int height) {
-    FIBITMAP* image = FreeImage_Allocate(width, height, 24);
+Bitmap MakeColourPicture(int width, int height) {
+    Bitmap image = AdoptBitmap(FreeImage_Allocate(width, height, 24));
     for (int y = 0; y < height; ++y) {
-        BYTE* row = FreeImage_GetScanLine(image, y);
+        BYTE* row = FreeImage_GetScanLine(image.get(), y);
         for (int x = 0; x < width; ++x) {
             row[3 * x + FI_RGBA_RED] = static_cast<BYTE>(x * 8);
             row[3 * x + FI_RGBA_GREEN] = 128;
@@ -313,7 +308,7 @@ protected:
 TEST_F(SaveImageTest, WritesAJpegTheLibraryReadsBack) {
     const std::string path = folder.File("out.jpg");
     std::string reason;
-    ASSERT_TRUE(SaveImage(MakeColourPicture(32, 16), path, FIF_JPEG, kJpegFlags, &reason))
+    ASSERT_TRUE(SaveImage(MakeColourPicture(32, 16).get(), path, FIF_JPEG, kJpegFlags, &reason))
         << reason;
     EXPECT_EQ(FolderEntries(folder.Path()), std::vector<std::string>{"out.jpg"});
     const Bitmap back(FreeImage_Load(FIF_JPEG, path.c_str(), 0));
@@ -332,7 +327,7 @@ TEST_F(SaveImageTest, ReplacesAnExistingFileAndKeepsItsPermissions) {
     const std::string path = folder.File("out.jpg");
     ASSERT_TRUE(WriteFileBytes(path, "old contents"));
     ASSERT_EQ(chmod(path.c_str(), 0640), 0);
-    ASSERT_TRUE(SaveImage(MakeColourPicture(8, 8), path, FIF_JPEG, kJpegFlags));
+    ASSERT_TRUE(SaveImage(MakeColourPicture(8, 8).get(), path, FIF_JPEG, kJpegFlags));
     EXPECT_EQ(ReadFileBytes(path).substr(0, 2), "\xFF\xD8");
     struct stat info {};
     ASSERT_EQ(stat(path.c_str(), &info), 0);
@@ -343,7 +338,7 @@ TEST_F(SaveImageTest, ReplacesAnExistingFileAndKeepsItsPermissions) {
 TEST_F(SaveImageTest, GivesANewFileTheUsualPermissions) {
     const mode_t previous = umask(027);
     const bool saved =
-        SaveImage(MakeColourPicture(8, 8), folder.File("new.jpg"), FIF_JPEG, kJpegFlags);
+        SaveImage(MakeColourPicture(8, 8).get(), folder.File("new.jpg"), FIF_JPEG, kJpegFlags);
     umask(previous);
     ASSERT_TRUE(saved);
     struct stat info {};
@@ -358,8 +353,8 @@ TEST_F(SaveImageTest, AFailedWriteLeavesTheExistingFileIntact) {
     const std::string before = "precious bytes\n\x01\x02";
     ASSERT_TRUE(WriteFileBytes(path, before));
     std::string reason;
-    FIBITMAP* floats = test_support::MakeRgbfPicture(8, 8, Gradient);
-    EXPECT_FALSE(SaveImage(floats, path, FIF_JPEG, kJpegFlags, &reason));
+    const Bitmap floats = AdoptBitmap(test_support::MakeRgbfPicture(8, 8, Gradient));
+    EXPECT_FALSE(SaveImage(floats.get(), path, FIF_JPEG, kJpegFlags, &reason));
     EXPECT_NE(reason.find("writer"), std::string::npos) << reason;
     EXPECT_EQ(ReadFileBytes(path), before);
     EXPECT_EQ(FolderEntries(folder.Path()), std::vector<std::string>{"keep.jpg"});
@@ -374,9 +369,9 @@ TEST_F(SaveImageTest, InterruptedSaveLeavesNoTemporaryFile) {
     if (child == 0) {
         InstallSignalHandling();
         // PNG compression keeps nearly all of the child's time inside the save.
-        FIBITMAP* picture = MakeColourPicture(1200, 1200);
+        const Bitmap picture = MakeColourPicture(1200, 1200);
         for (;;) {
-            if (!SaveImage(FreeImage_Clone(picture), path, FIF_PNG, 0)) _exit(1);
+            if (!SaveImage(picture.get(), path, FIF_PNG, 0)) _exit(1);
         }
     }
     // Once the first picture is in place the next save is under way.
@@ -395,16 +390,16 @@ TEST_F(SaveImageTest, FailsCleanlyWithoutAPictureAFolderOrAName) {
     std::string reason;
     EXPECT_FALSE(SaveImage(nullptr, folder.File("x.jpg"), FIF_JPEG, kJpegFlags, &reason));
     EXPECT_FALSE(reason.empty());
-    EXPECT_FALSE(SaveImage(MakeColourPicture(4, 4), folder.File("missing/x.jpg"), FIF_JPEG,
+    EXPECT_FALSE(SaveImage(MakeColourPicture(4, 4).get(), folder.File("missing/x.jpg"), FIF_JPEG,
                            kJpegFlags, &reason));
     EXPECT_NE(reason.find("output folder"), std::string::npos) << reason;
-    EXPECT_FALSE(SaveImage(MakeColourPicture(4, 4), folder.Path(), FIF_JPEG, kJpegFlags));
-    EXPECT_FALSE(SaveImage(MakeColourPicture(4, 4), "", FIF_JPEG, kJpegFlags));
+    EXPECT_FALSE(SaveImage(MakeColourPicture(4, 4).get(), folder.Path(), FIF_JPEG, kJpegFlags));
+    EXPECT_FALSE(SaveImage(MakeColourPicture(4, 4).get(), "", FIF_JPEG, kJpegFlags));
     // A folder in the way of the output name stays as it is.
     fs::create_directory(folder.File("taken.jpg"));
     ASSERT_TRUE(WriteFileBytes(folder.File("taken.jpg/inside"), "x"));
-    EXPECT_FALSE(SaveImage(MakeColourPicture(4, 4), folder.File("taken.jpg"), FIF_JPEG, kJpegFlags,
-                           &reason));
+    EXPECT_FALSE(SaveImage(MakeColourPicture(4, 4).get(), folder.File("taken.jpg"), FIF_JPEG,
+                           kJpegFlags, &reason));
     EXPECT_EQ(ReadFileBytes(folder.File("taken.jpg/inside")), "x");
     EXPECT_EQ(FolderEntries(folder.Path()), std::vector<std::string>{"taken.jpg"});
 }
@@ -417,7 +412,7 @@ TEST_F(SaveImageTest, HandlesPathsOfSixHundredCharacters) {
     const std::string longPath = deep + "out.jpg";
     ASSERT_GE(longPath.size(), 600u);
     std::string reason;
-    EXPECT_TRUE(SaveImage(MakeColourPicture(8, 8), longPath, FIF_JPEG, kJpegFlags, &reason))
+    EXPECT_TRUE(SaveImage(MakeColourPicture(8, 8).get(), longPath, FIF_JPEG, kJpegFlags, &reason))
         << reason;
     EXPECT_EQ(ReadFileBytes(longPath).substr(0, 2), "\xFF\xD8");
     EXPECT_EQ(FolderEntries(deep), std::vector<std::string>{"out.jpg"});
@@ -425,7 +420,7 @@ TEST_F(SaveImageTest, HandlesPathsOfSixHundredCharacters) {
     // One name of 600 characters is longer than any file name may be: the
     // save fails with a reason and leaves nothing behind.
     const std::string longName = folder.File(std::string(596, 'n') + ".jpg");
-    EXPECT_FALSE(SaveImage(MakeColourPicture(8, 8), longName, FIF_JPEG, kJpegFlags, &reason));
+    EXPECT_FALSE(SaveImage(MakeColourPicture(8, 8).get(), longName, FIF_JPEG, kJpegFlags, &reason));
     EXPECT_FALSE(reason.empty());
     EXPECT_EQ(FolderEntries(folder.Path()), std::vector<std::string>{std::string(99, 'a')});
 }

@@ -8,8 +8,6 @@
 namespace orvex {
 namespace {
 
-using test::Bitmap;
-
 struct DepthCase {
     int depth;
     const char* extension;
@@ -22,10 +20,10 @@ class ConvertToOutputDepthTest : public ::testing::TestWithParam<DepthCase> {};
 TEST_P(ConvertToOutputDepthTest, GivesTheRequestedDepth) {
     const DepthCase& c = GetParam();
     Bitmap result(ConvertToOutputDepth(test::MakeHalves24(16, 8), c.depth, c.extension));
-    ASSERT_NE(result.dib, nullptr);
-    EXPECT_EQ(FreeImage_GetImageType(result.dib), c.type);
-    EXPECT_EQ(test::Bpp(result.dib), c.bpp);
-    EXPECT_EQ(test::Width(result.dib), 16u);
+    ASSERT_NE(result.get(), nullptr);
+    EXPECT_EQ(FreeImage_GetImageType(result.get()), c.type);
+    EXPECT_EQ(test::Bpp(result.get()), c.bpp);
+    EXPECT_EQ(test::Width(result.get()), 16u);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -37,7 +35,9 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(ConvertToOutputDepth, APictureAlreadyAtTheDepthIsTheSameHandle) {
     Bitmap image(test::MakeSolid24(4, 4, 1, 2, 3));
-    EXPECT_EQ(ConvertToOutputDepth(image.dib, 24, "jpg"), image.dib);
+    FIBITMAP* const handle = image.get();
+    image = ConvertToOutputDepth(std::move(image), 24, "jpg");
+    EXPECT_EQ(image.get(), handle);
     EXPECT_EQ(ConvertToOutputDepth(nullptr, 24, "jpg"), nullptr);
 }
 
@@ -50,37 +50,39 @@ TEST(ConvertToOutputDepth, AnUnknownDepthFailsTheFile) {
 TEST(ConvertToOutputDepth, EightBitsIsGreyscaleForTheJpegFamilyAndAPaletteOtherwise) {
     for (const char* extension : {"jpg", "j2k", "jp2", "jxr"}) {
         Bitmap grey(ConvertToOutputDepth(test::MakeSolid24(8, 8, 255, 0, 0), 8, extension));
-        ASSERT_NE(grey.dib, nullptr);
-        EXPECT_EQ(FreeImage_GetColorType(grey.dib), FIC_MINISBLACK) << extension;
-        const test::Colour colour = test::ColourAt(grey.dib, 1, 1);
+        ASSERT_NE(grey.get(), nullptr);
+        EXPECT_EQ(FreeImage_GetColorType(grey.get()), FIC_MINISBLACK) << extension;
+        const test::Colour colour = test::ColourAt(grey.get(), 1, 1);
         EXPECT_EQ(colour.red, colour.blue);
     }
     Bitmap palette(ConvertToOutputDepth(test::MakeSolid24(8, 8, 255, 0, 0), 8, "png"));
-    ASSERT_NE(palette.dib, nullptr);
-    EXPECT_EQ(FreeImage_GetColorType(palette.dib), FIC_PALETTE);
-    const test::Colour colour = test::ColourAt(palette.dib, 1, 1);
+    ASSERT_NE(palette.get(), nullptr);
+    EXPECT_EQ(FreeImage_GetColorType(palette.get()), FIC_PALETTE);
+    const test::Colour colour = test::ColourAt(palette.get(), 1, 1);
     EXPECT_EQ(colour.red, 255);
     EXPECT_EQ(colour.blue, 0);
     // Quantising needs 24 bits; a 32-bit picture goes through them.
-    Bitmap fromAlpha(ConvertToOutputDepth(FreeImage_ConvertTo32Bits(palette.dib), 8, "gif"));
-    ASSERT_NE(fromAlpha.dib, nullptr);
-    EXPECT_EQ(FreeImage_GetColorType(fromAlpha.dib), FIC_PALETTE);
+    Bitmap fromAlpha(
+        ConvertToOutputDepth(AdoptBitmap(FreeImage_ConvertTo32Bits(palette.get())), 8, "gif"));
+    ASSERT_NE(fromAlpha.get(), nullptr);
+    EXPECT_EQ(FreeImage_GetColorType(fromAlpha.get()), FIC_PALETTE);
 }
 
 TEST(ConvertToOutputDepth, SixteenBitsIs555ForIconsAndTargaAnd565Otherwise) {
     for (const char* extension : {"ico", "tga"}) {
         Bitmap image(ConvertToOutputDepth(test::MakeSolid24(4, 4, 9, 9, 9), 16, extension));
-        ASSERT_NE(image.dib, nullptr);
-        EXPECT_EQ(FreeImage_GetGreenMask(image.dib), static_cast<unsigned>(FI16_555_GREEN_MASK));
+        ASSERT_NE(image.get(), nullptr);
+        EXPECT_EQ(FreeImage_GetGreenMask(image.get()), static_cast<unsigned>(FI16_555_GREEN_MASK));
     }
     Bitmap image(ConvertToOutputDepth(test::MakeSolid24(4, 4, 9, 9, 9), 16, "bmp"));
-    ASSERT_NE(image.dib, nullptr);
-    EXPECT_EQ(FreeImage_GetGreenMask(image.dib), static_cast<unsigned>(FI16_565_GREEN_MASK));
+    ASSERT_NE(image.get(), nullptr);
+    EXPECT_EQ(FreeImage_GetGreenMask(image.get()), static_cast<unsigned>(FI16_565_GREEN_MASK));
     // A 48-bit picture is made 24-bit on the way.
     Bitmap source(test::MakeSolid24(4, 4, 9, 9, 9));
-    Bitmap fromDeep(ConvertToOutputDepth(FreeImage_ConvertToRGB16(source.dib), 16, "bmp"));
-    ASSERT_NE(fromDeep.dib, nullptr);
-    EXPECT_EQ(test::Bpp(fromDeep.dib), 16u);
+    Bitmap fromDeep(
+        ConvertToOutputDepth(AdoptBitmap(FreeImage_ConvertToRGB16(source.get())), 16, "bmp"));
+    ASSERT_NE(fromDeep.get(), nullptr);
+    EXPECT_EQ(test::Bpp(fromDeep.get()), 16u);
 }
 
 TEST(ApplyOutputBitDepth, AutomaticDepthIsChosenPerFileFromTheLoadedDepth) {
@@ -89,14 +91,16 @@ TEST(ApplyOutputBitDepth, AutomaticDepthIsChosenPerFileFromTheLoadedDepth) {
     project.AutoBitDepth = 1;
     project.SourceBitDepth = 96;
     Bitmap image(test::MakeSolid24(4, 4, 1, 2, 3));
-    EXPECT_EQ(ApplyOutputBitDepth(image.dib, project), image.dib);  // saved unchanged
+    FIBITMAP* const handle = image.get();
+    image = ApplyOutputBitDepth(std::move(image), project);
+    EXPECT_EQ(image.get(), handle);  // saved unchanged
     EXPECT_EQ(project.OutputBitDepth, 24);
 
     project.SourceBitDepth = 8;
     Bitmap grey(ApplyOutputBitDepth(test::MakeSolid24(4, 4, 1, 2, 3), project));
     EXPECT_EQ(project.OutputBitDepth, 8);
-    ASSERT_NE(grey.dib, nullptr);
-    EXPECT_EQ(FreeImage_GetColorType(grey.dib), FIC_MINISBLACK);
+    ASSERT_NE(grey.get(), nullptr);
+    EXPECT_EQ(FreeImage_GetColorType(grey.get()), FIC_MINISBLACK);
 }
 
 TEST(ApplyOutputBitDepth, AFixedDepthIsKept) {
@@ -107,8 +111,8 @@ TEST(ApplyOutputBitDepth, AFixedDepthIsKept) {
     project.SourceBitDepth = 96;
     Bitmap grey(ApplyOutputBitDepth(test::MakeSolid24(4, 4, 1, 2, 3), project));
     EXPECT_EQ(project.OutputBitDepth, 8);
-    ASSERT_NE(grey.dib, nullptr);
-    EXPECT_EQ(test::Bpp(grey.dib), 8u);
+    ASSERT_NE(grey.get(), nullptr);
+    EXPECT_EQ(test::Bpp(grey.get()), 8u);
 }
 
 }  // namespace

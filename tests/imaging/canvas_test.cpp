@@ -18,7 +18,6 @@ extern "C" const char* __lsan_default_suppressions() { return "leak:libfontconfi
 namespace orvex {
 namespace {
 
-using test::Bitmap;
 using test::PixelAt;
 
 TEST(Canvas, BitmapRowsRunBottomUpWithStraightAlpha) {
@@ -27,17 +26,17 @@ TEST(Canvas, BitmapRowsRunBottomUpWithStraightAlpha) {
     EXPECT_EQ(canvas->PixelAt(2, 1), Rgba{});  // a new canvas is transparent
     canvas->FillPolygon({{0, 0}, {4, 0}, {4, 1}, {0, 1}}, Rgb{255, 0, 0}, 255);
     Bitmap bitmap(canvas->ToBitmap());
-    ASSERT_NE(bitmap.dib, nullptr);
-    EXPECT_EQ(FreeImage_GetBPP(bitmap.dib), 32u);
+    ASSERT_NE(bitmap.get(), nullptr);
+    EXPECT_EQ(FreeImage_GetBPP(bitmap.get()), 32u);
     // The top row of the canvas is FreeImage's last scan line.
-    const BYTE* top = FreeImage_GetScanLine(bitmap.dib, 2);
+    const BYTE* top = FreeImage_GetScanLine(bitmap.get(), 2);
     EXPECT_EQ(top[FI_RGBA_RED], 255);
     EXPECT_EQ(top[FI_RGBA_ALPHA], 255);
-    EXPECT_EQ(FreeImage_GetScanLine(bitmap.dib, 0)[FI_RGBA_ALPHA], 0);
+    EXPECT_EQ(FreeImage_GetScanLine(bitmap.get(), 0)[FI_RGBA_ALPHA], 0);
 
     canvas->Fill(Rgb{200, 100, 50}, 128);
     Bitmap half(canvas->ToBitmap());
-    const Rgba pixel = PixelAt(half.dib, 1, 1);
+    const Rgba pixel = PixelAt(half.get(), 1, 1);
     EXPECT_TRUE(test::SameColour(pixel, 200, 100, 50, 1));
     EXPECT_EQ(pixel.alpha, 128);
 }
@@ -57,28 +56,31 @@ TEST(Canvas, CopyToBitmapAndBackKeepsEveryPixel) {
     auto canvas = Canvas::FromRows(rows.data(), width, height, width * 4, 4);
     ASSERT_NE(canvas, nullptr);
     Bitmap first(canvas->ToBitmap());
-    auto back = Canvas::FromBitmap(first.dib);
+    auto back = Canvas::FromBitmap(first.get());
     ASSERT_NE(back, nullptr);
     Bitmap second(back->ToBitmap());
     for (int y = 0; y < height; ++y) {
         for (int x = 0; x < width; ++x) {
-            ASSERT_EQ(PixelAt(first.dib, x, y), PixelAt(second.dib, x, y)) << x << "," << y;
+            ASSERT_EQ(PixelAt(first.get(), x, y), PixelAt(second.get(), x, y)) << x << "," << y;
         }
     }
     // Opaque pixels come through exactly.
-    EXPECT_EQ(PixelAt(first.dib, 255, 3), (Rgba{51, 0, static_cast<uint8_t>(255 * 7 % 256), 255}));
+    EXPECT_EQ(PixelAt(first.get(), 255, 3),
+              (Rgba{51, 0, static_cast<uint8_t>(255 * 7 % 256), 255}));
     Bitmap rgb(FreeImage_Allocate(2, 2, 24));
-    EXPECT_EQ(Canvas::FromBitmap(rgb.dib), nullptr);
+    EXPECT_EQ(Canvas::FromBitmap(rgb.get()), nullptr);
 }
 
 TEST(Canvas, CompositeNeedsAMatchingPicture) {
-    FIBITMAP* picture = test::MakeSolid24(4, 4, 0, 0, 0);
+    Bitmap picture = test::MakeSolid24(4, 4, 0, 0, 0);
+    FIBITMAP* const handle = picture.get();
     Bitmap layer(test::MakeSolid32(5, 4, Rgba{255, 255, 255, 255}));
-    EXPECT_EQ(CompositeOverPicture(picture, layer.dib), picture);
+    picture = CompositeOverPicture(std::move(picture), layer.get());
+    EXPECT_EQ(picture.get(), handle);
     Bitmap half(test::MakeSolid32(4, 4, Rgba{255, 255, 255, 128}));
-    Bitmap blended(CompositeOverPicture(picture, half.dib));
-    EXPECT_EQ(FreeImage_GetBPP(blended.dib), 24u);
-    EXPECT_TRUE(test::SameColour(PixelAt(blended.dib, 1, 1), 128, 128, 128, 1));
+    Bitmap blended(CompositeOverPicture(std::move(picture), half.get()));
+    EXPECT_EQ(FreeImage_GetBPP(blended.get()), 24u);
+    EXPECT_TRUE(test::SameColour(PixelAt(blended.get(), 1, 1), 128, 128, 128, 1));
 }
 
 class CanvasText : public ::testing::Test {

@@ -1,9 +1,18 @@
-// Real Radiance files through the whole chain, checked on the JPEG written.
+// Real Radiance files through the whole chain, checked on the JPEG written,
+// and a picture the steps cannot convert failing the file without a leak.
 #include <gtest/gtest.h>
 
 #include <filesystem>
 
+#include "imaging/bit_depth.h"
+#include "imaging/colour_correction.h"
 #include "imaging/conversion_chain.h"
+#include "imaging/dither.h"
+#include "imaging/greyscale.h"
+#include "imaging/rotate.h"
+#include "imaging/solid_frame.h"
+#include "imaging/threshold.h"
+#include "imaging/tone_map.h"
 #include "imaging_test_support.h"
 #include "settings/conversion_settings.h"
 #include "settings/file_context.h"
@@ -12,7 +21,6 @@
 namespace orvex {
 namespace {
 
-using test::Bitmap;
 using test_support::Rgb;
 
 // A picture with a bright red marker in its top-left corner on mid grey.
@@ -36,7 +44,9 @@ protected:
         return ConvertCurrentFile(settings, project, nullptr, {}, &reason);
     }
 
-    FIBITMAP* ReadOutput() const { return FreeImage_Load(FIF_JPEG, project.OutputPath.c_str(), 0); }
+    Bitmap ReadOutput() const {
+        return AdoptBitmap(FreeImage_Load(FIF_JPEG, project.OutputPath.c_str(), 0));
+    }
 
     test_support::ScopedTempFolder folder;
     ConversionSettings settings;
@@ -54,13 +64,13 @@ TEST_F(ChainTest, DefaultSettingsGiveATwentyFourBitJpegOfTheSameSize) {
     EXPECT_EQ(project.CurrentHeight, 48);
     EXPECT_EQ(project.CurrentFrame, 1);
     Bitmap output(ReadOutput());
-    ASSERT_NE(output.dib, nullptr);
-    EXPECT_EQ(test::Bpp(output.dib), 24u);
-    EXPECT_EQ(test::Width(output.dib), 64u);
-    EXPECT_EQ(test::Height(output.dib), 48u);
-    const test::Colour marker = test::ColourAt(output.dib, 2, 2);
+    ASSERT_NE(output.get(), nullptr);
+    EXPECT_EQ(test::Bpp(output.get()), 24u);
+    EXPECT_EQ(test::Width(output.get()), 64u);
+    EXPECT_EQ(test::Height(output.get()), 48u);
+    const test::Colour marker = test::ColourAt(output.get(), 2, 2);
     EXPECT_GT(marker.red, marker.green + 100);
-    const test::Colour grey = test::ColourAt(output.dib, 40, 30);
+    const test::Colour grey = test::ColourAt(output.get(), 40, 30);
     EXPECT_NEAR(grey.red, grey.green, 4);
 }
 
@@ -68,11 +78,11 @@ TEST_F(ChainTest, AnAllBlackPictureGivesABlackJpeg) {
     Input("night.hdr", 40, 30, [](int, int) { return Rgb{0, 0, 0}; });
     ASSERT_TRUE(Convert()) << reason;
     Bitmap output(ReadOutput());
-    ASSERT_NE(output.dib, nullptr);
-    EXPECT_EQ(test::Width(output.dib), 40u);
-    EXPECT_EQ(test::Height(output.dib), 30u);
+    ASSERT_NE(output.get(), nullptr);
+    EXPECT_EQ(test::Width(output.get()), 40u);
+    EXPECT_EQ(test::Height(output.get()), 30u);
     for (int y = 0; y < 30; ++y) {
-        for (int x = 0; x < 40; ++x) ASSERT_LE(test::ColourAt(output.dib, x, y).green, 2);
+        for (int x = 0; x < 40; ++x) ASSERT_LE(test::ColourAt(output.get(), x, y).green, 2);
     }
 }
 
@@ -82,9 +92,9 @@ TEST_F(ChainTest, EightBitJpegIsGreyscale) {
     project.OutputBitDepth = 8;
     ASSERT_TRUE(Convert()) << reason;
     Bitmap output(ReadOutput());
-    ASSERT_NE(output.dib, nullptr);
-    EXPECT_EQ(test::Bpp(output.dib), 8u);
-    EXPECT_EQ(FreeImage_GetColorType(output.dib), FIC_MINISBLACK);
+    ASSERT_NE(output.get(), nullptr);
+    EXPECT_EQ(test::Bpp(output.get()), 8u);
+    EXPECT_EQ(FreeImage_GetColorType(output.get()), FIC_MINISBLACK);
 }
 
 TEST_F(ChainTest, QuarterTurnOfTheLoadedPictureTurnsTheCanvas) {
@@ -95,11 +105,11 @@ TEST_F(ChainTest, QuarterTurnOfTheLoadedPictureTurnsTheCanvas) {
     EXPECT_EQ(project.CurrentWidth, 20);
     EXPECT_EQ(project.CurrentHeight, 40);
     Bitmap output(ReadOutput());
-    ASSERT_NE(output.dib, nullptr);
-    EXPECT_EQ(test::Width(output.dib), 20u);
-    const test::Colour marker = test::ColourAt(output.dib, 2, 37);  // now bottom-left
+    ASSERT_NE(output.get(), nullptr);
+    EXPECT_EQ(test::Width(output.get()), 20u);
+    const test::Colour marker = test::ColourAt(output.get(), 2, 37);  // now bottom-left
     EXPECT_GT(marker.red, marker.green + 100);
-    const test::Colour topLeft = test::ColourAt(output.dib, 2, 2);
+    const test::Colour topLeft = test::ColourAt(output.get(), 2, 2);
     EXPECT_NEAR(topLeft.red, topLeft.green, 10);
 }
 
@@ -111,7 +121,7 @@ TEST_F(ChainTest, FullTurnAndAdvancedRotationKeepTheSize) {
     EXPECT_EQ(project.CurrentWidth, 40);
     {
         Bitmap output(ReadOutput());
-        const test::Colour marker = test::ColourAt(output.dib, 2, 2);
+        const test::Colour marker = test::ColourAt(output.get(), 2, 2);
         EXPECT_GT(marker.red, marker.green + 100);
     }
     settings.ImageRotation = 30;
@@ -143,9 +153,9 @@ TEST_P(ChainResizeTest, OutputHasTheExpectedSize) {
     EXPECT_EQ(project.CurrentWidth, c.expectedWidth);
     EXPECT_EQ(project.CurrentHeight, c.expectedHeight);
     Bitmap output(ReadOutput());
-    ASSERT_NE(output.dib, nullptr);
-    EXPECT_EQ(static_cast<int>(test::Width(output.dib)), c.expectedWidth);
-    EXPECT_EQ(static_cast<int>(test::Height(output.dib)), c.expectedHeight);
+    ASSERT_NE(output.get(), nullptr);
+    EXPECT_EQ(static_cast<int>(test::Width(output.get())), c.expectedWidth);
+    EXPECT_EQ(static_cast<int>(test::Height(output.get())), c.expectedHeight);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -170,9 +180,9 @@ TEST_F(ChainTest, GreyscaleAndThresholdGiveBlackAndWhite) {
     settings.ImageThreshold = 128;
     ASSERT_TRUE(Convert()) << reason;
     Bitmap output(ReadOutput());
-    ASSERT_NE(output.dib, nullptr);
-    EXPECT_LE(test::ColourAt(output.dib, 8, 16).red, 8);
-    EXPECT_GE(test::ColourAt(output.dib, 56, 16).red, 247);
+    ASSERT_NE(output.get(), nullptr);
+    EXPECT_LE(test::ColourAt(output.get(), 8, 16).red, 8);
+    EXPECT_GE(test::ColourAt(output.get(), 56, 16).red, 247);
 }
 
 TEST_F(ChainTest, TheFrameIsPaintedInColourOverAGreyscalePicture) {
@@ -184,12 +194,12 @@ TEST_F(ChainTest, TheFrameIsPaintedInColourOverAGreyscalePicture) {
     ASSERT_TRUE(Convert()) << reason;
     EXPECT_EQ(project.CurrentWidth, 48);  // the frame covers the picture's edge
     Bitmap output(ReadOutput());
-    ASSERT_NE(output.dib, nullptr);
-    EXPECT_EQ(test::Width(output.dib), 48u);
-    const test::Colour band = test::ColourAt(output.dib, 1, 16);
+    ASSERT_NE(output.get(), nullptr);
+    EXPECT_EQ(test::Width(output.get()), 48u);
+    const test::Colour band = test::ColourAt(output.get(), 1, 16);
     EXPECT_GT(band.red, 200);
     EXPECT_LT(band.green, 60);
-    const test::Colour inside = test::ColourAt(output.dib, 30, 16);
+    const test::Colour inside = test::ColourAt(output.get(), 30, 16);
     EXPECT_NEAR(inside.red, inside.green, 6);
 }
 
@@ -279,6 +289,39 @@ TEST_F(ChainTest, WatermarkThatCannotBeMadeFailsTheFileAndWritesNothing) {
     EXPECT_FALSE(Convert());
     EXPECT_NE(reason.find("the watermark picture"), std::string::npos) << reason;
     EXPECT_FALSE(std::filesystem::exists(folder.File("out/marked.jpg")));
+}
+
+// A picture FreeImage cannot convert (64-bit doubles make no 24-bit
+// picture) fails every step that needs a conversion: the step gives back no
+// picture and the one it was handed is unloaded all the same (the sanitizer
+// build reports it otherwise), and the chain fails the file at that step.
+TEST(FailedConversion, GivesNoPictureLeaksNothingAndFailsTheFile) {
+    const auto doubles = [] { return AdoptBitmap(FreeImage_AllocateT(FIT_DOUBLE, 8, 6, 64)); };
+    ConversionSettings settings;
+    settings.DoImageRotation = 1;
+    settings.ImageRotation = 90;
+    settings.DoImageColorCorrection = 1;
+    settings.DoImageGreyscale = 1;
+    settings.DoImageThreshold = 1;
+    settings.DoImageDither = 1;
+    settings.DoFrame = 1;
+    EXPECT_EQ(RotateImage(doubles(), settings), nullptr);
+    EXPECT_EQ(AdjustColours(doubles(), settings), nullptr);
+    EXPECT_EQ(MakeGreyscale(doubles(), settings), nullptr);
+    EXPECT_EQ(ApplyThreshold(doubles(), settings), nullptr);
+    EXPECT_EQ(ApplyDither(doubles(), settings), nullptr);
+    EXPECT_EQ(DrawSolidFrame(doubles(), 8, 6, settings), nullptr);
+    EXPECT_EQ(ConvertToOutputDepth(doubles(), 24, "jpg"), nullptr);
+    // Past the depth rule, the threshold itself refuses 32-bit integers; the
+    // tone mapper refuses deep pictures that are not colour.
+    EXPECT_EQ(ApplyThreshold(AdoptBitmap(FreeImage_AllocateT(FIT_INT32, 8, 6, 32)), settings),
+              nullptr);
+    EXPECT_EQ(ToneMapImage(AdoptBitmap(FreeImage_AllocateT(FIT_COMPLEX, 8, 6, 128))), nullptr);
+
+    FileContext file;
+    std::string reason;
+    EXPECT_EQ(ProcessImage(doubles(), settings, file, nullptr, {}, &reason), nullptr);
+    EXPECT_EQ(reason, "No image after the rotation step");
 }
 
 }  // namespace

@@ -18,8 +18,6 @@
 namespace orvex {
 namespace {
 
-using test::Bitmap;
-
 struct Comparison {
     size_t channels = 0;
     size_t equal = 0;
@@ -71,12 +69,12 @@ std::pair<int, int> GammaStep(double gamma) {
 void ExpectLikeTheLibrary(FIBITMAP* source, double gamma, double exposure) {
     const Bitmap reference(FreeImage_TmoDrago03(source, gamma, exposure));
     const Bitmap ours(DragoToneMap(source, gamma, exposure));
-    ASSERT_NE(reference.dib, nullptr);
-    ASSERT_NE(ours.dib, nullptr);
-    ASSERT_EQ(FreeImage_GetBPP(ours.dib), 24u);
-    ASSERT_EQ(FreeImage_GetWidth(ours.dib), FreeImage_GetWidth(reference.dib));
-    ASSERT_EQ(FreeImage_GetHeight(ours.dib), FreeImage_GetHeight(reference.dib));
-    const Comparison c = Compare(ours.dib, reference.dib);
+    ASSERT_NE(reference.get(), nullptr);
+    ASSERT_NE(ours.get(), nullptr);
+    ASSERT_EQ(FreeImage_GetBPP(ours.get()), 24u);
+    ASSERT_EQ(FreeImage_GetWidth(ours.get()), FreeImage_GetWidth(reference.get()));
+    ASSERT_EQ(FreeImage_GetHeight(ours.get()), FreeImage_GetHeight(reference.get()));
+    const Comparison c = Compare(ours.get(), reference.get());
     size_t wrapped = 0;
     for (const auto& [mine, theirs] : c.apart) wrapped += mine == 0 && theirs >= 128;
     EXPECT_GE(static_cast<double>(c.equal), 0.995 * static_cast<double>(c.channels - wrapped))
@@ -166,7 +164,7 @@ class LikeTheLibrary : public ::testing::TestWithParam<std::tuple<Picture, Setti
 TEST_P(LikeTheLibrary, WithinOneLevel) {
     const auto& [picture, setting] = GetParam();
     const Bitmap source(test::MakeRgbf(picture.width, picture.height, picture.pixel));
-    ExpectLikeTheLibrary(source.dib, setting.gamma, setting.exposure);
+    ExpectLikeTheLibrary(source.get(), setting.gamma, setting.exposure);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -198,29 +196,29 @@ TEST(DragoToneMap, MapsHalfAndAlphaPicturesLikeTheLibrary) {
         }
     }
     const Bitmap deep(sixteen);
-    ExpectLikeTheLibrary(deep.dib, 1.0, 0.0);
+    ExpectLikeTheLibrary(deep.get(), 1.0, 0.0);
     const Bitmap alpha(FreeImage_AllocateT(FIT_RGBAF, 40, 9));
     for (unsigned y = 0; y < 9; ++y) {
         auto* row =
-            reinterpret_cast<FIRGBAF*>(FreeImage_GetScanLine(alpha.dib, static_cast<int>(y)));
+            reinterpret_cast<FIRGBAF*>(FreeImage_GetScanLine(alpha.get(), static_cast<int>(y)));
         for (unsigned x = 0; x < 40; ++x) row[x] = FIRGBAF{x * 0.3f, y * 1.7f, 0.2f, 1.0f};
     }
-    ExpectLikeTheLibrary(alpha.dib, 1.0, 0.0);
+    ExpectLikeTheLibrary(alpha.get(), 1.0, 0.0);
 }
 
 TEST(DragoToneMap, APictureWithoutLightIsBlackAndTheSourceIsKept) {
     for (const FIRGBF value : {FIRGBF{0, 0, 0}, FIRGBF{-1.0f, -2.0f, -3.0f}}) {
         const Bitmap source(test::MakeUniformRgbf(33, 17, value));
-        const Bitmap mapped(DragoToneMap(source.dib, 1.0, 0.0));
-        ASSERT_NE(mapped.dib, nullptr);
-        EXPECT_EQ(FreeImage_GetBPP(mapped.dib), 24u);
-        EXPECT_EQ(FreeImage_GetWidth(mapped.dib), 33u);
-        EXPECT_EQ(FreeImage_GetHeight(mapped.dib), 17u);
+        const Bitmap mapped(DragoToneMap(source.get(), 1.0, 0.0));
+        ASSERT_NE(mapped.get(), nullptr);
+        EXPECT_EQ(FreeImage_GetBPP(mapped.get()), 24u);
+        EXPECT_EQ(FreeImage_GetWidth(mapped.get()), 33u);
+        EXPECT_EQ(FreeImage_GetHeight(mapped.get()), 17u);
         for (unsigned y = 0; y < 17; ++y) {
-            const BYTE* row = FreeImage_GetScanLine(mapped.dib, static_cast<int>(y));
+            const BYTE* row = FreeImage_GetScanLine(mapped.get(), static_cast<int>(y));
             for (unsigned i = 0; i < 3 * 33; ++i) ASSERT_EQ(row[i], 0) << y << " " << i;
         }
-        EXPECT_EQ(test::RgbfAt(source.dib, 5, 5).red, value.red);
+        EXPECT_EQ(test::RgbfAt(source.get(), 5, 5).red, value.red);
     }
 }
 
@@ -231,9 +229,9 @@ TEST(DragoToneMap, ACurveBelowZeroGivesBlackNotBright) {
         const float v = 0.05f * static_cast<float>(x);
         return FIRGBF{v, v, v};
     }));
-    const Bitmap reference(FreeImage_TmoDrago03(source.dib, 0.2, 0.0));
-    const Bitmap ours(DragoToneMap(source.dib, 0.2, 0.0));
-    const Comparison c = Compare(ours.dib, reference.dib);
+    const Bitmap reference(FreeImage_TmoDrago03(source.get(), 0.2, 0.0));
+    const Bitmap ours(DragoToneMap(source.get(), 0.2, 0.0));
+    const Comparison c = Compare(ours.get(), reference.get());
     ASSERT_FALSE(c.apart.empty());
     for (const auto& [mine, theirs] : c.apart) {
         EXPECT_EQ(mine, 0);
@@ -243,10 +241,10 @@ TEST(DragoToneMap, ACurveBelowZeroGivesBlackNotBright) {
 
 TEST(DragoToneMap, RefusesWhatItCannotMap) {
     const Bitmap standard(FreeImage_Allocate(4, 4, 24));
-    EXPECT_EQ(DragoToneMap(standard.dib, 1.0, 0.0), nullptr);
+    EXPECT_EQ(DragoToneMap(standard.get(), 1.0, 0.0), nullptr);
     EXPECT_EQ(DragoToneMap(nullptr, 1.0, 0.0), nullptr);
     const Bitmap source(test::MakeUniformRgbf(2, 2, FIRGBF{1, 1, 1}));
-    EXPECT_EQ(DragoToneMap(source.dib, 0.0, 0.0), nullptr);
+    EXPECT_EQ(DragoToneMap(source.get(), 0.0, 0.0), nullptr);
 }
 
 }  // namespace

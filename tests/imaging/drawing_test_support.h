@@ -28,10 +28,10 @@ inline bool SameColour(const Rgba& pixel, int red, int green, int blue, int tole
 
 // A 32-bit bitmap whose pixel (x, y), y from the top, is colour(x, y).
 template <typename ColourOf>
-FIBITMAP* Make32(int width, int height, ColourOf colour) {
-    FIBITMAP* image = FreeImage_Allocate(width, height, 32);
+Bitmap Make32(int width, int height, ColourOf colour) {
+    Bitmap image = AdoptBitmap(FreeImage_Allocate(width, height, 32));
     for (int y = 0; y < height; ++y) {
-        BYTE* pixel = FreeImage_GetScanLine(image, height - 1 - y);
+        BYTE* pixel = FreeImage_GetScanLine(image.get(), height - 1 - y);
         for (int x = 0; x < width; ++x, pixel += 4) {
             const Rgba value = colour(x, y);
             pixel[FI_RGBA_RED] = value.red;
@@ -43,15 +43,13 @@ FIBITMAP* Make32(int width, int height, ColourOf colour) {
     return image;
 }
 
-inline FIBITMAP* MakeSolid32(int width, int height, Rgba value) {
+inline Bitmap MakeSolid32(int width, int height, Rgba value) {
     return Make32(width, height, [value](int, int) { return value; });
 }
 
-// Writes `image` to `path` in `format` and unloads it.
-inline bool SaveAndUnload(FIBITMAP* image, FREE_IMAGE_FORMAT format, const std::string& path) {
-    const bool saved = FreeImage_Save(format, image, path.c_str(), 0) != FALSE;
-    FreeImage_Unload(image);
-    return saved;
+// Writes `image` to `path` in `format`.
+inline bool SavePicture(const Bitmap& image, FREE_IMAGE_FORMAT format, const std::string& path) {
+    return FreeImage_Save(format, image.get(), path.c_str(), 0) != FALSE;
 }
 
 }  // namespace orvex::test

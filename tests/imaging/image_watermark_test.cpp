@@ -14,7 +14,6 @@
 namespace orvex {
 namespace {
 
-using test::Bitmap;
 using test::PixelAt;
 using test::SameColour;
 using test_support::ScopedTempFolder;
@@ -31,8 +30,8 @@ protected:
     // Stamps the logo file on a white picture.
     Bitmap Stamp(const std::string& logo, int width = 60, int height = 60) {
         settings.Image = logo;
-        return Bitmap(DrawWatermark(test::MakeSolid24(width, height, 255, 255, 255), width, height,
-                                    settings, project, nullptr));
+        return DrawWatermark(test::MakeSolid24(width, height, 255, 255, 255), width, height,
+                             settings, project, nullptr);
     }
     ScopedTempFolder folder{"image-watermark"};
     ConversionSettings settings;
@@ -42,32 +41,32 @@ protected:
 // A 20 x 20 logo: an opaque red centre on transparent surroundings.
 std::string WriteRedCentreLogo(const ScopedTempFolder& folder) {
     const std::string path = folder.File("centre.png");
-    test::SaveAndUnload(test::Make32(20, 20,
-                                     [](int x, int y) {
-                                         const bool inside = x >= 5 && x < 15 && y >= 5 && y < 15;
-                                         return inside ? Rgba{255, 0, 0, 255} : Rgba{};
-                                     }),
-                        FIF_PNG, path);
+    test::SavePicture(test::Make32(20, 20,
+                                   [](int x, int y) {
+                                       const bool inside = x >= 5 && x < 15 && y >= 5 && y < 15;
+                                       return inside ? Rgba{255, 0, 0, 255} : Rgba{};
+                                   }),
+                      FIF_PNG, path);
     return path;
 }
 
 TEST_F(ImageWatermark, APngLogoKeepsItsTransparency) {
     Bitmap stamped = Stamp(WriteRedCentreLogo(folder));
-    ASSERT_EQ(FreeImage_GetBPP(stamped.dib), 24u);
-    EXPECT_TRUE(SameColour(PixelAt(stamped.dib, 2, 2), 255, 255, 255));
-    EXPECT_TRUE(SameColour(PixelAt(stamped.dib, 10, 10), 255, 0, 0));
-    EXPECT_TRUE(SameColour(PixelAt(stamped.dib, 17, 10), 255, 255, 255));
+    ASSERT_EQ(FreeImage_GetBPP(stamped.get()), 24u);
+    EXPECT_TRUE(SameColour(PixelAt(stamped.get(), 2, 2), 255, 255, 255));
+    EXPECT_TRUE(SameColour(PixelAt(stamped.get(), 10, 10), 255, 0, 0));
+    EXPECT_TRUE(SameColour(PixelAt(stamped.get(), 17, 10), 255, 255, 255));
 }
 
 TEST_F(ImageWatermark, OpacityLetsThePictureShowThroughAnyLogo) {
     settings.ImageOpacity = 128;
     Bitmap png = Stamp(WriteRedCentreLogo(folder));
-    EXPECT_TRUE(SameColour(PixelAt(png.dib, 10, 10), 255, 127, 127, 2));
+    EXPECT_TRUE(SameColour(PixelAt(png.get(), 10, 10), 255, 127, 127, 2));
     // A logo without alpha of its own blends the same way.
     const std::string bmp = folder.File("red.bmp");
-    ASSERT_TRUE(test::SaveAndUnload(test::MakeSolid24(8, 8, 255, 0, 0), FIF_BMP, bmp));
+    ASSERT_TRUE(test::SavePicture(test::MakeSolid24(8, 8, 255, 0, 0), FIF_BMP, bmp));
     Bitmap opaque = Stamp(bmp);
-    EXPECT_TRUE(SameColour(PixelAt(opaque.dib, 4, 4), 255, 127, 127, 2));
+    EXPECT_TRUE(SameColour(PixelAt(opaque.get(), 4, 4), 255, 127, 127, 2));
 }
 
 TEST_F(ImageWatermark, GreyFilterTurnsRedIntoGrey76) {
@@ -75,19 +74,19 @@ TEST_F(ImageWatermark, GreyFilterTurnsRedIntoGrey76) {
     EXPECT_EQ(WatermarkGrey(255, 255, 255), 255);
     settings.ImageGreyscale = 1;
     const std::string jpeg = folder.File("red.jpg");
-    ASSERT_TRUE(test::SaveAndUnload(test::MakeSolid24(16, 16, 255, 0, 0), FIF_JPEG, jpeg));
+    ASSERT_TRUE(test::SavePicture(test::MakeSolid24(16, 16, 255, 0, 0), FIF_JPEG, jpeg));
     Bitmap fromJpeg = Stamp(jpeg);
-    const Rgba grey = PixelAt(fromJpeg.dib, 8, 8);
+    const Rgba grey = PixelAt(fromJpeg.get(), 8, 8);
     EXPECT_TRUE(SameColour(grey, grey.red, grey.red, grey.red));
     EXPECT_NEAR(grey.red, 76, 3);  // JPEG's own rounding
     Bitmap fromPng = Stamp(WriteRedCentreLogo(folder));
-    EXPECT_TRUE(SameColour(PixelAt(fromPng.dib, 10, 10), 76, 76, 76));
-    EXPECT_TRUE(SameColour(PixelAt(fromPng.dib, 2, 2), 255, 255, 255));
+    EXPECT_TRUE(SameColour(PixelAt(fromPng.get(), 10, 10), 76, 76, 76));
+    EXPECT_TRUE(SameColour(PixelAt(fromPng.get(), 2, 2), 255, 255, 255));
 }
 
 TEST_F(ImageWatermark, ALogoLargerThanTheAreaIsCutAtRightAndBottom) {
     const std::string path = folder.File("quarters.png");
-    test::SaveAndUnload(
+    test::SavePicture(
         test::Make32(50, 50,
                      [](int x, int y) {
                          return x < 25 && y < 25 ? Rgba{255, 0, 0, 255} : Rgba{0, 0, 255, 255};
@@ -97,10 +96,10 @@ TEST_F(ImageWatermark, ALogoLargerThanTheAreaIsCutAtRightAndBottom) {
     settings.ImageXOffset = settings.ImageYOffset = 10;
     Bitmap stamped = Stamp(path, 40, 40);
     // 30 x 30 of its top-left part remain, ending 10 pixels from the edges.
-    EXPECT_TRUE(SameColour(PixelAt(stamped.dib, 0, 0), 255, 0, 0));
-    EXPECT_TRUE(SameColour(PixelAt(stamped.dib, 24, 24), 255, 0, 0));
-    EXPECT_TRUE(SameColour(PixelAt(stamped.dib, 29, 29), 0, 0, 255));
-    EXPECT_TRUE(SameColour(PixelAt(stamped.dib, 30, 30), 255, 255, 255));
+    EXPECT_TRUE(SameColour(PixelAt(stamped.get(), 0, 0), 255, 0, 0));
+    EXPECT_TRUE(SameColour(PixelAt(stamped.get(), 24, 24), 255, 0, 0));
+    EXPECT_TRUE(SameColour(PixelAt(stamped.get(), 29, 29), 0, 0, 255));
+    EXPECT_TRUE(SameColour(PixelAt(stamped.get(), 30, 30), 255, 255, 255));
 }
 
 // A watermark picture that does not decode once passed the file unmarked: it
@@ -117,12 +116,12 @@ TEST_F(ImageWatermark, WatermarkPictureThatCannotBeDecodedIsRefusedWithItsReason
     WriteFileBytes(folder.File("huge_declared_size.png"), huge);
     WriteFileBytes(folder.File("logo.xpm"),
                    "/* XPM */\nstatic char *x[] = {\"1 1 1 1\", \"a c #FF0000\", \"a\"};\n");
-    ASSERT_TRUE(test::SaveAndUnload(FreeImage_Allocate(kMaximumOverlaySide + 1, 1, 24), FIF_PNG,
-                                    folder.File("too_wide.png")));
-    ASSERT_TRUE(test::SaveAndUnload(test::MakeSolid24(8, 8, 255, 0, 0), FIF_TIFF,
-                                    folder.File("logo.tif")));
-    FIBITMAP* palette = FreeImage_Allocate(8, 8, 8);
-    ASSERT_TRUE(test::SaveAndUnload(palette, FIF_GIF, folder.File("logo.gif")));
+    ASSERT_TRUE(test::SavePicture(AdoptBitmap(FreeImage_Allocate(kMaximumOverlaySide + 1, 1, 24)),
+                                  FIF_PNG, folder.File("too_wide.png")));
+    ASSERT_TRUE(test::SavePicture(test::MakeSolid24(8, 8, 255, 0, 0), FIF_TIFF,
+                                  folder.File("logo.tif")));
+    const Bitmap palette = AdoptBitmap(FreeImage_Allocate(8, 8, 8));
+    ASSERT_TRUE(test::SavePicture(palette, FIF_GIF, folder.File("logo.gif")));
     WriteFileBytes(folder.File("notes.txt"), "just some text\n");
     for (const char* name : {"garbage.png", "truncated.png", "huge_declared_size.png", "logo.xpm",
                              "too_wide.png", "missing.png", "logo.tif", "logo.gif", "notes.txt"}) {

@@ -8,23 +8,10 @@
 #include <functional>
 #include <string>
 
+#include "formats/bitmap.h"
 #include "settings/file_context.h"
 
 namespace orvex::test {
-
-// Owns a bitmap in a test.
-struct Bitmap {
-    explicit Bitmap(FIBITMAP* image = nullptr) : dib(image) {}
-    ~Bitmap() { FreeImage_Unload(dib); }
-    Bitmap(const Bitmap&) = delete;
-    Bitmap& operator=(const Bitmap&) = delete;
-    FIBITMAP* release() {
-        FIBITMAP* image = dib;
-        dib = nullptr;
-        return image;
-    }
-    FIBITMAP* dib;
-};
 
 inline unsigned Width(FIBITMAP* image) { return FreeImage_GetWidth(image); }
 inline unsigned Height(FIBITMAP* image) { return FreeImage_GetHeight(image); }
@@ -32,17 +19,16 @@ inline unsigned Bpp(FIBITMAP* image) { return FreeImage_GetBPP(image); }
 
 // A floating-point RGB picture; `colour(x, y)` gives the pixel with y
 // counted from the top.
-inline FIBITMAP* MakeRgbf(int width, int height,
-                          const std::function<FIRGBF(int x, int y)>& colour) {
-    FIBITMAP* image = FreeImage_AllocateT(FIT_RGBF, width, height, 96);
+inline Bitmap MakeRgbf(int width, int height, const std::function<FIRGBF(int x, int y)>& colour) {
+    Bitmap image = AdoptBitmap(FreeImage_AllocateT(FIT_RGBF, width, height, 96));
     for (int y = 0; y < height; ++y) {
-        auto* row = reinterpret_cast<FIRGBF*>(FreeImage_GetScanLine(image, height - 1 - y));
+        auto* row = reinterpret_cast<FIRGBF*>(FreeImage_GetScanLine(image.get(), height - 1 - y));
         for (int x = 0; x < width; ++x) row[x] = colour(x, y);
     }
     return image;
 }
 
-inline FIBITMAP* MakeUniformRgbf(int width, int height, FIRGBF value) {
+inline Bitmap MakeUniformRgbf(int width, int height, FIRGBF value) {
     return MakeRgbf(width, height, [value](int, int) { return value; });
 }
 
@@ -73,21 +59,21 @@ inline Colour ColourAt(FIBITMAP* image, int x, int y) {
 }
 
 // A 24-bit picture of one colour.
-inline FIBITMAP* MakeSolid24(int width, int height, int red, int green, int blue) {
-    FIBITMAP* image = FreeImage_Allocate(width, height, 24);
+inline Bitmap MakeSolid24(int width, int height, int red, int green, int blue) {
+    Bitmap image = AdoptBitmap(FreeImage_Allocate(width, height, 24));
     RGBQUAD colour{static_cast<BYTE>(blue), static_cast<BYTE>(green), static_cast<BYTE>(red), 0};
     for (int y = 0; y < height; ++y) {
-        for (int x = 0; x < width; ++x) FreeImage_SetPixelColor(image, x, y, &colour);
+        for (int x = 0; x < width; ++x) FreeImage_SetPixelColor(image.get(), x, y, &colour);
     }
     return image;
 }
 
 // A 24-bit picture whose left half is black and right half white.
-inline FIBITMAP* MakeHalves24(int width, int height) {
-    FIBITMAP* image = MakeSolid24(width, height, 0, 0, 0);
+inline Bitmap MakeHalves24(int width, int height) {
+    Bitmap image = MakeSolid24(width, height, 0, 0, 0);
     RGBQUAD white{255, 255, 255, 0};
     for (int y = 0; y < height; ++y) {
-        for (int x = width / 2; x < width; ++x) FreeImage_SetPixelColor(image, x, y, &white);
+        for (int x = width / 2; x < width; ++x) FreeImage_SetPixelColor(image.get(), x, y, &white);
     }
     return image;
 }

@@ -10,8 +10,6 @@
 namespace orvex {
 namespace {
 
-using test::Bitmap;
-
 struct ResizeCase {
     const char* name;
     int width, height;              // picture
@@ -84,19 +82,20 @@ TEST(ResizeImage, ResamplesAFloatingPointPictureToTheTarget) {
         settings.ImageResizeAlgorithm = static_cast<int8_t>(algorithm);
         Bitmap resized(
             ResizeImage(test::MakeUniformRgbf(200, 100, {0.25f, 0.5f, 1.0f}), 200, 100, settings));
-        ASSERT_NE(resized.dib, nullptr) << algorithm;
-        EXPECT_EQ(FreeImage_GetImageType(resized.dib), FIT_RGBF);
-        EXPECT_EQ(test::Width(resized.dib), 80u);
-        EXPECT_EQ(test::Height(resized.dib), 40u);
-        EXPECT_NEAR(test::RgbfAt(resized.dib, 40, 20).green, 0.5f, 0.01f) << algorithm;
+        ASSERT_NE(resized.get(), nullptr) << algorithm;
+        EXPECT_EQ(FreeImage_GetImageType(resized.get()), FIT_RGBF);
+        EXPECT_EQ(test::Width(resized.get()), 80u);
+        EXPECT_EQ(test::Height(resized.get()), 40u);
+        EXPECT_NEAR(test::RgbfAt(resized.get(), 40, 20).green, 0.5f, 0.01f) << algorithm;
     }
 }
 
 TEST(ResizeImage, APictureLeftAsItIsIsTheSameHandle) {
     Bitmap image(test::MakeUniformRgbf(64, 48, {1, 1, 1}));
-    EXPECT_EQ(
-        ResizeImage(image.dib, 64, 48, SettingsFor({"", 64, 48, 64, 48, 0, 0, 0, 0, std::nullopt})),
-        image.dib);
+    FIBITMAP* const handle = image.get();
+    image = ResizeImage(std::move(image), 64, 48,
+                        SettingsFor({"", 64, 48, 64, 48, 0, 0, 0, 0, std::nullopt}));
+    EXPECT_EQ(image.get(), handle);
     EXPECT_EQ(
         ResizeImage(nullptr, 64, 48, SettingsFor({"", 64, 48, 32, 24, 0, 0, 0, 0, std::nullopt})),
         nullptr);

@@ -10,8 +10,6 @@
 namespace orvex {
 namespace {
 
-using test::Bitmap;
-
 // A 40 x 20 grey floating-point picture with a bright red 4 x 4 marker in
 // its top-left corner:
 //
@@ -19,7 +17,7 @@ using test::Bitmap;
 //   . . . . .        counter-clockwise:      . .
 //                                            . .
 //                                            R .
-FIBITMAP* MarkedPicture() {
+Bitmap MarkedPicture() {
     return test::MakeRgbf(40, 20, [](int x, int y) {
         return (x < 4 && y < 4) ? FIRGBF{4.0f, 0.0f, 0.0f} : FIRGBF{0.5f, 0.5f, 0.5f};
     });
@@ -36,37 +34,39 @@ ConversionSettings Rotation(int angle, int type, const char* back = "000000") {
 
 TEST(RotateImage, AnglesOutsideOneTo359AndRotationOffLeaveTheSameImage) {
     Bitmap image(MarkedPicture());
+    FIBITMAP* const handle = image.get();
     for (int angle : {0, 360, -90, 400}) {
-        EXPECT_EQ(RotateImage(image.dib, Rotation(angle, 0)), image.dib) << angle;
+        image = RotateImage(std::move(image), Rotation(angle, 0));
+        EXPECT_EQ(image.get(), handle) << angle;
     }
     ConversionSettings off = Rotation(90, 0);
     off.DoImageRotation = 0;
-    EXPECT_EQ(RotateImage(image.dib, off), image.dib);
+    image = RotateImage(std::move(image), off);
+    EXPECT_EQ(image.get(), handle);
     EXPECT_EQ(RotateImage(nullptr, Rotation(90, 0)), nullptr);
 }
 
 TEST(RotateImage, FourQuarterTurnsGiveTheOriginalPixels) {
-    FIBITMAP* image = MarkedPicture();
-    for (int turn = 0; turn < 4; ++turn) image = RotateImage(image, Rotation(90, 0));
-    Bitmap result(image);
-    ASSERT_NE(result.dib, nullptr);
+    Bitmap result = MarkedPicture();
+    for (int turn = 0; turn < 4; ++turn) result = RotateImage(std::move(result), Rotation(90, 0));
+    ASSERT_NE(result.get(), nullptr);
     Bitmap original(MarkedPicture());
-    ASSERT_EQ(test::Width(result.dib), 40u);
+    ASSERT_EQ(test::Width(result.get()), 40u);
     for (int y = 0; y < 20; ++y) {
         for (int x = 0; x < 40; ++x) {
-            ASSERT_FLOAT_EQ(test::RgbfAt(result.dib, x, y).red,
-                            test::RgbfAt(original.dib, x, y).red);
+            ASSERT_FLOAT_EQ(test::RgbfAt(result.get(), x, y).red,
+                            test::RgbfAt(original.get(), x, y).red);
         }
     }
 }
 
 TEST(RotateImage, SimpleRotationOfFloatsGrowsTheCanvasOnTheBackgroundColour) {
     Bitmap rotated(RotateImage(MarkedPicture(), Rotation(30, 0, "FF8000")));
-    ASSERT_NE(rotated.dib, nullptr);
-    EXPECT_EQ(FreeImage_GetImageType(rotated.dib), FIT_RGBF);
-    EXPECT_GT(test::Width(rotated.dib), 40u);
-    EXPECT_GT(test::Height(rotated.dib), 20u);
-    const FIRGBF corner = test::RgbfAt(rotated.dib, 0, 0);
+    ASSERT_NE(rotated.get(), nullptr);
+    EXPECT_EQ(FreeImage_GetImageType(rotated.get()), FIT_RGBF);
+    EXPECT_GT(test::Width(rotated.get()), 40u);
+    EXPECT_GT(test::Height(rotated.get()), 20u);
+    const FIRGBF corner = test::RgbfAt(rotated.get(), 0, 0);
     EXPECT_FLOAT_EQ(corner.red, 1.0f);
     EXPECT_FLOAT_EQ(corner.green, 128 / 255.0f);
     EXPECT_FLOAT_EQ(corner.blue, 0.0f);
@@ -75,49 +75,47 @@ TEST(RotateImage, SimpleRotationOfFloatsGrowsTheCanvasOnTheBackgroundColour) {
 TEST(RotateImage, AdvancedRotationOfFloatsKeepsTheSizeAndTurnsAboutTheCentre) {
     for (int angle : {30, 90, 200}) {
         Bitmap rotated(RotateImage(MarkedPicture(), Rotation(angle, 1, "FFFFFF")));
-        ASSERT_NE(rotated.dib, nullptr) << angle;
-        EXPECT_EQ(FreeImage_GetImageType(rotated.dib), FIT_RGBF);
-        EXPECT_EQ(test::Width(rotated.dib), 40u);
-        EXPECT_EQ(test::Height(rotated.dib), 20u);
-        EXPECT_NEAR(test::RgbfAt(rotated.dib, 20, 10).green, 0.5f, 0.01f) << angle;
+        ASSERT_NE(rotated.get(), nullptr) << angle;
+        EXPECT_EQ(FreeImage_GetImageType(rotated.get()), FIT_RGBF);
+        EXPECT_EQ(test::Width(rotated.get()), 40u);
+        EXPECT_EQ(test::Height(rotated.get()), 20u);
+        EXPECT_NEAR(test::RgbfAt(rotated.get(), 20, 10).green, 0.5f, 0.01f) << angle;
         // The uncovered corner is black: the background colour takes no part.
-        EXPECT_FLOAT_EQ(test::RgbfAt(rotated.dib, 0, 0).green, 0.0f) << angle;
+        EXPECT_FLOAT_EQ(test::RgbfAt(rotated.get(), 0, 0).green, 0.0f) << angle;
     }
 }
 
 TEST(RotateImage, SimpleRotationOfBitmapsUsesTheParsedBackground) {
     Bitmap green(RotateImage(test::MakeSolid24(40, 20, 255, 255, 255), Rotation(30, 0, "00FF00")));
-    ASSERT_NE(green.dib, nullptr);
-    EXPECT_EQ(test::Bpp(green.dib), 24u);
-    const test::Colour corner = test::ColourAt(green.dib, 0, 0);
+    ASSERT_NE(green.get(), nullptr);
+    EXPECT_EQ(test::Bpp(green.get()), 24u);
+    const test::Colour corner = test::ColourAt(green.get(), 0, 0);
     EXPECT_EQ(corner.red, 0);
     EXPECT_EQ(corner.green, 255);
     // A colour string of five characters rotates on black.
     Bitmap black(RotateImage(test::MakeSolid24(40, 20, 255, 255, 255), Rotation(30, 0, "FFFFF")));
-    ASSERT_NE(black.dib, nullptr);
-    EXPECT_EQ(test::ColourAt(black.dib, 0, 0).green, 0);
+    ASSERT_NE(black.get(), nullptr);
+    EXPECT_EQ(test::ColourAt(black.get(), 0, 0).green, 0);
 }
 
 TEST(RotateImage, LowDepthsAreRotatedAsTwentyFourBits) {
-    FIBITMAP* grey = FreeImage_Allocate(16, 8, 8);
-    Bitmap rotated(RotateImage(grey, Rotation(90, 0)));
-    ASSERT_NE(rotated.dib, nullptr);
-    EXPECT_EQ(test::Bpp(rotated.dib), 24u);
-    EXPECT_EQ(test::Width(rotated.dib), 8u);
+    Bitmap rotated(RotateImage(AdoptBitmap(FreeImage_Allocate(16, 8, 8)), Rotation(90, 0)));
+    ASSERT_NE(rotated.get(), nullptr);
+    EXPECT_EQ(test::Bpp(rotated.get()), 24u);
+    EXPECT_EQ(test::Width(rotated.get()), 8u);
 
     Bitmap advanced(RotateImage(test::MakeSolid24(40, 20, 9, 9, 9), Rotation(45, 1)));
-    ASSERT_NE(advanced.dib, nullptr);
-    EXPECT_EQ(test::Bpp(advanced.dib), 24u);
-    EXPECT_EQ(test::Width(advanced.dib), 40u);
-    EXPECT_EQ(test::Height(advanced.dib), 20u);
+    ASSERT_NE(advanced.get(), nullptr);
+    EXPECT_EQ(test::Bpp(advanced.get()), 24u);
+    EXPECT_EQ(test::Width(advanced.get()), 40u);
+    EXPECT_EQ(test::Height(advanced.get()), 20u);
 }
 
 TEST(RotateImage, AnUnknownRotationTypeOnlyAppliesTheDepthRule) {
-    FIBITMAP* grey = FreeImage_Allocate(16, 8, 8);
-    Bitmap result(RotateImage(grey, Rotation(90, 7)));
-    ASSERT_NE(result.dib, nullptr);
-    EXPECT_EQ(test::Bpp(result.dib), 24u);
-    EXPECT_EQ(test::Width(result.dib), 16u);
+    Bitmap result(RotateImage(AdoptBitmap(FreeImage_Allocate(16, 8, 8)), Rotation(90, 7)));
+    ASSERT_NE(result.get(), nullptr);
+    EXPECT_EQ(test::Bpp(result.get()), 24u);
+    EXPECT_EQ(test::Width(result.get()), 16u);
 }
 
 }  // namespace
@@ -137,18 +135,21 @@ TEST(ChainSizesFor, MemoryGuardSizesCoverWhatRotationAndResizeMake) {
             settings.ImageHeight = 150;
             settings.KeepAspectRatio = 1;
             const ChainSizes sizes = ChainSizesFor(40, 20, settings);
-            FIBITMAP* rotated = RotateImage(MarkedPicture(), settings);
+            Bitmap rotated = RotateImage(MarkedPicture(), settings);
             ASSERT_NE(rotated, nullptr);
+            const unsigned width = test::Width(rotated.get());
+            const unsigned height = test::Height(rotated.get());
             // At least the real size, and no more than a rounding pixel or two above it.
-            EXPECT_GE(sizes.rotated.width, test::Width(rotated)) << angle << " " << type;
-            EXPECT_GE(sizes.rotated.height, test::Height(rotated)) << angle << " " << type;
-            EXPECT_LE(sizes.rotated.width, test::Width(rotated) + 2) << angle << " " << type;
-            EXPECT_LE(sizes.rotated.height, test::Height(rotated) + 2) << angle << " " << type;
+            EXPECT_GE(sizes.rotated.width, width) << angle << " " << type;
+            EXPECT_GE(sizes.rotated.height, height) << angle << " " << type;
+            EXPECT_LE(sizes.rotated.width, width + 2) << angle << " " << type;
+            EXPECT_LE(sizes.rotated.height, height + 2) << angle << " " << type;
             EXPECT_GE(sizes.turning.Pixels(), sizes.rotated.Pixels());
-            Bitmap resized(ResizeImage(rotated, static_cast<int>(test::Width(rotated)),
-                                       static_cast<int>(test::Height(rotated)), settings));
-            EXPECT_NEAR(static_cast<double>(sizes.resized.width), test::Width(resized.dib), 6.0);
-            EXPECT_NEAR(static_cast<double>(sizes.resized.height), test::Height(resized.dib), 6.0);
+            Bitmap resized(ResizeImage(std::move(rotated), static_cast<int>(width),
+                                       static_cast<int>(height), settings));
+            EXPECT_NEAR(static_cast<double>(sizes.resized.width), test::Width(resized.get()), 6.0);
+            EXPECT_NEAR(static_cast<double>(sizes.resized.height), test::Height(resized.get()),
+                        6.0);
         }
     }
     EXPECT_EQ(ChainSizesFor(40, 20, ConversionSettings{}).resized.Pixels(), 800u);

@@ -14,7 +14,6 @@
 namespace orvex {
 namespace {
 
-using test::Bitmap;
 using test::PixelAt;
 using test::SameColour;
 
@@ -96,10 +95,10 @@ protected:
         font = WatermarkFont::Load(settings);
         ASSERT_NE(font, nullptr);
     }
-    Bitmap Overlay() { return Bitmap(BuildTextOverlay(settings, project, *font)); }
+    Bitmap Overlay() { return BuildTextOverlay(settings, project, *font); }
     Bitmap Stamp(int width, int height) {
-        return Bitmap(DrawWatermark(test::MakeSolid24(width, height, 0, 0, 0), width, height,
-                                    settings, project, font.get()));
+        return DrawWatermark(test::MakeSolid24(width, height, 0, 0, 0), width, height, settings,
+                             project, font.get());
     }
     ConversionSettings settings;
     FileContext project;
@@ -110,24 +109,24 @@ TEST_F(TextOverlay, BoxIsTheRasterMeasurePlusPadding) {
     auto scratch = Canvas::Create(10, 10);
     const TextExtent hi = scratch->MeasureText(*font, "Hi", TextMode::Raster);
     Bitmap single = Overlay();
-    ASSERT_NE(single.dib, nullptr);
-    EXPECT_EQ(FreeImage_GetBPP(single.dib), 32u);
-    EXPECT_EQ(static_cast<int>(FreeImage_GetWidth(single.dib)), hi.width + 4);
-    EXPECT_EQ(static_cast<int>(FreeImage_GetHeight(single.dib)), hi.height + 4);
-    EXPECT_EQ(PixelAt(single.dib, 0, 0), kMagenta);
+    ASSERT_NE(single.get(), nullptr);
+    EXPECT_EQ(FreeImage_GetBPP(single.get()), 32u);
+    EXPECT_EQ(static_cast<int>(FreeImage_GetWidth(single.get())), hi.width + 4);
+    EXPECT_EQ(static_cast<int>(FreeImage_GetHeight(single.get())), hi.height + 4);
+    EXPECT_EQ(PixelAt(single.get(), 0, 0), kMagenta);
 
     settings.FontLeading = 3;
     settings.Text = "Hi%EOL%Hi";
     Bitmap upper = Overlay();
     settings.Text = "Hi%eol%Hi";
     Bitmap lower = Overlay();
-    EXPECT_EQ(static_cast<int>(FreeImage_GetHeight(upper.dib)), hi.height * 2 + 3 + 4);
-    EXPECT_EQ(FreeImage_GetHeight(upper.dib), FreeImage_GetHeight(lower.dib));
+    EXPECT_EQ(static_cast<int>(FreeImage_GetHeight(upper.get())), hi.height * 2 + 3 + 4);
+    EXPECT_EQ(FreeImage_GetHeight(upper.get()), FreeImage_GetHeight(lower.get()));
 
     settings.TextAntialiasing = 1;
     Bitmap vector = Overlay();
-    EXPECT_EQ(FreeImage_GetWidth(vector.dib), FreeImage_GetWidth(lower.dib));
-    EXPECT_EQ(PixelAt(vector.dib, 0, 0), kMagenta);
+    EXPECT_EQ(FreeImage_GetWidth(vector.get()), FreeImage_GetWidth(lower.get()));
+    EXPECT_EQ(PixelAt(vector.get(), 0, 0), kMagenta);
 }
 
 TEST_F(TextOverlay, PlaceholdersAreFilledBeforeMeasuring) {
@@ -137,19 +136,19 @@ TEST_F(TextOverlay, PlaceholdersAreFilledBeforeMeasuring) {
     Bitmap expanded = Overlay();
     settings.Text = "123x45";
     Bitmap literal = Overlay();
-    EXPECT_EQ(FreeImage_GetWidth(expanded.dib), FreeImage_GetWidth(literal.dib));
+    EXPECT_EQ(FreeImage_GetWidth(expanded.get()), FreeImage_GetWidth(literal.get()));
 }
 
 TEST_F(TextOverlay, DefaultPlacementIsTenPixelsFromTheBottomRight) {
     Bitmap overlay = Overlay();
-    const int ow = static_cast<int>(FreeImage_GetWidth(overlay.dib));
-    const int oh = static_cast<int>(FreeImage_GetHeight(overlay.dib));
+    const int ow = static_cast<int>(FreeImage_GetWidth(overlay.get()));
+    const int oh = static_cast<int>(FreeImage_GetHeight(overlay.get()));
     Bitmap stamped = Stamp(200, 100);
-    EXPECT_TRUE(IsMagenta(PixelAt(stamped.dib, 189, 89)));
-    EXPECT_TRUE(IsBlack(PixelAt(stamped.dib, 190, 89)));
-    EXPECT_TRUE(IsBlack(PixelAt(stamped.dib, 189, 90)));
-    EXPECT_TRUE(IsMagenta(PixelAt(stamped.dib, 190 - ow, 90 - oh)));
-    EXPECT_TRUE(IsBlack(PixelAt(stamped.dib, 189 - ow, 90 - oh)));
+    EXPECT_TRUE(IsMagenta(PixelAt(stamped.get(), 189, 89)));
+    EXPECT_TRUE(IsBlack(PixelAt(stamped.get(), 190, 89)));
+    EXPECT_TRUE(IsBlack(PixelAt(stamped.get(), 189, 90)));
+    EXPECT_TRUE(IsMagenta(PixelAt(stamped.get(), 190 - ow, 90 - oh)));
+    EXPECT_TRUE(IsBlack(PixelAt(stamped.get(), 189 - ow, 90 - oh)));
 }
 
 TEST_F(TextOverlay, FrameBoundaryPlacesInsideTheFrame) {
@@ -158,18 +157,18 @@ TEST_F(TextOverlay, FrameBoundaryPlacesInsideTheFrame) {
     settings.TextBoundary = 1;
     settings.TextPosition = 0;
     Bitmap stamped = Stamp(200, 100);
-    EXPECT_TRUE(IsMagenta(PixelAt(stamped.dib, 30, 30)));
-    EXPECT_TRUE(IsBlack(PixelAt(stamped.dib, 29, 30)));
-    EXPECT_TRUE(IsBlack(PixelAt(stamped.dib, 30, 29)));
+    EXPECT_TRUE(IsMagenta(PixelAt(stamped.get(), 30, 30)));
+    EXPECT_TRUE(IsBlack(PixelAt(stamped.get(), 29, 30)));
+    EXPECT_TRUE(IsBlack(PixelAt(stamped.get(), 30, 29)));
 }
 
 TEST_F(TextOverlay, AWideBoxIsCutOnItsRight) {
     settings.Text = "A watermark wider than the picture";
     settings.TextPosition = 0;
     Bitmap stamped = Stamp(60, 60);
-    EXPECT_TRUE(IsMagenta(PixelAt(stamped.dib, 10, 11)));
-    EXPECT_TRUE(IsMagenta(PixelAt(stamped.dib, 59, 11)));
-    EXPECT_TRUE(IsBlack(PixelAt(stamped.dib, 9, 11)));
+    EXPECT_TRUE(IsMagenta(PixelAt(stamped.get(), 10, 11)));
+    EXPECT_TRUE(IsMagenta(PixelAt(stamped.get(), 59, 11)));
+    EXPECT_TRUE(IsBlack(PixelAt(stamped.get(), 9, 11)));
 }
 
 TEST_F(TextOverlay, DefaultBackOpacityLeavesTheBoxPracticallyInvisible) {
@@ -177,19 +176,20 @@ TEST_F(TextOverlay, DefaultBackOpacityLeavesTheBoxPracticallyInvisible) {
     settings.BackColor = "000000";
     Bitmap stamped(DrawWatermark(test::MakeSolid24(200, 100, 255, 255, 255), 200, 100, settings,
                                  project, font.get()));
-    EXPECT_GE(PixelAt(stamped.dib, 189, 89).red, 252);
+    EXPECT_GE(PixelAt(stamped.get(), 189, 89).red, 252);
 }
 
 TEST(DrawWatermark, ConvertsTo24BitsForAnyKindEvenWithoutOverlay) {
     ConversionSettings settings;
     FileContext project;
-    FIBITMAP* grey = FreeImage_Allocate(20, 10, 8);
-    EXPECT_EQ(DrawWatermark(grey, 20, 10, settings, project, nullptr), grey);
-    FreeImage_Unload(grey);
+    Bitmap grey = AdoptBitmap(FreeImage_Allocate(20, 10, 8));
+    FIBITMAP* const handle = grey.get();
+    grey = DrawWatermark(std::move(grey), 20, 10, settings, project, nullptr);
+    EXPECT_EQ(grey.get(), handle);
     settings.DoWatermark = 3;
     Bitmap other(
         DrawWatermark(test::MakeSolid32(20, 10, Rgba{}), 20, 10, settings, project, nullptr));
-    EXPECT_EQ(FreeImage_GetBPP(other.dib), 24u);
+    EXPECT_EQ(FreeImage_GetBPP(other.get()), 24u);
     EXPECT_EQ(DrawWatermark(nullptr, 1, 1, settings, project, nullptr), nullptr);
 }
 
@@ -203,17 +203,17 @@ TEST_P(GridPlacement, PutsTheOverlayOnItsGridPosition) {
     Bitmap stamped(PlaceAndComposite(test::MakeSolid24(101, 81, 0, 0, 0),
                                      test::MakeSolid32(10, 6, kMagenta), 101, 81, placement,
                                      settings));
-    ASSERT_EQ(FreeImage_GetBPP(stamped.dib), 24u);
+    ASSERT_EQ(FreeImage_GetBPP(stamped.get()), 24u);
     const auto [x, y] = corner;
-    EXPECT_TRUE(IsMagenta(PixelAt(stamped.dib, x, y)));
-    EXPECT_TRUE(IsMagenta(PixelAt(stamped.dib, x + 9, y + 5)));
+    EXPECT_TRUE(IsMagenta(PixelAt(stamped.get(), x, y)));
+    EXPECT_TRUE(IsMagenta(PixelAt(stamped.get(), x + 9, y + 5)));
     if (x > 0) {
-        EXPECT_TRUE(IsBlack(PixelAt(stamped.dib, x - 1, y)));
+        EXPECT_TRUE(IsBlack(PixelAt(stamped.get(), x - 1, y)));
     }
     if (y > 0) {
-        EXPECT_TRUE(IsBlack(PixelAt(stamped.dib, x, y - 1)));
+        EXPECT_TRUE(IsBlack(PixelAt(stamped.get(), x, y - 1)));
     }
-    EXPECT_TRUE(IsBlack(PixelAt(stamped.dib, x + 10, y + 6)));
+    EXPECT_TRUE(IsBlack(PixelAt(stamped.get(), x + 10, y + 6)));
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -229,14 +229,14 @@ TEST(PlaceAndComposite, RotationTurnsAWideOverlayTall) {
     Bitmap stamped(PlaceAndComposite(test::MakeSolid24(100, 100, 0, 0, 0),
                                      test::MakeSolid32(40, 10, kMagenta), 100, 100,
                                      Placement{90, 0, 0, 0, 0}, settings));
-    EXPECT_TRUE(IsMagenta(PixelAt(stamped.dib, 5, 35)));
-    EXPECT_TRUE(IsBlack(PixelAt(stamped.dib, 35, 5)));
+    EXPECT_TRUE(IsMagenta(PixelAt(stamped.get(), 5, 35)));
+    EXPECT_TRUE(IsBlack(PixelAt(stamped.get(), 35, 5)));
     // Turned by 45 degrees the new corners stay transparent.
     Bitmap diagonal(PlaceAndComposite(test::MakeSolid24(100, 100, 0, 0, 0),
                                       test::MakeSolid32(30, 30, kMagenta), 100, 100,
                                       Placement{45, 0, 0, 0, 0}, settings));
-    EXPECT_TRUE(IsBlack(PixelAt(diagonal.dib, 0, 0)));
-    EXPECT_TRUE(IsMagenta(PixelAt(diagonal.dib, 21, 21)));
+    EXPECT_TRUE(IsBlack(PixelAt(diagonal.get(), 0, 0)));
+    EXPECT_TRUE(IsMagenta(PixelAt(diagonal.get(), 21, 21)));
 }
 
 // A text watermark that cannot be made once passed the file unmarked.
@@ -263,7 +263,7 @@ TEST_F(TextOverlay, WatermarkThatCannotBeBuiltFailsTheFileWithItsReason) {
     reason.clear();
     Bitmap plain(DrawWatermark(test::MakeSolid24(20, 10, 0, 0, 0), 20, 10, settings, project,
                                font.get(), &reason));
-    EXPECT_NE(plain.dib, nullptr);
+    EXPECT_NE(plain.get(), nullptr);
     EXPECT_EQ(reason, "");
 }
 
@@ -281,15 +281,15 @@ TEST(PlaceAndComposite, NegativeOffsetsAndOverhangsAreClippedOnAllFourSides) {
         Bitmap stamped(PlaceAndComposite(test::MakeSolid24(50, 40, 0, 0, 0),
                                          test::MakeSolid32(10, 10, kMagenta), 50, 40,
                                          Placement{0, 0, position, -5, -5}, settings));
-        ASSERT_NE(stamped.dib, nullptr) << position;
+        ASSERT_NE(stamped.get(), nullptr) << position;
         const int x = position % 3 == 0 ? 0 : 45;
         const int y = position / 3 == 0 ? 0 : 35;
-        EXPECT_TRUE(IsMagenta(PixelAt(stamped.dib, x, y))) << position;
-        EXPECT_TRUE(IsMagenta(PixelAt(stamped.dib, x + 4, y + 4))) << position;
+        EXPECT_TRUE(IsMagenta(PixelAt(stamped.get(), x, y))) << position;
+        EXPECT_TRUE(IsMagenta(PixelAt(stamped.get(), x + 4, y + 4))) << position;
         const int outsideX = position % 3 == 0 ? 5 : 44;
         const int outsideY = position / 3 == 0 ? 5 : 34;
-        EXPECT_TRUE(IsBlack(PixelAt(stamped.dib, outsideX, y))) << position;
-        EXPECT_TRUE(IsBlack(PixelAt(stamped.dib, x, outsideY))) << position;
+        EXPECT_TRUE(IsBlack(PixelAt(stamped.get(), outsideX, y))) << position;
+        EXPECT_TRUE(IsBlack(PixelAt(stamped.get(), x, outsideY))) << position;
     }
     // Inside a frame the frame's edges cut the overlay the same way.
     settings.DoFrame = 1;
@@ -297,10 +297,10 @@ TEST(PlaceAndComposite, NegativeOffsetsAndOverhangsAreClippedOnAllFourSides) {
     Bitmap framed(PlaceAndComposite(test::MakeSolid24(50, 40, 0, 0, 0),
                                     test::MakeSolid32(10, 10, kMagenta), 50, 40,
                                     Placement{0, 1, 0, -5, -5}, settings));
-    EXPECT_TRUE(IsBlack(PixelAt(framed.dib, 7, 8)));
-    EXPECT_TRUE(IsMagenta(PixelAt(framed.dib, 8, 8)));
-    EXPECT_TRUE(IsMagenta(PixelAt(framed.dib, 12, 12)));
-    EXPECT_TRUE(IsBlack(PixelAt(framed.dib, 13, 12)));
+    EXPECT_TRUE(IsBlack(PixelAt(framed.get(), 7, 8)));
+    EXPECT_TRUE(IsMagenta(PixelAt(framed.get(), 8, 8)));
+    EXPECT_TRUE(IsMagenta(PixelAt(framed.get(), 12, 12)));
+    EXPECT_TRUE(IsBlack(PixelAt(framed.get(), 13, 12)));
 }
 
 TEST(PlaceAndComposite, AnOverlayOutsideThePictureLeavesItUnchanged) {
@@ -308,17 +308,17 @@ TEST(PlaceAndComposite, AnOverlayOutsideThePictureLeavesItUnchanged) {
     Bitmap stamped(PlaceAndComposite(test::MakeSolid24(50, 50, 0, 0, 0),
                                      test::MakeSolid32(10, 10, kMagenta), 50, 50,
                                      Placement{0, 0, 0, -10, 0}, settings));
-    EXPECT_TRUE(IsBlack(PixelAt(stamped.dib, 2, 2)));
+    EXPECT_TRUE(IsBlack(PixelAt(stamped.get(), 2, 2)));
     // Offsets beyond the area leave nothing to place.
     Bitmap beyond(PlaceAndComposite(test::MakeSolid24(50, 50, 0, 0, 0),
                                     test::MakeSolid32(10, 10, kMagenta), 50, 50,
                                     Placement{0, 0, 0, 60, 0}, settings));
-    EXPECT_EQ(FreeImage_GetBPP(beyond.dib), 24u);
+    EXPECT_EQ(FreeImage_GetBPP(beyond.get()), 24u);
     // A half-transparent overlay blends.
     Bitmap half(PlaceAndComposite(test::MakeSolid24(50, 50, 0, 0, 0),
                                   test::MakeSolid32(10, 10, Rgba{255, 0, 255, 128}), 50, 50,
                                   Placement{0, 0, 0, 0, 0}, settings));
-    EXPECT_TRUE(SameColour(PixelAt(half.dib, 2, 2), 128, 0, 128, 1));
+    EXPECT_TRUE(SameColour(PixelAt(half.get(), 2, 2), 128, 0, 128, 1));
 }
 
 }  // namespace
