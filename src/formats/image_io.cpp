@@ -105,7 +105,7 @@ FreeImageMessageScope::FreeImageMessageScope(std::function<void(const std::strin
 
 FreeImageMessageScope::~FreeImageMessageScope() { t_messageSink = std::move(m_previous); }
 
-FIBITMAP* LoadInputImage(const std::string& path, std::string* failureReason) {
+Bitmap LoadInputImage(const std::string& path, std::string* failureReason) {
     std::string ignored;
     std::string& reason = failureReason ? *failureReason : ignored;
     reason.clear();
@@ -133,13 +133,12 @@ FIBITMAP* LoadInputImage(const std::string& path, std::string* failureReason) {
     RadianceHeader header;
     if (!ReadRadianceHeader(file, fileSize, &header, &reason)) return nullptr;
 
-    FIBITMAP* picture = DecodeRadianceFile(fileno(file), fileSize, header, &reason);
+    Bitmap picture = DecodeRadianceFile(fileno(file), fileSize, header, &reason);
     if (!picture) {
         reason = "could not decode the pixel data: " + reason;
         return nullptr;
     }
-    if (FreeImage_GetWidth(picture) == 0 || FreeImage_GetHeight(picture) == 0) {
-        FreeImage_Unload(picture);
+    if (FreeImage_GetWidth(picture.get()) == 0 || FreeImage_GetHeight(picture.get()) == 0) {
         reason = "the picture is empty";
         return nullptr;
     }

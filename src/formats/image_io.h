@@ -7,13 +7,15 @@
 #include <functional>
 #include <string>
 
+#include "formats/bitmap.h"
+
 namespace orvex {
 
 // Decodes `path` with the Radiance HDR reader whatever its extension. The
 // header is checked first; an unsafe or impossible header, a failed decode
 // or a zero dimension gives nullptr and a reason in `failureReason`. The
 // returned bitmap is the right way up for every Radiance orientation.
-FIBITMAP* LoadInputImage(const std::string& path, std::string* failureReason = nullptr);
+Bitmap LoadInputImage(const std::string& path, std::string* failureReason = nullptr);
 
 // Writes `image` with writer `formatId` and `flags` into a temporary file in
 // the target's folder and renames it over `path` only when the writer

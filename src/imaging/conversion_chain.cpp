@@ -148,7 +148,7 @@ const char* ChainStepName(ChainStep step) {
 
 Bitmap LoadChainInput(FileContext& file, std::string* failureReason) {
     std::string loadReason;
-    Bitmap image = AdoptBitmap(LoadInputImage(file.InputPath, &loadReason));
+    Bitmap image = LoadInputImage(file.InputPath, &loadReason);
     file.SourceBitDepth = image ? static_cast<int32_t>(FreeImage_GetBPP(image.get())) : 0;
     if (!image || WidthOf(image) == 0 || HeightOf(image) == 0) {
         Fail(failureReason, loadReason.empty() ? "The file could not be loaded" : loadReason);

@@ -34,13 +34,9 @@ std::string DataFile(const std::string& name) {
     return std::string(ORVEX_TEST_DATA_DIR) + "/hdr/" + name;
 }
 
-struct Unload {
-    void operator()(FIBITMAP* image) const { FreeImage_Unload(image); }
-};
-using Bitmap = std::unique_ptr<FIBITMAP, Unload>;
 
 Bitmap Load(const std::string& path, std::string* reason = nullptr) {
-    return Bitmap(LoadInputImage(path, reason));
+    return LoadInputImage(path, reason);
 }
 
 std::vector<std::string> FolderEntries(const std::string& folder) {

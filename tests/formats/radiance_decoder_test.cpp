@@ -23,10 +23,6 @@ namespace fs = std::filesystem;
 using test_support::HdrLayout;
 using test_support::ScopedTempFolder;
 
-struct Unload {
-    void operator()(FIBITMAP* image) const { FreeImage_Unload(image); }
-};
-using Bitmap = std::unique_ptr<FIBITMAP, Unload>;
 
 // ---- Files made of raw pixel bytes ----------------------------------------
 

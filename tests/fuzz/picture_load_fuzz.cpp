@@ -11,10 +11,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     orvex::fuzz::MemoryFile file(data, size);
     if (!file.Ok()) return 0;
     std::string reason;
-    FIBITMAP* image = orvex::LoadInputImage(file.Path(), &reason);
+    const orvex::Bitmap image = orvex::LoadInputImage(file.Path(), &reason);
     if (image != nullptr) {
-        if (FreeImage_GetWidth(image) == 0 || FreeImage_GetHeight(image) == 0) __builtin_trap();
-        FreeImage_Unload(image);
+        if (FreeImage_GetWidth(image.get()) == 0 || FreeImage_GetHeight(image.get()) == 0) __builtin_trap();
     } else if (reason.empty()) {
         __builtin_trap();  // a failed load always says why
     }
