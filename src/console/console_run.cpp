@@ -162,6 +162,7 @@ class ConsoleRun {
         job.firstFileNumber = m_project.FileCounter;
         job.randomNumber = m_project.RandomNumber;
         job.filesAtOnce = FilesAtOnceFor(job.queue, m_project.FilesAtOnce);
+        job.cores = m_project.FilesAtOnce;
 
         // The per-file lines belong to a command-line job in debug mode. The
         // main thread only waits, so the worker's lines and ours never overlap.

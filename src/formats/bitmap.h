@@ -11,12 +11,27 @@ struct FIBITMAP;
 namespace orvex {
 
 struct BitmapDeleter {
-    void operator()(FIBITMAP* bitmap) const noexcept;
+    // Pixel memory a bitmap does not own itself (see AllocateUnclearedRgbf)
+    // and that bitmap: the memory is freed after exactly that bitmap is
+    // unloaded, so a handle reset or moved to another picture frees it once
+    // and at the right time.
+    const FIBITMAP* pixelsOf = nullptr;
+    void* borrowedPixels = nullptr;
+
+    void operator()(FIBITMAP* bitmap) noexcept;
 };
 
 using Bitmap = std::unique_ptr<FIBITMAP, BitmapDeleter>;
 
 // Takes ownership of a bitmap a FreeImage call returned (null stays null).
 inline Bitmap AdoptBitmap(FIBITMAP* bitmap) { return Bitmap(bitmap); }
+
+// A 96-bit floating-point RGB picture whose pixels are NOT cleared: the
+// caller must write every one. FreeImage clears a new picture in one pass on
+// one core, which for a large picture costs as much as decoding it; fresh
+// pages from the system instead are first touched by whoever writes them
+// (the decoder, on all cores). Null when the memory is not there. The pixels
+// live as long as the handle holds this picture: never release() it.
+Bitmap AllocateUnclearedRgbf(unsigned width, unsigned height);
 
 }  // namespace orvex

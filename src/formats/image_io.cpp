@@ -133,7 +133,7 @@ Bitmap LoadInputImage(const std::string& path, std::string* failureReason) {
     RadianceHeader header;
     if (!ReadRadianceHeader(file, fileSize, &header, &reason)) return {};
 
-    Bitmap picture = AdoptBitmap(DecodeRadianceFile(fileno(file), fileSize, header, &reason));
+    Bitmap picture = DecodeRadianceFile(fileno(file), fileSize, header, &reason);
     if (!picture) {
         reason = "could not decode the pixel data: " + reason;
         return {};

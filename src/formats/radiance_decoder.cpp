@@ -40,6 +40,8 @@ namespace {
 
 constexpr uint32_t kMinRunLengthScanline = 8;
 constexpr uint32_t kMaxRunLengthScanline = 0x7FFF;
+// The file is read in blocks of this size, several at a time.
+constexpr uint64_t kReadBlock = 8ull << 20;
 
 // mantissa x 2^(exponent - 136) is mantissa x kScale[exponent]; the product
 // of a byte and a power of two is exact in single precision.
@@ -280,20 +282,21 @@ bool DecodeInParallel(const Input& in, const RadianceHeader& header, const Layou
 
 }  // namespace
 
-FIBITMAP* DecodeRadiancePixels(const unsigned char* data, size_t size, const RadianceHeader& header,
-                               std::string* reason) {
+Bitmap DecodeRadiancePixels(const unsigned char* data, size_t size, const RadianceHeader& header,
+                            std::string* reason) {
     if (header.width == 0 || header.height == 0) {
         if (reason) *reason = "the picture is empty";
         return nullptr;
     }
-    FIBITMAP* picture = FreeImage_AllocateT(FIT_RGBF, static_cast<int>(header.width),
-                                            static_cast<int>(header.height));
+    // Every pixel is written by a successful decode, so the picture is not
+    // cleared first; a failed one is thrown away whole.
+    Bitmap picture = AllocateUnclearedRgbf(header.width, header.height);
     if (!picture) {
         if (reason) *reason = "not enough memory for the picture";
         return nullptr;
     }
     const Input in{data, size};
-    const Layout layout(picture, header);
+    const Layout layout(picture.get(), header);
     std::string why;
     bool decoded = false;
     try {
@@ -302,15 +305,14 @@ FIBITMAP* DecodeRadiancePixels(const unsigned char* data, size_t size, const Rad
         why = "not enough memory to decode the picture";
     }
     if (!decoded) {
-        FreeImage_Unload(picture);
         if (reason) *reason = why;
         return nullptr;
     }
     return picture;
 }
 
-FIBITMAP* DecodeRadianceFile(int fd, uint64_t fileSize, const RadianceHeader& header,
-                             std::string* reason) {
+Bitmap DecodeRadianceFile(int fd, uint64_t fileSize, const RadianceHeader& header,
+                          std::string* reason) {
     if (header.dataOffset > fileSize) {
         if (reason) *reason = "the file holds no pixel data";
         return nullptr;
@@ -327,20 +329,41 @@ FIBITMAP* DecodeRadianceFile(int fd, uint64_t fileSize, const RadianceHeader& he
         if (reason) *reason = "not enough memory to read the file";
         return nullptr;
     }
-    uint64_t got = 0;
-    while (got < wanted) {
-        const ssize_t n = pread(fd, buffer.get() + got, wanted - got,
-                                static_cast<off_t>(header.dataOffset + got));
-        if (n < 0 && errno == EINTR) continue;
-        if (n < 0) {
-            if (reason) {
-                *reason = "the file could not be read: " +
-                          std::error_code(errno, std::generic_category()).message();
+    // Read in blocks on all cores: the copy out of the page cache and the
+    // first touch of the buffer's pages are shared out like the decoding.
+    const uint64_t blocks = std::max<uint64_t>(1, (wanted + kReadBlock - 1) / kReadBlock);
+    std::vector<uint64_t> filled(blocks, 0);
+    std::atomic<int> readError{0};
+    tbb::parallel_for(uint64_t{0}, blocks, [&](uint64_t block) {
+        const uint64_t begin = block * kReadBlock;
+        const uint64_t end = std::min(wanted, begin + kReadBlock);
+        uint64_t at = begin;
+        while (at < end) {
+            const ssize_t n = pread(fd, buffer.get() + at, end - at,
+                                    static_cast<off_t>(header.dataOffset + at));
+            if (n < 0 && errno == EINTR) continue;
+            if (n < 0) {
+                readError = errno;
+                break;
             }
-            return nullptr;
+            if (n == 0) break;
+            at += static_cast<uint64_t>(n);
         }
-        if (n == 0) break;  // the file became shorter: decode what is there
-        got += static_cast<uint64_t>(n);
+        filled[block] = at - begin;
+    });
+    if (readError != 0) {
+        if (reason) {
+            *reason = "the file could not be read: " +
+                      std::error_code(readError, std::generic_category()).message();
+        }
+        return nullptr;
+    }
+    // A file that became shorter while it was read: decode what there is up
+    // to the first block that came back short.
+    uint64_t got = 0;
+    for (uint64_t block = 0; block < blocks; ++block) {
+        got += filled[block];
+        if (filled[block] < std::min(kReadBlock, wanted - block * kReadBlock)) break;
     }
     return DecodeRadiancePixels(buffer.get(), got, header, reason);
 }

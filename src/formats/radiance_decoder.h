@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <string>
 
+#include "formats/bitmap.h"
 #include "formats/radiance_header.h"
 
 namespace orvex {
@@ -17,13 +18,13 @@ namespace orvex {
 // last scanline are ignored. The result is a FIT_RGBF picture the right way up
 // for the header's orientation, each channel mantissa x 2^(exponent - 136)
 // (0 where the exponent is 0). A scanline that is cut short, runs past its
-// width or holds a bad packet fails the whole picture: nullptr and a reason.
-FIBITMAP* DecodeRadiancePixels(const unsigned char* data, size_t size, const RadianceHeader& header,
-                               std::string* reason);
+// width or holds a bad packet fails the whole picture: null and a reason.
+Bitmap DecodeRadiancePixels(const unsigned char* data, size_t size, const RadianceHeader& header,
+                            std::string* reason);
 
 // Reads the pixel data of the open file `fd` (of `fileSize` bytes) after the
 // checked `header` and decodes it as above.
-FIBITMAP* DecodeRadianceFile(int fd, uint64_t fileSize, const RadianceHeader& header,
-                             std::string* reason);
+Bitmap DecodeRadianceFile(int fd, uint64_t fileSize, const RadianceHeader& header,
+                          std::string* reason);
 
 }  // namespace orvex

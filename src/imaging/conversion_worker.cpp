@@ -12,7 +12,9 @@
 
 #include <algorithm>
 #include <memory>
+#include <optional>
 
+#include <tbb/global_control.h>
 #include <tbb/parallel_pipeline.h>
 
 #include "formats/bitmap.h"
@@ -270,6 +272,12 @@ WorkerOutcome ConversionWorker(const ConversionJob& job, WorkerControl& control,
                                ConversionObserver* observer) {
     ConversionObserver silent;
     ConversionObserver& events = observer ? *observer : silent;
+    // Bounds every parallel loop of the run, the chain's own included.
+    std::optional<tbb::global_control> coreLimit;
+    if (job.cores > 0) {
+        coreLimit.emplace(tbb::global_control::max_allowed_parallelism,
+                          static_cast<size_t>(job.cores));
+    }
     if (job.filesAtOnce > 1 && job.queue.size() > 1 && !WatermarkShowsNumbers(job.settings))
         return ConvertSideBySide(job, control, events);
     ProgressState& progress = control.progress;

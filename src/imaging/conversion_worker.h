@@ -41,6 +41,10 @@ struct ConversionJob {
     // How many files are converted at once (1 = one after another). Numbers,
     // names and the observer's file events stay in queue order either way.
     int32_t filesAtOnce = 1;
+    // How many processor cores the run may keep busy in all, the decoding
+    // and tone mapping inside each file included (0 = every core). A run
+    // asked for one job on a shared machine uses one core.
+    int32_t cores = 0;
 };
 
 // What the worker reports of one file.

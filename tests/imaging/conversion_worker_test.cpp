@@ -5,6 +5,7 @@
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <tbb/global_control.h>
 
 #include <algorithm>
 #include <chrono>
@@ -154,6 +155,29 @@ TEST_F(WorkerTest, LastFileMillisIsAtLeastASecondAfterAConvertedFileAndZeroAfter
     Run();
     EXPECT_EQ(control.progress.LastFileMillis, 0);  // published when c started, after b failed
     EXPECT_EQ(control.progress.FilesConverted, 2);
+}
+
+TEST_F(WorkerTest, TheRunsCoresBoundEveryParallelLoopWhileItRuns) {
+    const auto allowed = [] {
+        return tbb::global_control::active_value(tbb::global_control::max_allowed_parallelism);
+    };
+    const size_t unbounded = allowed();
+    for (const char* name : {"a.hdr", "b.hdr", "c.hdr"}) Queue(name);
+    std::vector<size_t> seen;
+    recorder.onStep = [&](int32_t, ChainStep) { seen.push_back(allowed()); };
+
+    job.filesAtOnce = 2;
+    job.cores = 1;
+    EXPECT_EQ(Run().filesConverted, 3);
+    ASSERT_FALSE(seen.empty());
+    EXPECT_TRUE(std::all_of(seen.begin(), seen.end(), [](size_t n) { return n == 1; }));
+    // The bound ends with the run.
+    EXPECT_EQ(allowed(), unbounded);
+
+    seen.clear();
+    job.cores = 0;
+    EXPECT_EQ(Run().filesConverted, 3);
+    EXPECT_TRUE(std::all_of(seen.begin(), seen.end(), [&](size_t n) { return n == unbounded; }));
 }
 
 TEST_F(WorkerTest, AStopDuringAFileEndsItAtTheNextStepAndLeavesNothing) {
