@@ -4,6 +4,7 @@
 // (the desktop among it) never sees FreeImage's BOOL/TRUE/BYTE macros.
 #pragma once
 
+#include <cstddef>
 #include <memory>
 
 struct FIBITMAP;
@@ -17,6 +18,7 @@ struct BitmapDeleter {
     // and at the right time.
     const FIBITMAP* pixelsOf = nullptr;
     void* borrowedPixels = nullptr;
+    size_t borrowedBytes = 0;
 
     void operator()(FIBITMAP* bitmap) noexcept;
 };
@@ -33,5 +35,10 @@ inline Bitmap AdoptBitmap(FIBITMAP* bitmap) { return Bitmap(bitmap); }
 // (the decoder, on all cores). Null when the memory is not there. The pixels
 // live as long as the handle holds this picture: never release() it.
 Bitmap AllocateUnclearedRgbf(unsigned width, unsigned height);
+
+// The pixel memory of such pictures is kept for the next picture of the same
+// size, so that a batch writes into pages it already has; this gives it back
+// to the system (the worker calls it when a run ends).
+void ReleaseKeptPixels();
 
 }  // namespace orvex

@@ -272,6 +272,10 @@ WorkerOutcome ConversionWorker(const ConversionJob& job, WorkerControl& control,
                                ConversionObserver* observer) {
     ConversionObserver silent;
     ConversionObserver& events = observer ? *observer : silent;
+    // The pixel memory kept from picture to picture goes back when the run ends.
+    struct KeptPixelsRelease {
+        ~KeptPixelsRelease() { ReleaseKeptPixels(); }
+    } keptPixelsRelease;
     // Bounds every parallel loop of the run, the chain's own included.
     std::optional<tbb::global_control> coreLimit;
     if (job.cores > 0) {

@@ -45,6 +45,27 @@ TEST(UnclearedPictureTest, HandlesFreeThePixelsOnceWhateverTheyAreMovedOrResetTo
     EXPECT_EQ(moved, nullptr);
 }
 
+TEST(UnclearedPictureTest, APictureLetGoLendsItsMemoryToTheNextOfItsSize) {
+    Bitmap first = AllocateUnclearedRgbf(1024, 512);
+    ASSERT_NE(first, nullptr);
+    const void* pixels = FreeImage_GetBits(first.get());
+    first.reset();
+    Bitmap second = AllocateUnclearedRgbf(1024, 512);
+    ASSERT_NE(second, nullptr);
+    EXPECT_EQ(FreeImage_GetBits(second.get()), pixels);
+    // Two pictures alive at once never share.
+    Bitmap third = AllocateUnclearedRgbf(1024, 512);
+    ASSERT_NE(third, nullptr);
+    EXPECT_NE(FreeImage_GetBits(third.get()), pixels);
+    // A picture of another size gets memory of its own; the kept blocks go.
+    second.reset();
+    Bitmap other = AllocateUnclearedRgbf(512, 1024 + 1);
+    ASSERT_NE(other, nullptr);
+    third.reset();
+    other.reset();
+    ReleaseKeptPixels();
+}
+
 TEST(UnclearedPictureTest, RefusesEmptyAndImpossibleSizes) {
     EXPECT_EQ(AllocateUnclearedRgbf(0, 10), nullptr);
     EXPECT_EQ(AllocateUnclearedRgbf(10, 0), nullptr);
