@@ -14,7 +14,7 @@ struct ProjectState {
     std::string InputPath;       // file being converted
     std::string InputArgument;   // input as named by "-i"
     std::vector<std::string> MoreInputArguments;  // the inputs of further "-i", in order
-    int32_t FilesAtOnce = 0;     // "--jobs": files converted at once, 0 = one per core
+    int32_t FilesAtOnce = 0;     // "--jobs": files at once and cores used, 0 = every core
     std::string InputSubfolder;  // current file's folder relative to its input root
     std::string OutputPath;      // output file of the current file
     std::string OutputFolder;    // ends with "/" once resolved
