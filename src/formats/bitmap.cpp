@@ -71,6 +71,8 @@ public:
         ReleaseLocked();
     }
 
+    ~KeptPixels() { Release(); }
+
 private:
     // As many as a run converts files at once, with room to spare.
     static constexpr size_t kMostKept = 4;
