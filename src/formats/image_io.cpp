@@ -25,6 +25,8 @@
 namespace orvex {
 namespace {
 
+constexpr size_t kWriteBufferBytes = 256 * 1024;
+
 // ---- FreeImage messages -------------------------------------------------
 
 // FreeImage has one message callback for the whole process; it hands each
@@ -145,14 +147,16 @@ Bitmap LoadInputImage(const std::string& path, std::string* failureReason) {
     return picture;
 }
 
-bool SaveImage(FIBITMAP* image, const std::string& path, int formatId, int flags,
-               std::string* failureReason) {
-    if (!image) return Fail(failureReason, "there is no picture to save");
-    if (path.empty() || path.back() == '/') return Fail(failureReason, "no output file name");
+namespace {
 
-    // The picture is written to a pending file that takes the target's
-    // place only once complete: a failed or interrupted save leaves no
-    // partial file, and an existing file of that name intact.
+// Runs `write` on a pending file in the folder of `path` and puts the file in
+// place only when `write` succeeded and every byte reached the disk: a failed
+// or interrupted save leaves no partial file, and an existing file of that
+// name intact. `write` returns false with its reason.
+bool WriteThroughPendingFile(const std::string& path,
+                             const std::function<bool(std::FILE*, std::string*)>& write,
+                             std::string* failureReason) {
+    if (path.empty() || path.back() == '/') return Fail(failureReason, "no output file name");
     PendingFile pending;
     if (!pending.Open(path)) {
         return Fail(failureReason,
@@ -171,20 +175,16 @@ bool SaveImage(FIBITMAP* image, const std::string& path, int formatId, int flags
         if (writerFd >= 0) close(writerFd);
         return Fail(failureReason, "the output file could not be written: " + ErrnoText(error));
     }
+    // Writers hand over a few kilobytes at a time; a large buffer keeps that
+    // to a handful of system calls for a picture.
+    std::setvbuf(file, nullptr, _IOFBF, kWriteBufferBytes);
 
-    bool written = false;
-    std::string detail;
-    {
-        MessageRecorder messages;
-        FreeImageIO io{ReadFile, WriteFile, SeekFile, TellFile};
-        written = FreeImage_SaveToHandle(static_cast<FREE_IMAGE_FORMAT>(formatId), image, &io, file,
-                                         flags) != FALSE;
-        detail = messages.Detail();
-    }
+    std::string writeReason;
+    const bool written = write(file, &writeReason);
     const bool flushed = std::fflush(file) == 0 && !std::ferror(file);
     const int flushError = errno;
     const bool closed = std::fclose(file) == 0;
-    if (!written) return Fail(failureReason, "the writer could not save the picture" + detail);
+    if (!written) return Fail(failureReason, writeReason);
     if (!flushed || !closed) {
         return Fail(failureReason,
                     "the output file could not be written: " + ErrnoText(flushError));
@@ -194,6 +194,50 @@ bool SaveImage(FIBITMAP* image, const std::string& path, int formatId, int flags
                     "the output file could not be put in place: " + ErrnoText(errno));
     }
     return true;
+}
+
+}  // namespace
+
+bool SaveImage(FIBITMAP* image, const std::string& path, int formatId, int flags,
+               std::string* failureReason) {
+    if (!image) return Fail(failureReason, "there is no picture to save");
+    const auto write = [&](std::FILE* file, std::string* reason) {
+        MessageRecorder messages;
+        FreeImageIO io{ReadFile, WriteFile, SeekFile, TellFile};
+        if (FreeImage_SaveToHandle(static_cast<FREE_IMAGE_FORMAT>(formatId), image, &io, file,
+                                   flags) != FALSE) {
+            return true;
+        }
+        return Fail(reason, "the writer could not save the picture" + messages.Detail());
+    };
+    return WriteThroughPendingFile(path, write, failureReason);
+}
+
+bool EncodeImage(FIBITMAP* image, int formatId, int flags, std::string* bytes,
+                 std::string* failureReason) {
+    if (!image) return Fail(failureReason, "there is no picture to save");
+    MessageRecorder messages;
+    FIMEMORY* memory = FreeImage_OpenMemory(nullptr, 0);
+    if (!memory) return Fail(failureReason, "not enough memory to write the picture");
+    bool encoded = FreeImage_SaveToMemory(static_cast<FREE_IMAGE_FORMAT>(formatId), image, memory,
+                                          flags) != FALSE;
+    BYTE* data = nullptr;
+    DWORD size = 0;
+    if (encoded) encoded = FreeImage_AcquireMemory(memory, &data, &size) != FALSE;
+    if (encoded) bytes->assign(reinterpret_cast<const char*>(data), size);
+    FreeImage_CloseMemory(memory);
+    if (!encoded) {
+        return Fail(failureReason, "the writer could not save the picture" + messages.Detail());
+    }
+    return true;
+}
+
+bool SaveEncoded(std::string_view bytes, const std::string& path, std::string* failureReason) {
+    const auto write = [bytes](std::FILE* file, std::string* reason) {
+        if (std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size()) return true;
+        return Fail(reason, "the output file could not be written: " + ErrnoText(errno));
+    };
+    return WriteThroughPendingFile(path, write, failureReason);
 }
 
 bool IsSameFile(const std::string& a, const std::string& b) {

@@ -6,6 +6,7 @@
 
 #include <functional>
 #include <string>
+#include <string_view>
 
 #include "formats/bitmap.h"
 
@@ -22,6 +23,17 @@ Bitmap LoadInputImage(const std::string& path, std::string* failureReason = null
 // succeeded. The image stays the caller's.
 bool SaveImage(FIBITMAP* image, const std::string& path, int formatId, int flags,
                std::string* failureReason = nullptr);
+
+// The file writer `formatId` makes of `image` with `flags`, written into
+// memory (`bytes`) instead of a file, so that a picture can be written before
+// its file name is known. False with the writer's reason, as SaveImage gives.
+bool EncodeImage(FIBITMAP* image, int formatId, int flags, std::string* bytes,
+                 std::string* failureReason = nullptr);
+
+// Writes `bytes` (from EncodeImage) as the file `path` the way SaveImage
+// writes a picture: complete or not at all.
+bool SaveEncoded(std::string_view bytes, const std::string& path,
+                 std::string* failureReason = nullptr);
 
 // True when `a` and `b` name the same file: the same device and inode when
 // both exist, otherwise the same normalised absolute path (symbolic links in

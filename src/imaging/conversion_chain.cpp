@@ -241,9 +241,12 @@ Bitmap ProcessImage(Bitmap image, const ConversionSettings& settings, FileContex
     return result;
 }
 
-bool SaveChainOutput(Bitmap image, const ConversionSettings& settings, FileContext& file,
+namespace {
+
+// Names the output (file.OutputPath), refuses to replace the input and
+// creates the kept sub-folder; then the name checkpoint.
+bool NameChainOutput(const ConversionSettings& settings, FileContext& file,
                      const StepCheckpoint& checkpoint, std::string* failureReason) {
-    if (!image) return Fail(failureReason, "No picture to save");
     const std::string name = ExpandFileNameMask(settings, file);
     if (!IsPlainFileName(name)) {
         return Fail(failureReason, "The file-name mask gives no plain file name: " + name);
@@ -254,11 +257,42 @@ bool SaveChainOutput(Bitmap image, const ConversionSettings& settings, FileConte
     }
     if (!PrepareOutputFolder(settings, file, failureReason)) return false;
     if (checkpoint && !checkpoint(ChainStep::Name)) return Fail(failureReason, kStoppedReason);
+    return true;
+}
 
+bool SaveFailed(std::string* failureReason, const std::string& saveReason) {
+    return Fail(failureReason, saveReason.empty() ? "The file could not be saved" : saveReason);
+}
+
+}  // namespace
+
+bool SaveChainOutput(Bitmap image, const ConversionSettings& settings, FileContext& file,
+                     const StepCheckpoint& checkpoint, std::string* failureReason) {
+    if (!image) return Fail(failureReason, "No picture to save");
+    if (!NameChainOutput(settings, file, checkpoint, failureReason)) return false;
     std::string saveReason;
     if (!SaveImage(image.get(), file.OutputPath, file.OutputFormatId, file.SaveFlags,
                    &saveReason)) {
-        return Fail(failureReason, saveReason.empty() ? "The file could not be saved" : saveReason);
+        return SaveFailed(failureReason, saveReason);
+    }
+    return true;
+}
+
+EncodedOutput EncodeChainOutput(Bitmap image, const FileContext& file) {
+    EncodedOutput output;
+    output.written = EncodeImage(image.get(), file.OutputFormatId, file.SaveFlags, &output.bytes,
+                                 &output.reason);
+    return output;
+}
+
+bool SaveEncodedChainOutput(const EncodedOutput& output, const ConversionSettings& settings,
+                            FileContext& file, const StepCheckpoint& checkpoint,
+                            std::string* failureReason) {
+    if (!NameChainOutput(settings, file, checkpoint, failureReason)) return false;
+    if (!output.written) return SaveFailed(failureReason, output.reason);
+    std::string saveReason;
+    if (!SaveEncoded(output.bytes, file.OutputPath, &saveReason)) {
+        return SaveFailed(failureReason, saveReason);
     }
     return true;
 }

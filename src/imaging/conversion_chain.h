@@ -54,6 +54,25 @@ Bitmap LoadAndProcess(const ConversionSettings& settings, FileContext& file,
 bool SaveChainOutput(Bitmap image, const ConversionSettings& settings, FileContext& file,
                      const StepCheckpoint& checkpoint = {}, std::string* failureReason = nullptr);
 
+// A processed picture already written by its writer into memory, while its
+// file name is not known yet: `written` false holds the writer's reason.
+struct EncodedOutput {
+    bool written = false;
+    std::string bytes;
+    std::string reason;
+};
+
+// Writes the processed picture into memory with the output's writer and
+// flags (file.OutputFormatId, file.SaveFlags); the picture is let go.
+EncodedOutput EncodeChainOutput(Bitmap image, const FileContext& file);
+
+// SaveChainOutput for a picture written ahead by EncodeChainOutput: the same
+// naming and checks in the same order, then the bytes into the file (or the
+// writer's reason when it failed).
+bool SaveEncodedChainOutput(const EncodedOutput& output, const ConversionSettings& settings,
+                            FileContext& file, const StepCheckpoint& checkpoint = {},
+                            std::string* failureReason = nullptr);
+
 // The three parts in a row for file.InputPath.
 bool ConvertCurrentFile(const ConversionSettings& settings, FileContext& file,
                         const WatermarkFont* font, const StepCheckpoint& checkpoint = {},

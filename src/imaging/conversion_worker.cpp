@@ -191,16 +191,21 @@ struct FileWork {
     int32_t index = 0;
     const QueuedFile* entry = nullptr;
     FileContext file;
-    Bitmap image;
+    // The processed picture, already written into memory by its writer: the
+    // ordered stage then only names and stores it.
+    std::optional<EncodedOutput> output;
     FileResult result;
     std::chrono::steady_clock::time_point begin;
     bool stopped = false;
 };
 
 // Several files at once: a serial stage hands out the queue in order, the
-// middle stage loads and processes files side by side, and a serial stage in
-// queue order names, saves and reports them, so the numbers a mask shows and
-// the observer's file events are those of a run one file after another.
+// middle stage loads, processes and encodes files side by side, and a serial
+// stage in queue order names, stores and reports them, so the numbers a mask
+// shows and the observer's file events are those of a run one file after
+// another. The encoding (the JPEG writer's work) is done side by side too:
+// it does not depend on the file's name, and done in the ordered stage it
+// would hold up every file behind it.
 WorkerOutcome ConvertSideBySide(const ConversionJob& job, WorkerControl& control,
                                 ConversionObserver& events) {
     ProgressState& progress = control.progress;
@@ -234,10 +239,11 @@ WorkerOutcome ConvertSideBySide(const ConversionJob& job, WorkerControl& control
                     FreeImageMessageScope scope([&work](const std::string& message) {
                         work->result.libraryMessages.push_back(message);
                     });
-                    work->image = LoadAndProcess(
+                    Bitmap image = LoadAndProcess(
                         job.settings, work->file, job.font.get(),
                         CheckpointFor(control, events, work->index, work->stopped),
                         &work->result.reason);
+                    if (image) work->output = EncodeChainOutput(std::move(image), work->file);
                     return work;
                 }) &
             tbb::make_filter<std::shared_ptr<FileWork>, void>(
@@ -245,17 +251,17 @@ WorkerOutcome ConvertSideBySide(const ConversionJob& job, WorkerControl& control
                     PublishStart(control, work->index, work->entry->path, lastMillis);
                     events.FileStarted(work->index, work->entry->path);
                     FileResult& result = work->result;
-                    if (work->image) {
+                    if (work->output) {
                         work->file.FileCounter = outcome.nextFileNumber;
                         work->file.RandomNumber = outcome.nextRandomNumber;
                         FreeImageMessageScope scope([&result](const std::string& message) {
                             result.libraryMessages.push_back(message);
                         });
-                        result.converted = SaveChainOutput(std::move(work->image), job.settings,
-                                                           work->file,
-                                                           CheckpointFor(control, events,
-                                                                         work->index, work->stopped),
-                                                           &result.reason);
+                        result.converted = SaveEncodedChainOutput(
+                            *work->output, job.settings, work->file,
+                            CheckpointFor(control, events, work->index, work->stopped),
+                            &result.reason);
+                        work->output.reset();
                     }
                     result.millis = MillisSince(work->begin);
                     result.stopped = work->stopped;

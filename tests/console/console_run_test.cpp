@@ -446,6 +446,7 @@ class ConsoleBatchTest : public ::testing::Test {
 TEST_F(ConsoleBatchTest, SeveralInputsAreNumberedInQueueOrderWhateverTheJobs) {
     for (const char* name : {"a.hdr", "b.hdr", "c.hdr", "d.hdr"}) Picture(name);
     test_support::WriteFileBytes(temp.File("broken.hdr"), "#?RADIANCE\nbroken");
+    std::string firstBytes;
     for (const char* jobs : {"--jobs=1", "--jobs=2", "--jobs=4"}) {
         fs::remove_all(temp.File("out"));
         fs::create_directory(temp.File("out"));
@@ -461,6 +462,10 @@ TEST_F(ConsoleBatchTest, SeveralInputsAreNumberedInQueueOrderWhateverTheJobs) {
                   lines.end());
         EXPECT_NE(std::find(lines.begin(), lines.end(), "Files converted: 4 of 5"), lines.end());
         EXPECT_NE(std::find(lines.begin(), lines.end(), "Not converted: broken.hdr"), lines.end());
+        // Files converted side by side are written exactly as one at a time.
+        const std::string bytes = test_support::ReadFileBytes(temp.File("out/00001_a.jpg"));
+        if (firstBytes.empty()) firstBytes = bytes;
+        EXPECT_EQ(bytes, firstBytes) << jobs;
     }
 }
 

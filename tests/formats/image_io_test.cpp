@@ -360,6 +360,29 @@ TEST_F(SaveImageTest, AFailedWriteLeavesTheExistingFileIntact) {
     EXPECT_EQ(FolderEntries(folder.Path()), std::vector<std::string>{"keep.jpg"});
 }
 
+// A picture written ahead into memory and stored later gives the very file a
+// direct save gives; a writer's refusal comes back as the same reason, and a
+// store that cannot happen leaves nothing.
+TEST_F(SaveImageTest, APictureWrittenAheadIsStoredAsTheSameFile) {
+    const Bitmap picture = MakeColourPicture(40, 24);
+    ASSERT_TRUE(SaveImage(picture.get(), folder.File("direct.jpg"), FIF_JPEG, kJpegFlags));
+    std::string bytes;
+    std::string reason;
+    ASSERT_TRUE(EncodeImage(picture.get(), FIF_JPEG, kJpegFlags, &bytes, &reason)) << reason;
+    ASSERT_TRUE(SaveEncoded(bytes, folder.File("ahead.jpg"), &reason)) << reason;
+    EXPECT_EQ(ReadFileBytes(folder.File("ahead.jpg")), ReadFileBytes(folder.File("direct.jpg")));
+
+    const Bitmap floats = AdoptBitmap(test_support::MakeRgbfPicture(8, 8, Gradient));
+    std::string saveReason;
+    EXPECT_FALSE(SaveImage(floats.get(), folder.File("x.jpg"), FIF_JPEG, kJpegFlags, &saveReason));
+    EXPECT_FALSE(EncodeImage(floats.get(), FIF_JPEG, kJpegFlags, &bytes, &reason));
+    EXPECT_EQ(reason, saveReason);
+
+    EXPECT_FALSE(SaveEncoded(bytes, folder.File("missing/ahead.jpg"), &reason));
+    EXPECT_NE(reason.find("output folder"), std::string::npos) << reason;
+    EXPECT_EQ(FolderEntries(folder.Path()), (std::vector<std::string>{"ahead.jpg", "direct.jpg"}));
+}
+
 // A save ended by SIGTERM once left its hidden temporary file behind. The
 // child saves big pictures over and over until the signal comes; whenever it
 // lands, the folder holds at most the last whole output.
