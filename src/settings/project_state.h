@@ -1,5 +1,6 @@
-// The record of the current job, shared by the console run, the desktop and
-// the conversion worker.
+// The record of the current job as a face sets it up: its inputs, output
+// folder and type, and the numbers the next run starts from. What belongs to
+// one file being converted is the worker's own FileContext.
 #pragma once
 
 #include <cstdint>
@@ -15,21 +16,11 @@ struct ProjectState {
     std::string InputArgument;   // input as named by "-i"
     std::vector<std::string> MoreInputArguments;  // the inputs of further "-i", in order
     int32_t FilesAtOnce = 0;     // "--jobs": files at once and cores used, 0 = every core
-    std::string InputSubfolder;  // current file's folder relative to its input root
-    std::string OutputPath;      // output file of the current file
     std::string OutputFolder;    // ends with "/" once resolved
     int32_t RandomNumber = 0;    // 1 to 99999, "%rnd%"
     int32_t FileCounter = 0;     // 1 after a reset, "%n%"
     std::string InputExtension;
-    int32_t OutputFormatId = 0;
     std::string OutputExtension;
-    int32_t OutputBitDepth = 0;  // 0 = automatic until the depth step has chosen one
-    int32_t SaveFlags = 0;
-    int8_t AutoBitDepth = 0;
-    int32_t SourceBitDepth = 0;
-    int32_t CurrentWidth = 0;
-    int32_t CurrentHeight = 0;
-    int32_t CurrentFrame = 0;
     int8_t CommandLineInput = 0;
     std::string RunMode;  // "", "DEBUG" or "T"
 };

@@ -70,10 +70,6 @@ void MainWindow::Convert() {
 
     const SaveTarget target =
         MakeSaveTarget(project.OutputExtension, settings, project.OutputFolder);
-    project.OutputFormatId = target.formatId;
-    project.OutputBitDepth = target.bitDepth;
-    project.SaveFlags = target.saveFlags;
-    project.AutoBitDepth = target.automaticDepth() ? 1 : 0;
     if (AddRecentOutFolder(settings, project.OutputFolder)) FillOutFolderField();
 
     SetStatus(UiText(texts, "General", "Converting"));

@@ -95,7 +95,7 @@ TEST(ProjectState, ResetClearsTheJob) {
     ProjectState p;
     p.InputPath = "/x.hdr";
     p.FileCounter = 7;
-    p.OutputBitDepth = 24;
+    p.FilesAtOnce = 2;
     ResetProjectState(p, "/opt/orvex/");
     EXPECT_EQ(p.AppFolder, "/opt/orvex/");
     EXPECT_EQ(p.ProjectFile, "untitled.lmv");
@@ -103,7 +103,7 @@ TEST(ProjectState, ResetClearsTheJob) {
     EXPECT_GE(p.RandomNumber, 1);
     EXPECT_LE(p.RandomNumber, 99999);
     EXPECT_TRUE(p.InputPath.empty());
-    EXPECT_EQ(p.OutputBitDepth, 0);
+    EXPECT_EQ(p.FilesAtOnce, 0);
 }
 
 }  // namespace
