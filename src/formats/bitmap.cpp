@@ -4,8 +4,11 @@
 
 #include <FreeImage.h>
 
+#include <algorithm>
+#include <array>
 #include <cstdint>
 #include <cstdlib>
+#include <iterator>
 #include <limits>
 #include <mutex>
 #include <vector>
@@ -31,9 +34,12 @@ uint64_t RoundUp(uint64_t value, uint64_t step) { return (value + step - 1) / st
 // same size. Fresh memory costs a page fault and a cleared page for every
 // 4 KiB the decoder writes, about a third of the time of a six-megapixel
 // picture; a batch of pictures from one camera reuses the blocks instead.
-// Only blocks of the size asked for last are kept (a picture of another size
-// gives all of them back first), never more than kMostKept, and
-// ReleaseKeptPixels() gives them back when a run ends.
+// Blocks are kept for the sizes asked for lately (a file asks for two: its
+// decoded picture and its tone-mapped one), never more than kMostKept of one
+// size. Once the run has handed out its last file (StopKeeping) a block let
+// go is freed at once, while the other files are still being written, rather
+// than all together when the run ends; ReleaseKeptPixels() gives back what is
+// left and starts keeping again.
 class KeptPixels {
 public:
     static KeptPixels& Instance() {
@@ -42,55 +48,140 @@ public:
     }
 
     void* Take(size_t bytes) {
+        std::vector<Kept> unwanted;
         {
             std::lock_guard<std::mutex> lock(m_mutex);
-            if (bytes == m_blockBytes && !m_blocks.empty()) {
-                void* block = m_blocks.back();
-                m_blocks.pop_back();
+            NoteAskedFor(bytes, unwanted);
+            for (auto kept = m_blocks.rbegin(); kept != m_blocks.rend(); ++kept) {
+                if (kept->bytes != bytes) continue;
+                void* block = kept->block;
+                m_blocks.erase(std::next(kept).base());
                 ORVEX_UNPOISON(block, bytes);
+                FreeAll(unwanted);
                 return block;
             }
-            ReleaseLocked();
-            m_blockBytes = bytes;
         }
+        FreeAll(unwanted);
         return std::aligned_alloc(kAlignment, bytes);
     }
 
     void Give(void* block, size_t bytes) {
-        std::lock_guard<std::mutex> lock(m_mutex);
-        if (bytes != m_blockBytes || m_blocks.size() >= kMostKept || bytes < kSmallestKept) {
-            std::free(block);
-            return;
+        {
+            std::lock_guard<std::mutex> lock(m_mutex);
+            if (m_keeping && bytes >= kSmallestKept && IsAskedFor(bytes) &&
+                KeptOf(bytes) < kMostKept) {
+                // A picture's stale pointer shows up in the sanitizer build.
+                ORVEX_POISON(block, bytes);
+                m_blocks.push_back(Kept{bytes, block});
+                return;
+            }
         }
-        ORVEX_POISON(block, bytes);  // a picture's stale pointer shows up in the sanitizer build
-        m_blocks.push_back(block);
+        std::free(block);
+    }
+
+    void StopKeeping() {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_keeping = false;
     }
 
     void Release() {
+        std::vector<Kept> blocks;
+        {
+            std::lock_guard<std::mutex> lock(m_mutex);
+            blocks.swap(m_blocks);
+            m_askedFor.fill(0);
+            m_keeping = true;
+        }
+        FreeAll(blocks);
+    }
+
+    size_t Bytes() {
         std::lock_guard<std::mutex> lock(m_mutex);
-        ReleaseLocked();
+        size_t total = 0;
+        for (const Kept& kept : m_blocks) total += kept.bytes;
+        return total;
     }
 
     ~KeptPixels() { Release(); }
 
 private:
+    struct Kept {
+        size_t bytes = 0;
+        void* block = nullptr;
+    };
+
     // As many as a run converts files at once, with room to spare.
     static constexpr size_t kMostKept = 4;
     // Small pictures come from the heap's own free lists anyway.
     static constexpr size_t kSmallestKept = 1u << 20;
 
-    void ReleaseLocked() {
-        for (void* block : m_blocks) {
-            ORVEX_UNPOISON(block, m_blockBytes);
-            std::free(block);
+    static void FreeAll(std::vector<Kept>& blocks) {
+        for (const Kept& kept : blocks) {
+            ORVEX_UNPOISON(kept.block, kept.bytes);
+            std::free(kept.block);
         }
-        m_blocks.clear();
+        blocks.clear();
+    }
+
+    bool IsAskedFor(size_t bytes) const {
+        return std::find(m_askedFor.begin(), m_askedFor.end(), bytes) != m_askedFor.end();
+    }
+
+    size_t KeptOf(size_t bytes) const {
+        return static_cast<size_t>(std::count_if(m_blocks.begin(), m_blocks.end(),
+                                                 [bytes](const Kept& k) { return k.bytes == bytes; }));
+    }
+
+    // Moves `bytes` to the front of the sizes asked for lately; blocks of a
+    // size that drops out are moved to `unwanted`, to be freed unlocked.
+    void NoteAskedFor(size_t bytes, std::vector<Kept>& unwanted) {
+        auto found = std::find(m_askedFor.begin(), m_askedFor.end(), bytes);
+        if (found == m_askedFor.end()) found = m_askedFor.end() - 1;
+        std::rotate(m_askedFor.begin(), found, found + 1);
+        m_askedFor.front() = bytes;
+        auto kept = std::stable_partition(m_blocks.begin(), m_blocks.end(),
+                                          [this](const Kept& k) { return IsAskedFor(k.bytes); });
+        unwanted.assign(kept, m_blocks.end());
+        m_blocks.erase(kept, m_blocks.end());
     }
 
     std::mutex m_mutex;
-    size_t m_blockBytes = 0;
-    std::vector<void*> m_blocks;
+    std::array<size_t, 2> m_askedFor{};
+    std::vector<Kept> m_blocks;
+    bool m_keeping = true;
 };
+
+// A header around pixel memory FreeImage does not own: FreeImage_Unload
+// leaves the pixels alone, the deleter gives them back to the pool.
+Bitmap AllocateUncleared(FREE_IMAGE_TYPE type, unsigned bitsPerPixel, unsigned width,
+                         unsigned height, unsigned redMask, unsigned greenMask,
+                         unsigned blueMask) {
+    if (width == 0 || height == 0 || width > static_cast<unsigned>(std::numeric_limits<int>::max()) ||
+        height > static_cast<unsigned>(std::numeric_limits<int>::max())) {
+        return nullptr;
+    }
+    // FreeImage's own row length: whole 32-bit words.
+    const uint64_t pitch = RoundUp(uint64_t{width} * bitsPerPixel, 32) / 8;
+    if (pitch > static_cast<uint64_t>(std::numeric_limits<int>::max())) return nullptr;
+    const uint64_t bytes = pitch * height;
+    if (bytes > std::numeric_limits<size_t>::max()) return nullptr;
+
+    // Plain heap memory (a kept block of the same size when there is one): a
+    // new large block comes straight from the system as fresh pages, and the
+    // leak checker watches it like any other.
+    const size_t blockBytes = static_cast<size_t>(RoundUp(bytes, kAlignment));
+    void* pixels = KeptPixels::Instance().Take(blockBytes);
+    if (!pixels) return nullptr;
+    FIBITMAP* bitmap = FreeImage_ConvertFromRawBitsEx(
+        FALSE, static_cast<BYTE*>(pixels), type, static_cast<int>(width),
+        static_cast<int>(height), static_cast<int>(pitch), bitsPerPixel, redMask, greenMask,
+        blueMask, FALSE);
+    if (!bitmap) {
+        KeptPixels::Instance().Give(pixels, blockBytes);
+        return nullptr;
+    }
+    return Bitmap(bitmap, BitmapDeleter{bitmap, pixels, blockBytes});
+}
 
 }  // namespace
 
@@ -107,34 +198,17 @@ void BitmapDeleter::operator()(FIBITMAP* bitmap) noexcept {
     }
 }
 
-Bitmap AllocateUnclearedRgbf(unsigned width, unsigned height) {
-    constexpr unsigned kPixelBytes = sizeof(FIRGBF);
-    if (width == 0 || height == 0 || width > static_cast<unsigned>(std::numeric_limits<int>::max()) ||
-        height > static_cast<unsigned>(std::numeric_limits<int>::max())) {
-        return nullptr;
-    }
-    // FreeImage's own row length for the type: whole 32-bit words.
-    const uint64_t pitch = uint64_t{width} * kPixelBytes;
-    if (pitch > static_cast<uint64_t>(std::numeric_limits<int>::max())) return nullptr;
-    const uint64_t bytes = pitch * height;
-    if (bytes > std::numeric_limits<size_t>::max()) return nullptr;
+void StopKeepingPixels() { KeptPixels::Instance().StopKeeping(); }
 
-    // Plain heap memory (a kept block of the same size when there is one): a
-    // new large block comes straight from the system as fresh pages, and the
-    // leak checker watches it like any other.
-    const size_t blockBytes = static_cast<size_t>(RoundUp(bytes, kAlignment));
-    void* pixels = KeptPixels::Instance().Take(blockBytes);
-    if (!pixels) return nullptr;
-    // A header around memory it does not own: FreeImage_Unload leaves the
-    // pixels alone, the deleter frees them.
-    FIBITMAP* bitmap = FreeImage_ConvertFromRawBitsEx(
-        FALSE, static_cast<BYTE*>(pixels), FIT_RGBF, static_cast<int>(width),
-        static_cast<int>(height), static_cast<int>(pitch), 8 * kPixelBytes, 0, 0, 0, FALSE);
-    if (!bitmap) {
-        KeptPixels::Instance().Give(pixels, blockBytes);
-        return nullptr;
-    }
-    return Bitmap(bitmap, BitmapDeleter{bitmap, pixels, blockBytes});
+size_t KeptPixelBytes() { return KeptPixels::Instance().Bytes(); }
+
+Bitmap AllocateUnclearedRgbf(unsigned width, unsigned height) {
+    return AllocateUncleared(FIT_RGBF, 8 * sizeof(FIRGBF), width, height, 0, 0, 0);
+}
+
+Bitmap AllocateUncleared24(unsigned width, unsigned height) {
+    return AllocateUncleared(FIT_BITMAP, 24, width, height, FI_RGBA_RED_MASK, FI_RGBA_GREEN_MASK,
+                             FI_RGBA_BLUE_MASK);
 }
 
 }  // namespace orvex

@@ -36,9 +36,19 @@ inline Bitmap AdoptBitmap(FIBITMAP* bitmap) { return Bitmap(bitmap); }
 // live as long as the handle holds this picture: never release() it.
 Bitmap AllocateUnclearedRgbf(unsigned width, unsigned height);
 
+// A 24-bit picture (blue, green, red, as FreeImage lays them out), NOT
+// cleared either, rows padded to whole 32-bit words: the caller writes every
+// pixel and every row's padding.
+Bitmap AllocateUncleared24(unsigned width, unsigned height);
+
 // The pixel memory of such pictures is kept for the next picture of the same
-// size, so that a batch writes into pages it already has; this gives it back
-// to the system (the worker calls it when a run ends).
+// size, so that a batch writes into pages it already has. A run that has
+// handed out its last file stops keeping (memory let go from then on is freed
+// at once, beside the files still being written); ReleaseKeptPixels() gives
+// back what is kept and keeps again (the worker calls it when a run ends).
+void StopKeepingPixels();
 void ReleaseKeptPixels();
+// How many bytes of pixel memory are kept at the moment.
+size_t KeptPixelBytes();
 
 }  // namespace orvex

@@ -226,6 +226,7 @@ WorkerOutcome ConvertSideBySide(const ConversionJob& job, WorkerControl& control
                 auto work = std::make_shared<FileWork>();
                 work->entry = &job.queue[next];
                 work->index = static_cast<int32_t>(++next);
+                if (next == job.queue.size()) StopKeepingPixels();
                 work->result.index = work->index;
                 work->result.inputPath = work->entry->path;
                 return work;
@@ -300,6 +301,7 @@ WorkerOutcome ConversionWorker(const ConversionJob& job, WorkerControl& control,
         if (progress.KeepRunning.load() == 0) break;
 
         ++index;
+        if (static_cast<size_t>(index) == job.queue.size()) StopKeepingPixels();
         PublishStart(control, index, entry.path, lastMillis);
         events.FileStarted(index, entry.path);
 

@@ -57,7 +57,7 @@ TEST(UnclearedPictureTest, APictureLetGoLendsItsMemoryToTheNextOfItsSize) {
     Bitmap third = AllocateUnclearedRgbf(1024, 512);
     ASSERT_NE(third, nullptr);
     EXPECT_NE(FreeImage_GetBits(third.get()), pixels);
-    // A picture of another size gets memory of its own; the kept blocks go.
+    // A picture of another size gets memory of its own.
     second.reset();
     Bitmap other = AllocateUnclearedRgbf(512, 1024 + 1);
     ASSERT_NE(other, nullptr);
@@ -66,11 +66,80 @@ TEST(UnclearedPictureTest, APictureLetGoLendsItsMemoryToTheNextOfItsSize) {
     ReleaseKeptPixels();
 }
 
+TEST(UnclearedPictureTest, A24BitPictureHasFreeImagesLayoutAndWorksWithItsCalls) {
+    // 7 pixels of 3 bytes: rows padded to 24 bytes, as FreeImage pads them.
+    Bitmap picture = AllocateUncleared24(7, 3);
+    ASSERT_NE(picture, nullptr);
+    EXPECT_EQ(FreeImage_GetImageType(picture.get()), FIT_BITMAP);
+    EXPECT_EQ(FreeImage_GetBPP(picture.get()), 24u);
+    EXPECT_EQ(FreeImage_GetPitch(picture.get()), 24u);
+    EXPECT_EQ(FreeImage_GetRedMask(picture.get()), static_cast<unsigned>(FI_RGBA_RED_MASK));
+    for (unsigned y = 0; y < 3; ++y) {
+        BYTE* row = FreeImage_GetScanLine(picture.get(), static_cast<int>(y));
+        for (unsigned i = 0; i < 24; ++i) row[i] = static_cast<BYTE>(i < 21 ? 10 * y + i : 0);
+    }
+    const Bitmap copy = AdoptBitmap(FreeImage_Clone(picture.get()));
+    ASSERT_NE(copy, nullptr);
+    EXPECT_EQ(FreeImage_GetScanLine(copy.get(), 2)[20], 40);
+    const Bitmap wide = AdoptBitmap(FreeImage_ConvertTo32Bits(picture.get()));
+    ASSERT_NE(wide, nullptr);
+    RGBQUAD pixel{};
+    ASSERT_TRUE(FreeImage_GetPixelColor(wide.get(), 6, 1, &pixel));
+    EXPECT_EQ(pixel.rgbBlue, 28);
+    EXPECT_EQ(pixel.rgbRed, 30);
+    FIMEMORY* memory = FreeImage_OpenMemory();
+    EXPECT_TRUE(FreeImage_SaveToMemory(FIF_JPEG, picture.get(), memory, JPEG_QUALITYGOOD));
+    FreeImage_CloseMemory(memory);
+}
+
+TEST(UnclearedPictureTest, KeepsMemoryForBothSizesAFileAsksForInTurn) {
+    ReleaseKeptPixels();
+    // A file's decoded picture and its tone-mapped one, file after file.
+    Bitmap decoded = AllocateUnclearedRgbf(800, 600);
+    Bitmap mapped = AllocateUncleared24(800, 600);
+    ASSERT_NE(decoded, nullptr);
+    ASSERT_NE(mapped, nullptr);
+    const void* decodedPixels = FreeImage_GetBits(decoded.get());
+    const void* mappedPixels = FreeImage_GetBits(mapped.get());
+    decoded.reset();
+    mapped.reset();
+    EXPECT_EQ(KeptPixelBytes(), 800u * 600 * (12 + 3));
+    decoded = AllocateUnclearedRgbf(800, 600);
+    EXPECT_EQ(FreeImage_GetBits(decoded.get()), decodedPixels);
+    mapped = AllocateUncleared24(800, 600);
+    EXPECT_EQ(FreeImage_GetBits(mapped.get()), mappedPixels);
+    EXPECT_EQ(KeptPixelBytes(), 0u);
+
+    // Once the last file is out, memory let go is freed, not kept; a release
+    // gives back the rest and keeping starts again.
+    Bitmap spare = AllocateUncleared24(800, 600);
+    spare.reset();
+    StopKeepingPixels();
+    decoded.reset();
+    mapped.reset();
+    EXPECT_EQ(KeptPixelBytes(), 800u * 600 * 3);
+    ReleaseKeptPixels();
+    EXPECT_EQ(KeptPixelBytes(), 0u);
+    mapped = AllocateUncleared24(800, 600);
+    mapped.reset();
+    EXPECT_EQ(KeptPixelBytes(), 800u * 600 * 3);
+
+    // Two other sizes push the old one out.
+    Bitmap other = AllocateUnclearedRgbf(640, 480);
+    Bitmap third = AllocateUnclearedRgbf(480, 640 + 1);
+    EXPECT_EQ(KeptPixelBytes(), 0u);
+    other.reset();
+    third.reset();
+    ReleaseKeptPixels();
+}
+
 TEST(UnclearedPictureTest, RefusesEmptyAndImpossibleSizes) {
     EXPECT_EQ(AllocateUnclearedRgbf(0, 10), nullptr);
     EXPECT_EQ(AllocateUnclearedRgbf(10, 0), nullptr);
     // A row longer than FreeImage can describe.
     EXPECT_EQ(AllocateUnclearedRgbf(std::numeric_limits<int>::max() / 4, 1), nullptr);
+    EXPECT_EQ(AllocateUncleared24(0, 1), nullptr);
+    EXPECT_EQ(AllocateUncleared24(std::numeric_limits<int>::max() / 2, 1), nullptr);
 }
 
 }  // namespace

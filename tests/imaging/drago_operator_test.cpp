@@ -8,6 +8,7 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
+#include <cstring>
 #include <functional>
 #include <string>
 #include <utility>
@@ -237,6 +238,30 @@ TEST(DragoToneMap, ACurveBelowZeroGivesBlackNotBright) {
         EXPECT_EQ(mine, 0);
         EXPECT_GE(theirs, 128);
     }
+}
+
+// The mapped picture's memory may come from an earlier picture: every byte of
+// it is written, the padding at the end of each row included.
+TEST(DragoToneMap, WritesEveryByteOfMemoryAnEarlierPictureLeft) {
+    constexpr unsigned kWidth = 1001, kHeight = 400;  // rows of 3003 bytes, padded to 3004
+    ReleaseKeptPixels();
+    {
+        Bitmap earlier = AllocateUncleared24(kWidth, kHeight);
+        ASSERT_NE(earlier, nullptr);
+        std::memset(FreeImage_GetBits(earlier.get()), 0xA5,
+                    size_t{FreeImage_GetPitch(earlier.get())} * kHeight);
+    }
+    const Bitmap source(test::MakeRgbf(kWidth, kHeight, Noise));
+    const Bitmap ours(DragoToneMap(source.get(), 1.0, 0.0));
+    const Bitmap reference(FreeImage_TmoDrago03(source.get(), 1.0, 0.0));
+    ASSERT_NE(ours, nullptr);
+    ASSERT_EQ(FreeImage_GetPitch(ours.get()), FreeImage_GetPitch(reference.get()));
+    const Comparison c = Compare(ours.get(), reference.get());
+    EXPECT_LE(c.largestDifference, 1);
+    for (unsigned y = 0; y < kHeight; ++y) {
+        EXPECT_EQ(FreeImage_GetScanLine(ours.get(), static_cast<int>(y))[3 * kWidth], 0) << y;
+    }
+    ReleaseKeptPixels();
 }
 
 TEST(DragoToneMap, RefusesWhatItCannotMap) {
