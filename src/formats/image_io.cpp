@@ -14,6 +14,8 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <memory>
+#include <new>
 #include <mutex>
 #include <system_error>
 #include <vector>
@@ -176,8 +178,11 @@ bool WriteThroughPendingFile(const std::string& path,
         return Fail(failureReason, "the output file could not be written: " + ErrnoText(error));
     }
     // Writers hand over a few kilobytes at a time; a large buffer keeps that
-    // to a handful of system calls for a picture.
-    std::setvbuf(file, nullptr, _IOFBF, kWriteBufferBytes);
+    // to a handful of system calls for a picture. The C library takes the
+    // size only together with a buffer (with none it picks the file system's
+    // block size), so the buffer is ours and outlives the stream.
+    std::unique_ptr<char[]> buffer(new (std::nothrow) char[kWriteBufferBytes]);
+    if (buffer) std::setvbuf(file, buffer.get(), _IOFBF, kWriteBufferBytes);
 
     std::string writeReason;
     const bool written = write(file, &writeReason);
