@@ -82,7 +82,8 @@ void ApplyLongOption(const LongOption& option, std::string_view value,
                 settings.*(*real) = ParseRealValue(value);
             break;
         case OptionKind::Keyword:
-            StoreInteger(option.field, ParseKeyword(option.family, Trim(value, kSpacesAndTabs)), settings);
+            StoreInteger(option.field, ParseKeyword(option.family, Trim(value, kSpacesAndTabs)),
+                         settings);
             break;
         case OptionKind::Text:
             if (auto text = std::get_if<std::string ConversionSettings::*>(&option.field))

@@ -128,8 +128,8 @@ private:
     }
 
     size_t KeptOf(size_t bytes) const {
-        return static_cast<size_t>(std::count_if(m_blocks.begin(), m_blocks.end(),
-                                                 [bytes](const Kept& k) { return k.bytes == bytes; }));
+        return static_cast<size_t>(std::count_if(
+            m_blocks.begin(), m_blocks.end(), [bytes](const Kept& k) { return k.bytes == bytes; }));
     }
 
     // Moves `bytes` to the front of the sizes asked for lately; blocks of a
@@ -154,9 +154,9 @@ private:
 // A header around pixel memory FreeImage does not own: FreeImage_Unload
 // leaves the pixels alone, the deleter gives them back to the pool.
 Bitmap AllocateUncleared(FREE_IMAGE_TYPE type, unsigned bitsPerPixel, unsigned width,
-                         unsigned height, unsigned redMask, unsigned greenMask,
-                         unsigned blueMask) {
-    if (width == 0 || height == 0 || width > static_cast<unsigned>(std::numeric_limits<int>::max()) ||
+                         unsigned height, unsigned redMask, unsigned greenMask, unsigned blueMask) {
+    if (width == 0 || height == 0 ||
+        width > static_cast<unsigned>(std::numeric_limits<int>::max()) ||
         height > static_cast<unsigned>(std::numeric_limits<int>::max())) {
         return nullptr;
     }

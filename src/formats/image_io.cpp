@@ -15,8 +15,8 @@
 #include <cstring>
 #include <filesystem>
 #include <memory>
-#include <new>
 #include <mutex>
+#include <new>
 #include <system_error>
 #include <vector>
 

@@ -2,7 +2,6 @@
 // image library's reader is given instead of the file's own.
 #include "formats/radiance_header.h"
 
-
 #include <algorithm>
 #include <cstring>
 

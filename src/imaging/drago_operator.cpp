@@ -324,7 +324,8 @@ Bitmap MapRgbf(FIBITMAP* image, double gamma, double exposure) {
                       [&](const tbb::blocked_range<unsigned>& rows) {
                           for (unsigned y = rows.begin(); y != rows.end(); ++y) {
                               BYTE* row = FreeImage_GetScanLine(result.get(), static_cast<int>(y));
-                              HWY_DYNAMIC_DISPATCH(drago::MapRow)(RowPixels(image, y), width, p, row);
+                              HWY_DYNAMIC_DISPATCH(drago::MapRow)
+                              (RowPixels(image, y), width, p, row);
                               std::memset(row + rowBytes, 0, padding);
                           }
                       });

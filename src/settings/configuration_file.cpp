@@ -26,6 +26,7 @@
 #include "platform/config_folder.h"
 #include "settings/setting_fields.h"
 #include "text/ini_reader.h"
+#include "text/trim.h"
 #include "text/unicode_case.h"
 
 namespace orvex {
@@ -40,13 +41,6 @@ constexpr size_t kMaxReadBytes = 16 * 1024 * 1024;
 // (lower-case group, lower-case key) -> value, first occurrence kept.
 using Entries = std::map<std::pair<std::string, std::string>, std::string>;
 
-std::string_view Trim(std::string_view text, std::string_view blanks) {
-    const size_t first = text.find_first_not_of(blanks);
-    if (first == std::string_view::npos) return {};
-    const size_t last = text.find_last_not_of(blanks);
-    return text.substr(first, last - first + 1);
-}
-
 Entries ParseEntries(std::string_view text) {
     Entries entries;
     std::string group;
@@ -59,7 +53,7 @@ Entries ParseEntries(std::string_view text) {
         if (key.empty()) return;
         // Only spaces are trimmed from a value: a tab separates the entries
         // of the recent output folders and must survive at either end.
-        entries.try_emplace({group, key}, Trim(line.value, " "));
+        entries.try_emplace({group, key}, Trim(line.value, kSpaces));
     });
     return entries;
 }

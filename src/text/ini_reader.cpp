@@ -43,7 +43,8 @@ void ForEachIniLine(std::string_view text, const std::function<void(const IniLin
             const size_t close = line.find(']');
             parsed.kind = IniLine::Kind::Group;
             parsed.closed = close != std::string_view::npos;
-            parsed.group = Trim(line.substr(1, parsed.closed ? close - 1 : line.npos), kSpacesAndTabs);
+            parsed.group =
+                Trim(line.substr(1, parsed.closed ? close - 1 : line.npos), kSpacesAndTabs);
             visit(parsed);
             continue;
         }

@@ -60,7 +60,8 @@ bool LanguageFile::Open(const std::string& path) {
         if (line.kind == IniLine::Kind::Group) {
             // A group named twice continues the first one; a line without
             // its "]" opens none, and what follows it is not read.
-            currentGroup = line.closed ? &m_groups[TextKeyForm(Trim(line.group, kBlanks))] : nullptr;
+            currentGroup =
+                line.closed ? &m_groups[TextKeyForm(Trim(line.group, kBlanks))] : nullptr;
             return;
         }
         const std::string_view key = Trim(line.key, kBlanks);

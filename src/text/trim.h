@@ -8,6 +8,7 @@
 
 namespace orvex {
 
+inline constexpr std::string_view kSpaces = " ";
 inline constexpr std::string_view kSpacesAndTabs = " \t";
 inline constexpr std::string_view kLineBlanks = " \t\r\n";
 

@@ -39,10 +39,11 @@ void MainWindow::Convert() {
                                   UiText(texts, "Msg", MessageKey(check.fault), check.detail));
     };
 
-    project.InputPath = std::string(Trim(ToUtf8(m_form->inputField->text()), " "));
+    project.InputPath = std::string(Trim(ToUtf8(m_form->inputField->text()), kSpaces));
     m_queue = QueueInputFile(project.InputPath);
 
-    const std::string typedFolder = std::string(Trim(ToUtf8(m_form->outputField->currentText()), " "));
+    const std::string typedFolder =
+        std::string(Trim(ToUtf8(m_form->outputField->currentText()), kSpaces));
     const int format = m_form->formatField->currentIndex();
     project.OutputExtension =
         format >= 0 ? ToUtf8(m_form->formatField->itemData(format).toString()) : std::string();

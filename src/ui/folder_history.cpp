@@ -25,8 +25,8 @@ std::string RecentOutFolder(const std::string& history, int32_t index) {
         start = tab + 1;
     }
     size_t end = history.find('\t', start);
-    return std::string(
-        Trim(std::string_view(history).substr(start, end == std::string::npos ? std::string::npos : end - start), " "));
+    const size_t length = end == std::string::npos ? std::string::npos : end - start;
+    return std::string(Trim(std::string_view(history).substr(start, length), kSpaces));
 }
 
 bool AddRecentOutFolder(ConversionSettings& settings, const std::string& folder) {

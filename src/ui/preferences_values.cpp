@@ -211,7 +211,7 @@ void PreferencesBinding::StoreOne(const BoundControl& bound, ConversionSettings&
             break;
         case ControlKind::CheckBox:
             SetFieldNumber(settings, member,
-                        static_cast<QCheckBox*>(bound.control)->isChecked() ? 1 : 0);
+                           static_cast<QCheckBox*>(bound.control)->isChecked() ? 1 : 0);
             break;
         case ControlKind::Choice: {
             const int index = static_cast<QComboBox*>(bound.control)->currentIndex();
