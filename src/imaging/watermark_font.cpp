@@ -1,12 +1,16 @@
 // Loading the watermark font: the face is resolved with fontconfig and kept
-// as a Pango font description on a font map of its own, so the worker thread
-// that draws with it shares nothing with the thread that loaded it.
+// as a Pango font description. Pango's font maps must not be used by two
+// threads at once, so every thread that lays out text with the font gets a
+// font map of its own, made on its first layout and freed with the font.
 #include "imaging/watermark_font.h"
 
 #include <fontconfig/fontconfig.h>
 #include <pango/pangocairo.h>
 
+#include <map>
+#include <mutex>
 #include <optional>
+#include <thread>
 #include <vector>
 
 #include "settings/conversion_settings.h"
@@ -17,7 +21,10 @@ namespace orvex {
 constexpr double kDotsPerInch = 96.0;
 
 struct WatermarkFont::Impl {
-    PangoFontMap* fontMap = nullptr;
+    // One font map per thread that draws; a thread's map is only ever used
+    // by that thread, the lock guards the table alone.
+    std::mutex fontMapsLock;
+    std::map<std::thread::id, PangoFontMap*> fontMaps;
     PangoFontDescription* description = nullptr;
     std::string family;
     double pixelSize = 0.0;
@@ -29,7 +36,20 @@ struct WatermarkFont::Impl {
     Impl& operator=(const Impl&) = delete;
     ~Impl() {
         if (description) pango_font_description_free(description);
-        if (fontMap) g_object_unref(fontMap);
+        for (auto& [thread, fontMap] : fontMaps) g_object_unref(fontMap);
+    }
+
+    // The calling thread's font map, made on first use; nullptr when Pango
+    // could not make one.
+    PangoFontMap* FontMapOfThisThread() {
+        std::lock_guard<std::mutex> lock(fontMapsLock);
+        PangoFontMap*& fontMap = fontMaps[std::this_thread::get_id()];
+        if (!fontMap) {
+            fontMap = pango_cairo_font_map_new();
+            if (!fontMap) return nullptr;
+            pango_cairo_font_map_set_resolution(PANGO_CAIRO_FONT_MAP(fontMap), kDotsPerInch);
+        }
+        return fontMap;
     }
 };
 
@@ -124,11 +144,9 @@ std::unique_ptr<WatermarkFont> WatermarkFont::Load(const ConversionSettings& set
     impl->pixelSize = settings.FontSize * kDotsPerInch / 72.0;
     impl->underline = settings.FontEffect == kEffectUnderline;
     impl->strikeout = settings.FontEffect == kEffectStrikeout;
-    impl->fontMap = pango_cairo_font_map_new();
-    if (!impl->fontMap) return nullptr;
-    pango_cairo_font_map_set_resolution(PANGO_CAIRO_FONT_MAP(impl->fontMap), kDotsPerInch);
     impl->description = DescribeFont(impl->family, impl->pixelSize, settings.FontStyle);
-    if (!PangoCanLoad(impl->fontMap, impl->description)) return nullptr;
+    PangoFontMap* fontMap = impl->FontMapOfThisThread();
+    if (!fontMap || !PangoCanLoad(fontMap, impl->description)) return nullptr;
     return std::unique_ptr<WatermarkFont>(new WatermarkFont(std::move(impl)));
 }
 
@@ -137,7 +155,9 @@ const std::string& WatermarkFont::family() const { return m_impl->family; }
 double WatermarkFont::pixelSize() const { return m_impl->pixelSize; }
 
 PangoLayout* WatermarkFont::CreateLayout(cairo_t* cr, std::string_view text, bool raster) const {
-    PangoContext* context = pango_font_map_create_context(m_impl->fontMap);
+    PangoFontMap* fontMap = m_impl->FontMapOfThisThread();
+    if (!fontMap) return nullptr;
+    PangoContext* context = pango_font_map_create_context(fontMap);
     if (!context) return nullptr;
     pango_cairo_update_context(cr, context);
     pango_cairo_context_set_resolution(context, kDotsPerInch);
