@@ -22,7 +22,7 @@
 #include <string>
 #include <vector>
 
-#include "imaging/conversion_chain.h"
+#include "run/conversion_chain.h"
 #include "settings/conversion_settings.h"
 #include "settings/file_context.h"
 

@@ -14,7 +14,7 @@
 #include <filesystem>
 
 #include "formats/output_formats.h"
-#include "imaging/conversion_run.h"
+#include "run/conversion_run.h"
 #include "settings/conversion_settings.h"
 #include "settings/program_identity.h"
 #include "settings/project_state.h"

@@ -10,7 +10,7 @@
 #include "console/file_report.h"
 #include "formats/input_formats.h"
 #include "formats/output_formats.h"
-#include "imaging/conversion_run.h"
+#include "run/conversion_run.h"
 #include "platform/console_output.h"
 #include "settings/program_identity.h"
 #include "text/text_table.h"

@@ -4,7 +4,7 @@
 #include <functional>
 #include <string>
 
-#include "imaging/conversion_worker.h"
+#include "run/conversion_worker.h"
 
 namespace orvex {
 

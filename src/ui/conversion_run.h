@@ -7,7 +7,7 @@
 #include <mutex>
 #include <string>
 
-#include "imaging/conversion_run.h"
+#include "run/conversion_run.h"
 
 namespace orvex {
 

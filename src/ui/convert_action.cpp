@@ -6,9 +6,9 @@
 
 #include "settings/program_identity.h"
 #include "formats/output_formats.h"
-#include "imaging/conversion_run.h"
-#include "imaging/run_checks.h"
-#include "imaging/watermark_font.h"
+#include "run/conversion_run.h"
+#include "run/run_checks.h"
+#include "drawing/watermark_font.h"
 #include "settings/conversion_settings.h"
 #include "settings/project_state.h"
 #include "text/text_table.h"

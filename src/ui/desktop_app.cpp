@@ -11,7 +11,7 @@
 #include <unistd.h>
 
 #include "settings/program_identity.h"
-#include "imaging/conversion_run.h"
+#include "run/conversion_run.h"
 #include "settings/configuration_file.h"
 #include "settings/conversion_settings.h"
 #include "settings/project_state.h"

@@ -5,7 +5,7 @@
 #include <filesystem>
 
 #include "settings/program_identity.h"
-#include "imaging/conversion_run.h"
+#include "run/conversion_run.h"
 #include "formats/input_formats.h"
 #include "settings/conversion_settings.h"
 #include "settings/project_state.h"

@@ -6,7 +6,7 @@
 #include <memory>
 #include <string>
 
-#include "imaging/conversion_worker.h"  // FileQueue
+#include "run/conversion_worker.h"  // FileQueue
 #include "ui/commands.h"
 #include "ui/icon_sets.h"
 

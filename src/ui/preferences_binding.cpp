@@ -15,7 +15,7 @@
 
 #include "formats/input_formats.h"
 #include "formats/output_formats.h"
-#include "imaging/watermark_font.h"
+#include "drawing/watermark_font.h"
 #include "text/unicode_case.h"
 #include "ui/dialogs.h"
 #include "ui/ui_text.h"

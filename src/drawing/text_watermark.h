@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "formats/bitmap.h"
-#include "imaging/canvas.h"
+#include "drawing/canvas.h"
 
 namespace orvex {
 

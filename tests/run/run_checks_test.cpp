@@ -1,15 +1,15 @@
 // The per-format report lines and checks, including the formats this build
 // does not write, and the resolution of output folders.
-#include "imaging/run_checks.h"
+#include "run/run_checks.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <vector>
 
-#include "imaging/conversion_run.h"
+#include "run/conversion_run.h"
 #include "support/temp_folder.h"
-#include "imaging/watermark_font.h"
+#include "drawing/watermark_font.h"
 
 namespace orvex {
 namespace {

@@ -1,6 +1,6 @@
 // The solid frame: band colours, mitred corners, square ends, opacity and
 // the depth the step hands on.
-#include "imaging/solid_frame.h"
+#include "drawing/solid_frame.h"
 
 #include <gtest/gtest.h>
 

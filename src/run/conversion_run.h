@@ -8,8 +8,8 @@
 #include <thread>
 #include <vector>
 
-#include "imaging/conversion_worker.h"
-#include "imaging/run_checks.h"
+#include "run/conversion_worker.h"
+#include "run/run_checks.h"
 
 namespace orvex {
 

@@ -1,6 +1,6 @@
 // The drawing layer: transparent canvases, fills, layer painting, raster and
 // vector text, and the copy into FreeImage bitmaps that keeps alpha.
-#include "imaging/canvas.h"
+#include "drawing/canvas.h"
 
 #include <gtest/gtest.h>
 
@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "drawing_test_support.h"
-#include "imaging/watermark_font.h"
+#include "drawing/watermark_font.h"
 #include "settings/conversion_settings.h"
 
 // fontconfig 2.14 loses a few hundred bytes while parsing its configuration

@@ -1,7 +1,7 @@
 // Report lines and checks of the options a run depends on. Labels, keyword
 // families and ranges come from the option table; which fields each format
 // shows is a table here, and the chain checks follow the order of the chain.
-#include "imaging/run_checks.h"
+#include "run/run_checks.h"
 
 #include <charconv>
 #include <filesystem>
@@ -9,8 +9,8 @@
 #include <vector>
 
 #include "formats/output_formats.h"
-#include "imaging/image_watermark.h"
-#include "imaging/watermark_font.h"
+#include "drawing/image_watermark.h"
+#include "drawing/watermark_font.h"
 #include "settings/keywords.h"
 #include "settings/option_fields.h"
 

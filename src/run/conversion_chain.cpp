@@ -1,7 +1,7 @@
 // The fixed order of the chain's steps, and what happens around the save:
 // the output must not replace its own input, and missing sub-folders below
 // the output folder are created.
-#include "imaging/conversion_chain.h"
+#include "run/conversion_chain.h"
 
 #include <FreeImage.h>
 
@@ -18,10 +18,10 @@
 #include "imaging/normalise.h"
 #include "imaging/resize.h"
 #include "imaging/rotate.h"
-#include "imaging/solid_frame.h"
+#include "drawing/solid_frame.h"
 #include "imaging/threshold.h"
 #include "imaging/tone_map.h"
-#include "imaging/watermark.h"
+#include "drawing/watermark.h"
 #include "platform/available_memory.h"
 #include "settings/conversion_settings.h"
 #include "settings/file_context.h"

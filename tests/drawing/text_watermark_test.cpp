@@ -1,13 +1,13 @@
 // The watermark font, the text box arithmetic, and the shared placement of
 // an overlay over the picture.
-#include "imaging/text_watermark.h"
+#include "drawing/text_watermark.h"
 
 #include <gtest/gtest.h>
 
 #include "drawing_test_support.h"
-#include "imaging/watermark.h"
-#include "imaging/watermark_font.h"
-#include "imaging/watermark_placement.h"
+#include "drawing/watermark.h"
+#include "drawing/watermark_font.h"
+#include "drawing/watermark_placement.h"
 #include "settings/conversion_settings.h"
 #include "settings/file_context.h"
 

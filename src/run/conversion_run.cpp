@@ -1,6 +1,6 @@
 // Output-folder resolution, the input queue and the run object that owns a
 // job and its worker thread.
-#include "imaging/conversion_run.h"
+#include "run/conversion_run.h"
 
 #include <unistd.h>
 

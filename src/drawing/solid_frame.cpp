@@ -1,12 +1,12 @@
 // The solid frame: four bands with mitred corners, drawn as antialiased
 // polygons on a transparent layer and blended over the picture's edges.
-#include "imaging/solid_frame.h"
+#include "drawing/solid_frame.h"
 
 #include <algorithm>
 #include <vector>
 
 #include "imaging/bitmap_step.h"
-#include "imaging/canvas.h"
+#include "drawing/canvas.h"
 #include "imaging/colour_parse.h"
 #include "settings/conversion_settings.h"
 

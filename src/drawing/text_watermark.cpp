@@ -1,6 +1,6 @@
 // Building the text watermark overlay, as raster text written onto the box
 // or as antialiased text blended over it.
-#include "imaging/text_watermark.h"
+#include "drawing/text_watermark.h"
 
 #include <algorithm>
 #include <memory>
@@ -8,8 +8,8 @@
 #include <utility>
 
 #include "imaging/colour_parse.h"
-#include "imaging/watermark_font.h"
-#include "imaging/watermark_placement.h"
+#include "drawing/watermark_font.h"
+#include "drawing/watermark_placement.h"
 #include "settings/conversion_settings.h"
 #include "settings/file_name_mask.h"
 

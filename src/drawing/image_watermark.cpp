@@ -1,7 +1,7 @@
 // Building the image watermark overlay. The picture is read with gdk-pixbuf,
 // limited to the common logo formats, and its size is checked from the
 // header before any pixel memory is allocated.
-#include "imaging/image_watermark.h"
+#include "drawing/image_watermark.h"
 
 #include <gdk-pixbuf/gdk-pixbuf.h>
 
@@ -10,8 +10,8 @@
 #include <memory>
 #include <string>
 
-#include "imaging/canvas.h"
-#include "imaging/watermark_placement.h"
+#include "drawing/canvas.h"
+#include "drawing/watermark_placement.h"
 #include "settings/conversion_settings.h"
 
 namespace orvex {

@@ -1,12 +1,12 @@
 // The image watermark: transparency, opacity, the grey filter, cutting at
 // the picture's edges, and files that must not give an overlay.
-#include "imaging/image_watermark.h"
+#include "drawing/image_watermark.h"
 
 #include <gtest/gtest.h>
 
 #include "drawing_test_support.h"
-#include "imaging/watermark.h"
-#include "imaging/watermark_placement.h"
+#include "drawing/watermark.h"
+#include "drawing/watermark_placement.h"
 #include "settings/conversion_settings.h"
 #include "settings/file_context.h"
 #include "support/temp_folder.h"

@@ -1,6 +1,6 @@
 // The worker loop over real files: numbering, progress, results, stopping,
 // holding and output time stamps.
-#include "imaging/conversion_worker.h"
+#include "run/conversion_worker.h"
 
 #include <fcntl.h>
 #include <gtest/gtest.h>
@@ -17,7 +17,7 @@
 #include <thread>
 #include <vector>
 
-#include "imaging_test_support.h"
+#include "imaging/imaging_test_support.h"
 #include "settings/conversion_settings.h"
 #include "support/hdr_writer.h"
 #include "support/scoped_env.h"

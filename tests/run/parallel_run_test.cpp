@@ -9,8 +9,8 @@
 #include <map>
 #include <string>
 
-#include "imaging/conversion_run.h"
-#include "imaging/run_checks.h"
+#include "run/conversion_run.h"
+#include "run/run_checks.h"
 #include "support/hdr_writer.h"
 
 namespace orvex {

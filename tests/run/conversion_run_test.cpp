@@ -1,7 +1,7 @@
 // The run API as a desktop drives it: a run on its own thread with its own
 // copy of the settings, an observer collecting results, and a stop in the
 // middle of a large picture.
-#include "imaging/conversion_run.h"
+#include "run/conversion_run.h"
 
 #include <gtest/gtest.h>
 
@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "console/option_table.h"
-#include "imaging/conversion_chain.h"
+#include "run/conversion_chain.h"
 #include "settings/file_context.h"
 #include "support/hdr_writer.h"
 

@@ -14,7 +14,7 @@
 #include <vector>
 
 #include "formats/output_formats.h"
-#include "imaging/conversion_chain.h"
+#include "run/conversion_chain.h"
 #include "settings/conversion_settings.h"
 
 namespace orvex {

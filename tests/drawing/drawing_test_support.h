@@ -6,8 +6,8 @@
 
 #include <string>
 
-#include "imaging/canvas.h"
-#include "imaging_test_support.h"
+#include "drawing/canvas.h"
+#include "imaging/imaging_test_support.h"
 
 namespace orvex::test {
 

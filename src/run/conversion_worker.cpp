@@ -1,6 +1,6 @@
 // The worker loop: orders the files, publishes progress, tells its observer
 // what became of each file, and stamps each output file's modification time.
-#include "imaging/conversion_worker.h"
+#include "run/conversion_worker.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>

@@ -2,7 +2,7 @@
 // as a Pango font description. Pango's font maps must not be used by two
 // threads at once, so every thread that lays out text with the font gets a
 // font map of its own, made on its first layout and freed with the font.
-#include "imaging/watermark_font.h"
+#include "drawing/watermark_font.h"
 
 #include <fontconfig/fontconfig.h>
 #include <pango/pangocairo.h>

@@ -1,15 +1,15 @@
 // The watermark step: the overlay of the chosen kind is turned, cut to the
 // placement area, put on its grid position and blended over the picture.
-#include "imaging/watermark_placement.h"
+#include "drawing/watermark_placement.h"
 
 #include <algorithm>
 #include <string>
 
 #include "imaging/bitmap_step.h"
-#include "imaging/canvas.h"
-#include "imaging/image_watermark.h"
-#include "imaging/text_watermark.h"
-#include "imaging/watermark.h"
+#include "drawing/canvas.h"
+#include "drawing/image_watermark.h"
+#include "drawing/text_watermark.h"
+#include "drawing/watermark.h"
 #include "settings/conversion_settings.h"
 
 namespace orvex {

@@ -1,13 +1,13 @@
 // Canvases over Cairo image surfaces, text through PangoCairo, and the exact
 // copy between Cairo's premultiplied pixels and FreeImage's straight ones.
-#include "imaging/canvas.h"
+#include "drawing/canvas.h"
 
 #include <pango/pangocairo.h>
 
 #include <algorithm>
 #include <cstddef>
 
-#include "imaging/watermark_font.h"
+#include "drawing/watermark_font.h"
 
 namespace orvex {
 namespace {
