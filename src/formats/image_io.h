@@ -15,8 +15,10 @@ namespace orvex {
 // Decodes `path` with the Radiance HDR reader whatever its extension. The
 // header is checked first; an unsafe or impossible header, a failed decode
 // or a zero dimension gives a null bitmap and a reason in `failureReason`. The
-// returned bitmap is the right way up for every Radiance orientation.
-Bitmap LoadInputImage(const std::string& path, std::string* failureReason = nullptr);
+// returned bitmap is the right way up for every Radiance orientation; its
+// memory comes from `pixels` when given.
+Bitmap LoadInputImage(const std::string& path, std::string* failureReason = nullptr,
+                      const std::shared_ptr<PixelPool>& pixels = nullptr);
 
 // Writes `image` with writer `formatId` and `flags` into a temporary file in
 // the target's folder and renames it over `path` only when the writer

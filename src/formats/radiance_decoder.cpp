@@ -283,14 +283,14 @@ bool DecodeInParallel(const Input& in, const RadianceHeader& header, const Layou
 }  // namespace
 
 Bitmap DecodeRadiancePixels(const unsigned char* data, size_t size, const RadianceHeader& header,
-                            std::string* reason) {
+                            std::string* reason, const std::shared_ptr<PixelPool>& pixels) {
     if (header.width == 0 || header.height == 0) {
         if (reason) *reason = "the picture is empty";
         return nullptr;
     }
     // Every pixel is written by a successful decode, so the picture is not
     // cleared first; a failed one is thrown away whole.
-    Bitmap picture = AllocateUnclearedRgbf(header.width, header.height);
+    Bitmap picture = AllocateUnclearedRgbf(header.width, header.height, pixels);
     if (!picture) {
         if (reason) *reason = "not enough memory for the picture";
         return nullptr;
@@ -312,7 +312,7 @@ Bitmap DecodeRadiancePixels(const unsigned char* data, size_t size, const Radian
 }
 
 Bitmap DecodeRadianceFile(int fd, uint64_t fileSize, const RadianceHeader& header,
-                          std::string* reason) {
+                          std::string* reason, const std::shared_ptr<PixelPool>& pixels) {
     if (header.dataOffset > fileSize) {
         if (reason) *reason = "the file holds no pixel data";
         return nullptr;
@@ -365,7 +365,7 @@ Bitmap DecodeRadianceFile(int fd, uint64_t fileSize, const RadianceHeader& heade
         got += filled[block];
         if (filled[block] < std::min(kReadBlock, wanted - block * kReadBlock)) break;
     }
-    return DecodeRadiancePixels(buffer.get(), got, header, reason);
+    return DecodeRadiancePixels(buffer.get(), got, header, reason, pixels);
 }
 
 }  // namespace orvex

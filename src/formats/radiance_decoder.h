@@ -19,12 +19,13 @@ namespace orvex {
 // for the header's orientation, each channel mantissa x 2^(exponent - 136)
 // (0 where the exponent is 0). A scanline that is cut short, runs past its
 // width or holds a bad packet fails the whole picture: null and a reason.
+// The picture's memory comes from `pixels` when given.
 Bitmap DecodeRadiancePixels(const unsigned char* data, size_t size, const RadianceHeader& header,
-                            std::string* reason);
+                            std::string* reason, const std::shared_ptr<PixelPool>& pixels = nullptr);
 
 // Reads the pixel data of the open file `fd` (of `fileSize` bytes) after the
 // checked `header` and decodes it as above.
 Bitmap DecodeRadianceFile(int fd, uint64_t fileSize, const RadianceHeader& header,
-                          std::string* reason);
+                          std::string* reason, const std::shared_ptr<PixelPool>& pixels = nullptr);
 
 }  // namespace orvex

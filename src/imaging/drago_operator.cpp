@@ -279,7 +279,8 @@ void SetGammaCurve(double gamma, drago::Mapping* p) {
     }
 }
 
-Bitmap MapRgbf(FIBITMAP* image, double gamma, double exposure) {
+Bitmap MapRgbf(FIBITMAP* image, double gamma, double exposure,
+               const std::shared_ptr<PixelPool>& pixels) {
     const unsigned width = FreeImage_GetWidth(image);
     const unsigned height = FreeImage_GetHeight(image);
 
@@ -305,7 +306,7 @@ Bitmap MapRgbf(FIBITMAP* image, double gamma, double exposure) {
     if (!(largest > 0)) return AllocateBlack24(width, height);
     // Every pixel and every row's padding is written below, so the memory
     // need not be cleared first (on one core, for a large picture).
-    Bitmap result = AllocateUncleared24(width, height);
+    Bitmap result = AllocateUncleared24(width, height, pixels);
     if (!result) return result;
     const unsigned rowBytes = 3 * width;
     const unsigned padding = FreeImage_GetPitch(result.get()) - rowBytes;
@@ -334,7 +335,8 @@ Bitmap MapRgbf(FIBITMAP* image, double gamma, double exposure) {
 
 }  // namespace
 
-Bitmap DragoToneMap(FIBITMAP* source, double gamma, double exposure) {
+Bitmap DragoToneMap(FIBITMAP* source, double gamma, double exposure,
+                    const std::shared_ptr<PixelPool>& pixels) {
     if (!source || !FreeImage_HasPixels(source) || !(gamma > 0)) return {};
     const FREE_IMAGE_TYPE type = FreeImage_GetImageType(source);
     if (type != FIT_RGBF && type != FIT_RGBAF && type != FIT_RGB16 && type != FIT_RGBA16) {
@@ -345,7 +347,7 @@ Bitmap DragoToneMap(FIBITMAP* source, double gamma, double exposure) {
     if (type != FIT_RGBF && !copy) return {};
     Bitmap result;
     try {
-        result = MapRgbf(copy ? copy.get() : source, gamma, exposure);
+        result = MapRgbf(copy ? copy.get() : source, gamma, exposure, pixels);
     } catch (const std::exception&) {
         // out of memory for the row statistics or the workers
     }

@@ -14,7 +14,9 @@ namespace orvex {
 // `exposure` is in stops (0 for none). The luminance is scaled by the
 // picture's largest luminance and its log-average, as the Drago curve asks;
 // a picture without any light (largest luminance 0) becomes black. Returns
-// null for other pictures and when memory runs out.
-Bitmap DragoToneMap(FIBITMAP* source, double gamma, double exposure);
+// null for other pictures and when memory runs out. The result's memory comes
+// from `pixels` when given.
+Bitmap DragoToneMap(FIBITMAP* source, double gamma, double exposure,
+                    const std::shared_ptr<PixelPool>& pixels = nullptr);
 
 }  // namespace orvex

@@ -47,10 +47,10 @@ bool HasPositiveLuminance(FIBITMAP* image) {
     return false;
 }
 
-Bitmap ToneMapImage(Bitmap image) {
+Bitmap ToneMapImage(Bitmap image, const std::shared_ptr<PixelPool>& pixels) {
     if (!image || FreeImage_GetBPP(image.get()) <= 32) return image;
     // The mapped picture is a new one; the deep one is unloaded on return.
-    return DragoToneMap(image.get(), 1.0, 0.0);
+    return DragoToneMap(image.get(), 1.0, 0.0, pixels);
 }
 
 }  // namespace orvex

@@ -23,6 +23,7 @@
 #include "imaging/tone_map.h"
 #include "drawing/watermark.h"
 #include "platform/available_memory.h"
+#include "run/run_resources.h"
 #include "settings/conversion_settings.h"
 #include "settings/file_context.h"
 #include "settings/file_name_mask.h"
@@ -146,9 +147,11 @@ const char* ChainStepName(ChainStep step) {
     return "unknown";
 }
 
-Bitmap LoadChainInput(FileContext& file, std::string* failureReason) {
+Bitmap LoadChainInput(FileContext& file, std::string* failureReason,
+                      const RunResources* resources) {
     std::string loadReason;
-    Bitmap image = LoadInputImage(file.InputPath, &loadReason);
+    Bitmap image =
+        LoadInputImage(file.InputPath, &loadReason, resources ? resources->pixels() : nullptr);
     file.SourceBitDepth = image ? static_cast<int32_t>(FreeImage_GetBPP(image.get())) : 0;
     if (!image || WidthOf(image) == 0 || HeightOf(image) == 0) {
         Fail(failureReason, loadReason.empty() ? "The file could not be loaded" : loadReason);
@@ -176,7 +179,7 @@ bool ChainFitsInMemory(const Bitmap& image, const ConversionSettings& settings,
 }  // namespace
 
 Bitmap ProcessImage(Bitmap image, const ConversionSettings& settings, FileContext& file,
-                    const WatermarkFont* font, const StepCheckpoint& checkpoint,
+                    const RunResources* resources, const StepCheckpoint& checkpoint,
                     std::string* failureReason) {
     if (!image) {
         Fail(failureReason, "No picture to process");
@@ -199,7 +202,9 @@ Bitmap ProcessImage(Bitmap image, const ConversionSettings& settings, FileContex
 
     // Down to a standard bitmap.
     chain.Run(ChainStep::Normalise, [](Bitmap in) { return NormalisePixelType(std::move(in)); });
-    chain.Run(ChainStep::ToneMap, [](Bitmap in) { return ToneMapImage(std::move(in)); });
+    chain.Run(ChainStep::ToneMap, [&](Bitmap in) {
+        return ToneMapImage(std::move(in), resources ? resources->pixels() : nullptr);
+    });
 
     // Flip and colours.
     chain.RunInPlace(ChainStep::Flip, [&](FIBITMAP* in) { FlipImage(in, settings); });
@@ -220,7 +225,13 @@ Bitmap ProcessImage(Bitmap image, const ConversionSettings& settings, FileContex
     file.CurrentFrame = 1;
     std::string watermarkReason;
     chain.Run(ChainStep::Watermark, [&](Bitmap in) {
-        return DrawWatermark(std::move(in), width, height, settings, file, font, &watermarkReason);
+        if (resources && !resources->watermarkFailure().empty()) {
+            watermarkReason = resources->watermarkFailure();
+            return Bitmap();
+        }
+        const WatermarkSources sources = resources ? resources->watermark() : WatermarkSources();
+        return DrawWatermark(std::move(in), width, height, settings, file, sources,
+                             &watermarkReason);
     });
     if (chain.failed()) {
         // A watermark that could not be made fails the file with its own reason.
@@ -298,21 +309,21 @@ bool SaveEncodedChainOutput(const EncodedOutput& output, const ConversionSetting
 }
 
 Bitmap LoadAndProcess(const ConversionSettings& settings, FileContext& file,
-                      const WatermarkFont* font, const StepCheckpoint& checkpoint,
+                      const RunResources* resources, const StepCheckpoint& checkpoint,
                       std::string* failureReason) {
-    Bitmap image = LoadChainInput(file, failureReason);
+    Bitmap image = LoadChainInput(file, failureReason, resources);
     if (!image) return {};
     if (checkpoint && !checkpoint(ChainStep::Load)) {
         Fail(failureReason, kStoppedReason);
         return {};
     }
-    return ProcessImage(std::move(image), settings, file, font, checkpoint, failureReason);
+    return ProcessImage(std::move(image), settings, file, resources, checkpoint, failureReason);
 }
 
 bool ConvertCurrentFile(const ConversionSettings& settings, FileContext& file,
-                        const WatermarkFont* font, const StepCheckpoint& checkpoint,
+                        const RunResources* resources, const StepCheckpoint& checkpoint,
                         std::string* failureReason) {
-    Bitmap image = LoadAndProcess(settings, file, font, checkpoint, failureReason);
+    Bitmap image = LoadAndProcess(settings, file, resources, checkpoint, failureReason);
     if (!image) return false;
     return SaveChainOutput(std::move(image), settings, file, checkpoint, failureReason);
 }

@@ -12,7 +12,7 @@ namespace orvex {
 
 struct ConversionSettings;
 struct FileContext;
-class WatermarkFont;
+class RunResources;
 
 // The steps of the chain in their fixed order.
 enum class ChainStep {
@@ -31,22 +31,26 @@ using StepCheckpoint = std::function<bool(ChainStep done)>;
 // Why a file failed when its run was stopped.
 inline constexpr const char* kStoppedReason = "The conversion was stopped";
 
-// Decodes file.InputPath; sets file.SourceBitDepth. Null with `failureReason`
-// on a failed load or an empty picture.
-Bitmap LoadChainInput(FileContext& file, std::string* failureReason = nullptr);
+// Decodes file.InputPath (into the run's picture memory when `resources` are
+// given); sets file.SourceBitDepth. Null with `failureReason` on a failed
+// load or an empty picture.
+Bitmap LoadChainInput(FileContext& file, std::string* failureReason = nullptr,
+                      const RunResources* resources = nullptr);
 
 // Rotate, resize, tone map, flip, colours, frame, watermark and output depth.
 // Sets CurrentWidth, CurrentHeight, CurrentFrame and (when automatic)
 // OutputBitDepth in `file`. Null with `failureReason` when a step fails or the
-// checkpoint stops the chain.
+// checkpoint stops the chain. `resources` are the run's (font, watermark
+// picture, picture memory); without them no text watermark can be drawn and
+// an image watermark is decoded for the file.
 Bitmap ProcessImage(Bitmap image, const ConversionSettings& settings, FileContext& file,
-                    const WatermarkFont* font, const StepCheckpoint& checkpoint = {},
+                    const RunResources* resources, const StepCheckpoint& checkpoint = {},
                     std::string* failureReason = nullptr);
 
 // Loads file.InputPath and processes it: the first two parts in a row, with
 // the checkpoint after the load too.
 Bitmap LoadAndProcess(const ConversionSettings& settings, FileContext& file,
-                      const WatermarkFont* font, const StepCheckpoint& checkpoint = {},
+                      const RunResources* resources, const StepCheckpoint& checkpoint = {},
                       std::string* failureReason = nullptr);
 
 // Names the output (file.OutputPath), refuses to replace the input, creates the
@@ -75,7 +79,7 @@ bool SaveEncodedChainOutput(const EncodedOutput& output, const ConversionSetting
 
 // The three parts in a row for file.InputPath.
 bool ConvertCurrentFile(const ConversionSettings& settings, FileContext& file,
-                        const WatermarkFont* font, const StepCheckpoint& checkpoint = {},
+                        const RunResources* resources, const StepCheckpoint& checkpoint = {},
                         std::string* failureReason = nullptr);
 
 }  // namespace orvex

@@ -181,7 +181,9 @@ int32_t FilesAtOnceFor(const FileQueue& queue, int32_t wanted) {
 }
 
 ConversionRun::ConversionRun(ConversionJob job, ConversionObserver* observer)
-    : m_job(std::move(job)), m_observer(observer) {}
+    : m_job(std::move(job)),
+      m_observer(observer),
+      m_resources(std::make_unique<RunResources>(m_job.settings, m_job.font, m_job.cores)) {}
 
 ConversionRun::~ConversionRun() {
     if (m_thread.joinable()) {
@@ -202,7 +204,7 @@ void ConversionRun::Start() {
         m_control.progress.KeepRunning = 1;
     }
     m_thread = std::thread([this] {
-        m_outcome = ConversionWorker(m_job, m_control, m_observer);
+        m_outcome = ConversionWorker(m_job, *m_resources, m_control, m_observer);
         m_finished.store(true);
     });
 }

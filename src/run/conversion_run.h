@@ -10,6 +10,7 @@
 
 #include "run/conversion_worker.h"
 #include "run/run_checks.h"
+#include "run/run_resources.h"
 
 namespace orvex {
 
@@ -53,9 +54,10 @@ RunCheck QueueInputs(const std::vector<std::string>& inputs, bool withSubfolders
 // allows side by side, and at least one.
 int32_t FilesAtOnceFor(const FileQueue& queue, int32_t wanted);
 
-// A copy of the numbers and texts a run needs, started on its own thread.
-// The caller may change its own settings while the run goes on; the run's
-// copy is untouched.
+// A copy of the numbers and texts a run needs, started on its own thread,
+// with the resources it owns (fonts, watermark picture, picture memory and
+// the arena that bounds its cores). The caller may change its own settings
+// while the run goes on; the run's copy is untouched.
 class ConversionRun {
   public:
     explicit ConversionRun(ConversionJob job, ConversionObserver* observer = nullptr);
@@ -94,6 +96,7 @@ class ConversionRun {
     ConversionObserver* m_observer;
     WorkerControl m_control;
     WorkerOutcome m_outcome;
+    std::unique_ptr<RunResources> m_resources;
     std::thread m_thread;
     std::atomic<bool> m_finished{false};
 };

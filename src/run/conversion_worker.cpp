@@ -14,11 +14,11 @@
 #include <memory>
 #include <optional>
 
-#include <tbb/global_control.h>
 #include <tbb/parallel_pipeline.h>
 
 #include "formats/bitmap.h"
 #include "formats/image_io.h"
+#include "run/run_resources.h"
 #include "settings/file_context.h"
 #include "settings/project_state.h"
 
@@ -206,8 +206,8 @@ struct FileWork {
 // another. The encoding (the JPEG writer's work) is done side by side too:
 // it does not depend on the file's name, and done in the ordered stage it
 // would hold up every file behind it.
-WorkerOutcome ConvertSideBySide(const ConversionJob& job, WorkerControl& control,
-                                ConversionObserver& events) {
+WorkerOutcome ConvertSideBySide(const ConversionJob& job, RunResources& resources,
+                                WorkerControl& control, ConversionObserver& events) {
     ProgressState& progress = control.progress;
     WorkerOutcome outcome = StartingOutcome(job);
     int64_t lastMillis = 0;
@@ -226,7 +226,7 @@ WorkerOutcome ConvertSideBySide(const ConversionJob& job, WorkerControl& control
                 auto work = std::make_shared<FileWork>();
                 work->entry = &job.queue[next];
                 work->index = static_cast<int32_t>(++next);
-                if (next == job.queue.size()) StopKeepingPixels();
+                if (next == job.queue.size()) resources.pixels()->StopKeeping();
                 work->result.index = work->index;
                 work->result.inputPath = work->entry->path;
                 return work;
@@ -241,7 +241,7 @@ WorkerOutcome ConvertSideBySide(const ConversionJob& job, WorkerControl& control
                         work->result.libraryMessages.push_back(message);
                     });
                     Bitmap image = LoadAndProcess(
-                        job.settings, work->file, job.font.get(),
+                        job.settings, work->file, &resources,
                         CheckpointFor(control, events, work->index, work->stopped),
                         &work->result.reason);
                     if (image) work->output = EncodeChainOutput(std::move(image), work->file);
@@ -273,24 +273,9 @@ WorkerOutcome ConvertSideBySide(const ConversionJob& job, WorkerControl& control
     return outcome;
 }
 
-}  // namespace
-
-WorkerOutcome ConversionWorker(const ConversionJob& job, WorkerControl& control,
-                               ConversionObserver* observer) {
-    ConversionObserver silent;
-    ConversionObserver& events = observer ? *observer : silent;
-    // The pixel memory kept from picture to picture goes back when the run ends.
-    struct KeptPixelsRelease {
-        ~KeptPixelsRelease() { ReleaseKeptPixels(); }
-    } keptPixelsRelease;
-    // Bounds every parallel loop of the run, the chain's own included.
-    std::optional<tbb::global_control> coreLimit;
-    if (job.cores > 0) {
-        coreLimit.emplace(tbb::global_control::max_allowed_parallelism,
-                          static_cast<size_t>(job.cores));
-    }
-    if (job.filesAtOnce > 1 && job.queue.size() > 1 && !WatermarkShowsNumbers(job.settings))
-        return ConvertSideBySide(job, control, events);
+// One file after another.
+WorkerOutcome ConvertInTurn(const ConversionJob& job, RunResources& resources,
+                            WorkerControl& control, ConversionObserver& events) {
     ProgressState& progress = control.progress;
 
     WorkerOutcome outcome = StartingOutcome(job);
@@ -301,7 +286,7 @@ WorkerOutcome ConversionWorker(const ConversionJob& job, WorkerControl& control,
         if (progress.KeepRunning.load() == 0) break;
 
         ++index;
-        if (static_cast<size_t>(index) == job.queue.size()) StopKeepingPixels();
+        if (static_cast<size_t>(index) == job.queue.size()) resources.pixels()->StopKeeping();
         PublishStart(control, index, entry.path, lastMillis);
         events.FileStarted(index, entry.path);
 
@@ -319,8 +304,8 @@ WorkerOutcome ConversionWorker(const ConversionJob& job, WorkerControl& control,
             FreeImageMessageScope scope([&result](const std::string& message) {
                 result.libraryMessages.push_back(message);
             });
-            result.converted = ConvertCurrentFile(job.settings, file, job.font.get(), checkpoint,
-                                                  &result.reason);
+            result.converted =
+                ConvertCurrentFile(job.settings, file, &resources, checkpoint, &result.reason);
         }
         result.millis = MillisSince(begin);
         result.stopped = stopped;
@@ -329,6 +314,29 @@ WorkerOutcome ConversionWorker(const ConversionJob& job, WorkerControl& control,
     }
 
     PublishConverted(control, outcome.filesConverted);
+    return outcome;
+}
+
+}  // namespace
+
+WorkerOutcome ConversionWorker(const ConversionJob& job, RunResources& resources,
+                               WorkerControl& control, ConversionObserver* observer) {
+    ConversionObserver silent;
+    ConversionObserver& events = observer ? *observer : silent;
+    // The pixel memory kept from picture to picture goes back when the run
+    // ends, and the pool keeps again for a next run with these resources.
+    struct KeptPixelsRelease {
+        PixelPool& pool;
+        ~KeptPixelsRelease() { pool.Release(); }
+    } keptPixelsRelease{*resources.pixels()};
+    // Every parallel loop of the run, the chain's own included, runs in the
+    // run's arena and so on at most its cores.
+    WorkerOutcome outcome;
+    resources.Run([&] {
+        outcome = job.filesAtOnce > 1 && job.queue.size() > 1 && !WatermarkShowsNumbers(job.settings)
+                      ? ConvertSideBySide(job, resources, control, events)
+                      : ConvertInTurn(job, resources, control, events);
+    });
     return outcome;
 }
 

@@ -19,6 +19,7 @@
 
 namespace orvex {
 
+class RunResources;
 class WatermarkFont;
 
 // One input file of a run with its folder relative to its input root ("" or
@@ -118,7 +119,10 @@ struct WorkerOutcome {
 // sent; StepDone may then come from several threads at once). Expects `control.progress` reset
 // (FilesStarted 0, CurrentFile "", LastFileMillis 0, FilesConverted 0,
 // KeepRunning 1). `observer` may be null. Never writes to the console.
-WorkerOutcome ConversionWorker(const ConversionJob& job, WorkerControl& control,
-                               ConversionObserver* observer);
+// Everything the files need beyond the job comes from `resources`: the
+// font, the watermark picture, the picture memory, and the arena whose cores
+// bound every parallel loop of the run.
+WorkerOutcome ConversionWorker(const ConversionJob& job, RunResources& resources,
+                               WorkerControl& control, ConversionObserver* observer);
 
 }  // namespace orvex

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <limits>
+#include <memory>
 
 namespace orvex {
 namespace {
@@ -45,25 +46,51 @@ TEST(UnclearedPictureTest, HandlesFreeThePixelsOnceWhateverTheyAreMovedOrResetTo
     EXPECT_EQ(moved, nullptr);
 }
 
-TEST(UnclearedPictureTest, APictureLetGoLendsItsMemoryToTheNextOfItsSize) {
-    Bitmap first = AllocateUnclearedRgbf(1024, 512);
+TEST(UnclearedPictureTest, APictureLetGoLendsItsMemoryToTheNextOfItsSizeInItsPool) {
+    const auto pool = std::make_shared<PixelPool>();
+    Bitmap first = AllocateUnclearedRgbf(1024, 512, pool);
     ASSERT_NE(first, nullptr);
     const void* pixels = FreeImage_GetBits(first.get());
     first.reset();
-    Bitmap second = AllocateUnclearedRgbf(1024, 512);
+    Bitmap second = AllocateUnclearedRgbf(1024, 512, pool);
     ASSERT_NE(second, nullptr);
     EXPECT_EQ(FreeImage_GetBits(second.get()), pixels);
     // Two pictures alive at once never share.
-    Bitmap third = AllocateUnclearedRgbf(1024, 512);
+    Bitmap third = AllocateUnclearedRgbf(1024, 512, pool);
     ASSERT_NE(third, nullptr);
     EXPECT_NE(FreeImage_GetBits(third.get()), pixels);
     // A picture of another size gets memory of its own.
     second.reset();
-    Bitmap other = AllocateUnclearedRgbf(512, 1024 + 1);
+    Bitmap other = AllocateUnclearedRgbf(512, 1024 + 1, pool);
     ASSERT_NE(other, nullptr);
     third.reset();
     other.reset();
-    ReleaseKeptPixels();
+}
+
+TEST(UnclearedPictureTest, PoolsOfTwoRunsNeverLendToEachOtherAndOutlivePicturesSafely) {
+    auto mine = std::make_shared<PixelPool>();
+    const auto theirs = std::make_shared<PixelPool>();
+    Bitmap picture = AllocateUnclearedRgbf(1024, 512, mine);
+    const void* pixels = FreeImage_GetBits(picture.get());
+    picture.reset();
+    EXPECT_EQ(mine->KeptBytes(), 1024u * 512 * 12);
+    Bitmap other = AllocateUnclearedRgbf(1024, 512, theirs);
+    EXPECT_NE(FreeImage_GetBits(other.get()), pixels);
+    EXPECT_EQ(mine->KeptBytes(), 1024u * 512 * 12);
+    // One run stopping its pool leaves the other's keeping as it was.
+    mine->StopKeeping();
+    other.reset();
+    EXPECT_EQ(theirs->KeptBytes(), 1024u * 512 * 12);
+    // A picture may outlive the run that owned its pool: the pool lives on
+    // with it, and gives the memory back when the picture goes.
+    Bitmap kept = AllocateUncleared24(2048, 1024, mine);
+    mine.reset();
+    ASSERT_NE(kept, nullptr);
+    FreeImage_GetBits(kept.get())[0] = 1;
+    kept.reset();
+    // Without a pool the memory is freed at once.
+    Bitmap alone = AllocateUncleared24(2048, 1024);
+    EXPECT_NE(alone, nullptr);
 }
 
 TEST(UnclearedPictureTest, A24BitPictureHasFreeImagesLayoutAndWorksWithItsCalls) {
@@ -93,44 +120,44 @@ TEST(UnclearedPictureTest, A24BitPictureHasFreeImagesLayoutAndWorksWithItsCalls)
 }
 
 TEST(UnclearedPictureTest, KeepsMemoryForBothSizesAFileAsksForInTurn) {
-    ReleaseKeptPixels();
+    const auto pool = std::make_shared<PixelPool>();
     // A file's decoded picture and its tone-mapped one, file after file.
-    Bitmap decoded = AllocateUnclearedRgbf(800, 600);
-    Bitmap mapped = AllocateUncleared24(800, 600);
+    Bitmap decoded = AllocateUnclearedRgbf(800, 600, pool);
+    Bitmap mapped = AllocateUncleared24(800, 600, pool);
     ASSERT_NE(decoded, nullptr);
     ASSERT_NE(mapped, nullptr);
     const void* decodedPixels = FreeImage_GetBits(decoded.get());
     const void* mappedPixels = FreeImage_GetBits(mapped.get());
     decoded.reset();
     mapped.reset();
-    EXPECT_EQ(KeptPixelBytes(), 800u * 600 * (12 + 3));
-    decoded = AllocateUnclearedRgbf(800, 600);
+    EXPECT_EQ(pool->KeptBytes(), 800u * 600 * (12 + 3));
+    decoded = AllocateUnclearedRgbf(800, 600, pool);
     EXPECT_EQ(FreeImage_GetBits(decoded.get()), decodedPixels);
-    mapped = AllocateUncleared24(800, 600);
+    mapped = AllocateUncleared24(800, 600, pool);
     EXPECT_EQ(FreeImage_GetBits(mapped.get()), mappedPixels);
-    EXPECT_EQ(KeptPixelBytes(), 0u);
+    EXPECT_EQ(pool->KeptBytes(), 0u);
 
     // Once the last file is out, memory let go is freed, not kept; a release
     // gives back the rest and keeping starts again.
-    Bitmap spare = AllocateUncleared24(800, 600);
+    Bitmap spare = AllocateUncleared24(800, 600, pool);
     spare.reset();
-    StopKeepingPixels();
+    pool->StopKeeping();
     decoded.reset();
     mapped.reset();
-    EXPECT_EQ(KeptPixelBytes(), 800u * 600 * 3);
-    ReleaseKeptPixels();
-    EXPECT_EQ(KeptPixelBytes(), 0u);
-    mapped = AllocateUncleared24(800, 600);
+    EXPECT_EQ(pool->KeptBytes(), 800u * 600 * 3);
+    pool->Release();
+    EXPECT_EQ(pool->KeptBytes(), 0u);
+    mapped = AllocateUncleared24(800, 600, pool);
     mapped.reset();
-    EXPECT_EQ(KeptPixelBytes(), 800u * 600 * 3);
+    EXPECT_EQ(pool->KeptBytes(), 800u * 600 * 3);
 
     // Two other sizes push the old one out.
-    Bitmap other = AllocateUnclearedRgbf(640, 480);
-    Bitmap third = AllocateUnclearedRgbf(480, 640 + 1);
-    EXPECT_EQ(KeptPixelBytes(), 0u);
+    Bitmap other = AllocateUnclearedRgbf(640, 480, pool);
+    Bitmap third = AllocateUnclearedRgbf(480, 640 + 1, pool);
+    EXPECT_EQ(pool->KeptBytes(), 0u);
     other.reset();
     third.reset();
-    ReleaseKeptPixels();
+    pool->Release();
 }
 
 TEST(UnclearedPictureTest, RefusesEmptyAndImpossibleSizes) {

@@ -244,24 +244,24 @@ TEST(DragoToneMap, ACurveBelowZeroGivesBlackNotBright) {
 // it is written, the padding at the end of each row included.
 TEST(DragoToneMap, WritesEveryByteOfMemoryAnEarlierPictureLeft) {
     constexpr unsigned kWidth = 1001, kHeight = 400;  // rows of 3003 bytes, padded to 3004
-    ReleaseKeptPixels();
+    const auto pool = std::make_shared<PixelPool>();
     {
-        Bitmap earlier = AllocateUncleared24(kWidth, kHeight);
+        Bitmap earlier = AllocateUncleared24(kWidth, kHeight, pool);
         ASSERT_NE(earlier, nullptr);
         std::memset(FreeImage_GetBits(earlier.get()), 0xA5,
                     size_t{FreeImage_GetPitch(earlier.get())} * kHeight);
     }
     const Bitmap source(test::MakeRgbf(kWidth, kHeight, Noise));
-    const Bitmap ours(DragoToneMap(source.get(), 1.0, 0.0));
+    const Bitmap ours(DragoToneMap(source.get(), 1.0, 0.0, pool));
     const Bitmap reference(FreeImage_TmoDrago03(source.get(), 1.0, 0.0));
     ASSERT_NE(ours, nullptr);
+    EXPECT_EQ(pool->KeptBytes(), 0u);  // the earlier picture's memory was taken
     ASSERT_EQ(FreeImage_GetPitch(ours.get()), FreeImage_GetPitch(reference.get()));
     const Comparison c = Compare(ours.get(), reference.get());
     EXPECT_LE(c.largestDifference, 1);
     for (unsigned y = 0; y < kHeight; ++y) {
         EXPECT_EQ(FreeImage_GetScanLine(ours.get(), static_cast<int>(y))[3 * kWidth], 0) << y;
     }
-    ReleaseKeptPixels();
 }
 
 TEST(DragoToneMap, RefusesWhatItCannotMap) {

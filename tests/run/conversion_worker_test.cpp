@@ -5,7 +5,7 @@
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
-#include <tbb/global_control.h>
+#include <tbb/task_arena.h>
 
 #include <algorithm>
 #include <chrono>
@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "imaging/imaging_test_support.h"
+#include "run/run_resources.h"
 #include "settings/conversion_settings.h"
 #include "support/hdr_writer.h"
 #include "support/scoped_env.h"
@@ -87,7 +88,8 @@ protected:
     WorkerOutcome Run() {
         control.progress.KeepRunning = 1;
         control.progress.FilesConverted = 0;
-        return ConversionWorker(job, control, &recorder);
+        RunResources resources(job.settings, job.font, job.cores);
+        return ConversionWorker(job, resources, control, &recorder);
     }
 
     test_support::ScopedTempFolder folder;
@@ -158,9 +160,7 @@ TEST_F(WorkerTest, LastFileMillisIsAtLeastASecondAfterAConvertedFileAndZeroAfter
 }
 
 TEST_F(WorkerTest, TheRunsCoresBoundEveryParallelLoopWhileItRuns) {
-    const auto allowed = [] {
-        return tbb::global_control::active_value(tbb::global_control::max_allowed_parallelism);
-    };
+    const auto allowed = [] { return static_cast<size_t>(tbb::this_task_arena::max_concurrency()); };
     const size_t unbounded = allowed();
     for (const char* name : {"a.hdr", "b.hdr", "c.hdr"}) Queue(name);
     std::vector<size_t> seen;
@@ -224,7 +224,8 @@ TEST_F(WorkerTest, AHeldWorkerWaitsWithoutTheLockUntilReleased) {
 TEST_F(WorkerTest, AHoldBeforeTheFirstFileKeepsItFromStarting) {
     Queue("a.hdr");
     control.hold.Hold();
-    std::thread worker([this] { ConversionWorker(job, control, &recorder); });
+    RunResources resources(job.settings, job.font, job.cores);
+    std::thread worker([&] { ConversionWorker(job, resources, control, &recorder); });
     ASSERT_TRUE(control.hold.WaitUntilWorkerHolds(std::chrono::seconds(60)));
     {
         std::lock_guard<std::mutex> lock(control.progressLock);

@@ -11,6 +11,7 @@
 
 #include "run/conversion_run.h"
 #include "run/run_checks.h"
+#include "run/run_resources.h"
 #include "support/hdr_writer.h"
 
 namespace orvex {
@@ -74,27 +75,40 @@ protected:
         settings.SolidOpacity = 180;
     }
 
-    // Converts the queue into folder `name` and returns every output's bytes.
-    std::map<std::string, std::string> Convert(const std::string& name, int32_t filesAtOnce) {
+    // A job converting the queue into folder `name` (made empty).
+    ConversionJob JobInto(const std::string& name, const ConversionSettings& with,
+                          int32_t filesAtOnce) {
         const std::string out = folder.File(name + "/");
         std::filesystem::remove_all(out);
         std::filesystem::create_directories(out);
         ConversionJob job;
-        job.settings = settings;
-        job.target = MakeSaveTarget("jpg", settings, out);
+        job.settings = with;
+        job.target = MakeSaveTarget("jpg", with, out);
         job.queue = queue;
-        EXPECT_TRUE(LoadWatermarkFont(settings, job.font).ok());
+        if (with.DoWatermark == 1) {
+            EXPECT_TRUE(LoadWatermarkFont(with, job.font).ok());
+        }
         job.filesAtOnce = filesAtOnce;
         job.cores = filesAtOnce;
-        ConversionRun run(std::move(job));
-        run.Start();
-        run.Wait();
-        EXPECT_EQ(run.outcome().filesConverted, kFiles);
+        return job;
+    }
+
+    // Every output of folder `name`, by file name.
+    std::map<std::string, std::string> Outputs(const std::string& name) {
         std::map<std::string, std::string> files;
-        for (const auto& entry : std::filesystem::directory_iterator(out)) {
+        for (const auto& entry : std::filesystem::directory_iterator(folder.File(name + "/"))) {
             files[entry.path().filename()] = test_support::ReadFileBytes(entry.path());
         }
         return files;
+    }
+
+    // Converts the queue into folder `name` and returns every output's bytes.
+    std::map<std::string, std::string> Convert(const std::string& name, int32_t filesAtOnce) {
+        ConversionRun run(JobInto(name, settings, filesAtOnce));
+        run.Start();
+        run.Wait();
+        EXPECT_EQ(run.outcome().filesConverted, kFiles);
+        return Outputs(name);
     }
 
     // The side-by-side batch, `rounds` times, against the one-at-a-time one.
@@ -117,13 +131,17 @@ protected:
     ConversionSettings settings;
 };
 
-TEST_F(ParallelRunTest, AnAntialiasedTextWatermarkBatchGivesTheSameFilesAtFourJobsAsAtOne) {
+void MarkWithText(ConversionSettings& settings) {
     settings.DoWatermark = 1;
     settings.Text = "Lumavert watermark test %filename%%eol%%width% x %height%";
     settings.FontSize = 40;
     settings.TextAntialiasing = 1;
     settings.TextOpacity = 200;
     settings.BackOpacity = 90;
+}
+
+TEST_F(ParallelRunTest, AnAntialiasedTextWatermarkBatchGivesTheSameFilesAtFourJobsAsAtOne) {
+    MarkWithText(settings);
     ExpectSameAsOneAtATime(12);
 }
 
@@ -135,6 +153,44 @@ TEST_F(ParallelRunTest, AnImageWatermarkWithAlphaGivesTheSameFilesAtFourJobsAsAt
     settings.ImageOpacity = 200;
     settings.WatermarkImageRotation = 30;
     ExpectSameAsOneAtATime(4);
+}
+
+// Two runs in one process at the same time (a preview beside a conversion):
+// each has its own fonts, pictures, memory and cores, and writes the bytes it
+// writes alone.
+TEST_F(ParallelRunTest, TwoRunsAtOnceEachGiveTheBytesTheyGiveAlone) {
+    ConversionSettings text = settings;
+    MarkWithText(text);
+    ConversionSettings image = settings;
+    image.DoWatermark = 2;
+    image.Image = folder.File("logo.png");
+    ASSERT_TRUE(WriteAlphaLogo(image.Image));
+    image.DoImageDither = 0;
+    image.DoImageGreyscale = 1;
+
+    {
+        ConversionRun alone(JobInto("text_alone", text, 1));
+        alone.Start();
+        alone.Wait();
+        ConversionRun other(JobInto("image_alone", image, 1));
+        other.Start();
+        other.Wait();
+    }
+    const auto textAlone = Outputs("text_alone");
+    const auto imageAlone = Outputs("image_alone");
+    ASSERT_EQ(textAlone.size(), static_cast<size_t>(kFiles));
+    ASSERT_EQ(imageAlone.size(), static_cast<size_t>(kFiles));
+
+    for (int round = 0; round < 4 && !HasFailure(); ++round) {
+        ConversionRun first(JobInto("text_beside", text, 3));
+        ConversionRun second(JobInto("image_beside", image, 2));
+        first.Start();
+        second.Start();
+        first.Wait();
+        second.Wait();
+        EXPECT_TRUE(Outputs("text_beside") == textAlone) << "round " << round;
+        EXPECT_TRUE(Outputs("image_beside") == imageAlone) << "round " << round;
+    }
 }
 
 }  // namespace

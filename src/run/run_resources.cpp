@@ -1,0 +1,44 @@
+// Making a run's resources from its settings.
+#include "run/run_resources.h"
+
+#include <tbb/task_arena.h>
+
+#include "drawing/image_watermark.h"
+#include "drawing/watermark_font.h"
+#include "settings/conversion_settings.h"
+
+namespace orvex {
+namespace {
+
+constexpr int kWatermarkImage = 2;
+
+int ArenaConcurrency(int32_t cores) {
+    return cores > 0 ? static_cast<int>(cores) : tbb::task_arena::automatic;
+}
+
+}  // namespace
+
+struct RunResources::Arena {
+    explicit Arena(int concurrency) : arena(concurrency) {}
+    tbb::task_arena arena;
+};
+
+RunResources::RunResources(const ConversionSettings& settings,
+                           std::shared_ptr<const WatermarkFont> font, int32_t cores)
+    : m_font(std::move(font)),
+      m_pixels(std::make_shared<PixelPool>()),
+      m_cores(cores > 0 ? cores : 0),
+      m_arena(std::make_unique<Arena>(ArenaConcurrency(cores))) {
+    if (settings.DoWatermark == kWatermarkImage) {
+        m_watermarkPicture = BuildImageOverlay(settings, &m_watermarkFailure);
+        if (m_watermarkPicture) m_watermarkFailure.clear();
+        if (!m_watermarkPicture && m_watermarkFailure.empty())
+            m_watermarkFailure = "the watermark picture could not be decoded";
+    }
+}
+
+RunResources::~RunResources() = default;
+
+void RunResources::Run(const std::function<void()>& work) { m_arena->arena.execute(work); }
+
+}  // namespace orvex
