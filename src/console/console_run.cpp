@@ -11,6 +11,7 @@
 #include "formats/input_formats.h"
 #include "formats/output_formats.h"
 #include "run/conversion_run.h"
+#include "run/run_preparation.h"
 #include "platform/console_output.h"
 #include "settings/program_identity.h"
 #include "text/text_table.h"
@@ -44,19 +45,35 @@ class ConsoleRun {
           m_out(out),
           m_quiet(quiet),
           m_report([&out](const std::string& line) { out.PrintLine(line); },
-                   project.RunMode == "DEBUG") {}
+                   project.RunMode == "DEBUG", PrintablePath) {}
 
     ConsoleRunOutcome Run() {
-        // Several inputs, or a folder, make a batch; one file runs as it always has.
-        m_batch = !m_project.MoreInputArguments.empty() || IsInputFolder(m_project.InputArgument);
-        const bool inputsOk = m_batch ? CheckInputsAndOutput() : CheckInputAndOutput();
-        if (!inputsOk || !CheckSettings()) return ConsoleRunOutcome::Refused;
-        SaveTarget target =
-            MakeSaveTarget(m_project.OutputExtension, m_settings, m_project.OutputFolder);
+        Status("General", "Preparing");
+        RunRequest request;
+        request.inputs.push_back(m_project.InputArgument);
+        request.inputs.insert(request.inputs.end(), m_project.MoreInputArguments.begin(),
+                              m_project.MoreInputArguments.end());
+        request.outputFolder = m_project.OutputFolder;
+        request.inputExtension = m_project.InputExtension;
+        request.outputExtension = m_project.OutputExtension;
+        request.firstFileNumber = m_project.FileCounter;
+        request.randomNumber = m_project.RandomNumber;
+        request.jobs = m_project.FilesAtOnce;
+        m_project.InputPath = m_project.InputArgument;
+        m_project.InputArgument.clear();
+        Result<PreparedRun> prepared = PrepareRun(m_settings, request, m_report);
+        if (!prepared.ok()) {
+            m_out.PrintLine(ConsoleErrorLine(prepared.fault()));
+            return ConsoleRunOutcome::Refused;
+        }
+        PreparedRun& run = prepared.value();
+        m_project.OutputFolder = run.outputFolder;
+        m_project.InputExtension = run.inputExtension;
+        m_project.OutputExtension = run.outputExtension;
+        m_batch = run.batch;
 
         Status("General", "Importing");
-        FileQueue queue = m_batch ? std::move(m_batchQueue) : QueueInputFile(m_project.InputPath);
-        int32_t imported = static_cast<int32_t>(queue.size());
+        int32_t imported = static_cast<int32_t>(run.job.queue.size());
         Status(FillPlaceholders(m_texts.Text("Msg", "Import complete"), std::to_string(imported)));
         if (imported == 0) {
             m_out.PrintLine(m_texts.Text("Msg", "Conversion is not complete"));
@@ -65,7 +82,7 @@ class ConsoleRun {
         }
 
         Status("General", "Converting");
-        int32_t converted = Convert(std::move(target), std::move(queue));
+        int32_t converted = Convert(std::move(run.job));
         // A batch names every file that failed, in quiet mode too.
         for (const FileResult& failed : m_failures.results)
             m_out.PrintLine("Not converted: " + PrintablePath(failed.inputPath));
@@ -86,83 +103,7 @@ class ConsoleRun {
     }
     void Status(const char* group, const char* key) { Status(m_texts.Text(group, key)); }
 
-    bool Stop(const RunCheck& check) {
-        m_out.PrintLine(ConsoleErrorLine(check));
-        return false;
-    }
-
-    bool CheckInputAndOutput() {
-        Status("General", "Preparing");
-        m_report.Debug("Input: " + PrintablePath(m_project.InputArgument));
-        m_project.InputPath = m_project.InputArgument;
-        m_project.InputArgument.clear();
-        if (RunCheck input = CheckInputFile(m_project.InputPath); !input.ok()) return Stop(input);
-
-        if (m_project.OutputFolder.empty()) m_project.OutputFolder = FolderOf(m_project.InputPath);
-        return CheckOutput();
-    }
-
-    bool CheckOutput() {
-        m_report.Debug("Output: " + PrintablePath(m_project.OutputFolder));
-        // A relative folder is taken from the working folder, like the input.
-        std::string resolved;
-        RunCheck output = ResolveOutputFolder(m_project.OutputFolder, WorkingFolder(), resolved);
-        if (!output.ok()) return Stop(output);
-        m_project.OutputFolder = resolved;
-
-        if (m_project.InputExtension.empty()) m_project.InputExtension = InputExtensions().front();
-        if (m_project.OutputExtension.empty())
-            m_project.OutputExtension = OutputExtensions().front();
-        m_report.Debug("Conversion: " + m_project.OutputExtension);
-        const auto& outputs = OutputExtensions();
-        if (std::find(outputs.begin(), outputs.end(), m_project.OutputExtension) == outputs.end())
-            return Stop(RunCheck{RunFault::InvalidConversionType, m_project.OutputExtension});
-        return true;
-    }
-
-    // The inputs of a batch: every "-i" in order, files and folders. A
-    // missing output folder is the first input's folder (a folder input is
-    // its own).
-    bool CheckInputsAndOutput() {
-        Status("General", "Preparing");
-        std::vector<std::string> inputs{m_project.InputArgument};
-        inputs.insert(inputs.end(), m_project.MoreInputArguments.begin(),
-                      m_project.MoreInputArguments.end());
-        for (const std::string& input : inputs) m_report.Debug("Input: " + PrintablePath(input));
-        m_project.InputPath = m_project.InputArgument;
-        m_project.InputArgument.clear();
-        if (RunCheck check = QueueInputs(inputs, m_settings.KeepSubfolders != 0, m_batchQueue);
-            !check.ok())
-            return Stop(check);
-
-        if (m_project.OutputFolder.empty()) {
-            const std::string& first = inputs.front();
-            m_project.OutputFolder = !IsInputFolder(first) ? FolderOf(first)
-                                     : first.back() == '/' ? first
-                                                           : first + "/";
-        }
-        return CheckOutput();
-    }
-
-    bool CheckSettings() {
-        ReportInputOptions(m_project.InputExtension, m_settings, m_report);
-        RunCheck check = CheckOutputOptions(m_project.OutputExtension, m_settings, m_report);
-        if (check.ok()) check = CheckChainOptions(m_settings, m_report, m_font);
-        if (!check.ok()) return Stop(check);
-        ReportFileOptions(m_settings, m_report);
-        return true;
-    }
-
-    int32_t Convert(SaveTarget target, FileQueue queue) {
-        ConversionJob job;
-        job.settings = m_settings;
-        job.target = std::move(target);
-        job.queue = std::move(queue);
-        job.font = m_font;
-        job.firstFileNumber = m_project.FileCounter;
-        job.randomNumber = m_project.RandomNumber;
-        job.filesAtOnce = FilesAtOnceFor(job.queue, m_project.FilesAtOnce);
-        job.cores = m_project.FilesAtOnce;
+    int32_t Convert(ConversionJob job) {
 
         // The per-file lines belong to a command-line job in debug mode. The
         // main thread only waits, so the worker's lines and ours never overlap.
@@ -184,9 +125,7 @@ class ConsoleRun {
     ConsoleOutput& m_out;
     bool m_quiet;
     RunReport m_report;
-    std::shared_ptr<const WatermarkFont> m_font;  // freed when the run ends
     bool m_batch = false;
-    FileQueue m_batchQueue;
     FailureList m_failures;
 };
 

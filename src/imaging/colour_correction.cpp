@@ -13,11 +13,19 @@ Bitmap AdjustColours(Bitmap image, const ConversionSettings& settings) {
         image = ReplaceBy24Bits(std::move(image));
         if (!image) return image;
     }
-    // Neutral values (0, 0, 1.0, no invert) leave the pixels as they are;
-    // a refusal by FreeImage leaves them too, so its flag is not needed.
-    FreeImage_AdjustColors(image.get(), static_cast<double>(settings.ImageBrightness),
-                           static_cast<double>(settings.ImageContrast),
-                           static_cast<double>(settings.ImageGamma), settings.ImageInvert != 0);
+    // Neutral values (0, 0, 1.0, no invert) leave the pixels as they are, and
+    // FreeImage answers them with "nothing done". Any other refusal (a gamma
+    // of 0 or below) fails the file rather than passing the picture on as if
+    // the correction had been made.
+    const bool neutral = settings.ImageBrightness == 0 && settings.ImageContrast == 0 &&
+                         settings.ImageGamma == 1.0f && settings.ImageInvert == 0;
+    if (!FreeImage_AdjustColors(image.get(), static_cast<double>(settings.ImageBrightness),
+                                static_cast<double>(settings.ImageContrast),
+                                static_cast<double>(settings.ImageGamma),
+                                settings.ImageInvert != 0) &&
+        !neutral) {
+        return {};
+    }
     return image;
 }
 

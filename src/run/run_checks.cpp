@@ -4,6 +4,7 @@
 #include "run/run_checks.h"
 
 #include <charconv>
+#include <type_traits>
 #include <filesystem>
 #include <variant>
 #include <vector>
@@ -54,6 +55,25 @@ std::string Line(const CS& settings, Field member,
 template <typename Field>
 bool InRange(const CS& settings, Field member) {
     return IsInRange(member, static_cast<double>(settings.*member));
+}
+
+// The fault of a value outside its range, naming the value and the range
+// the option table gives it: "500 (from -100 to 100)".
+template <typename Field>
+RunCheck OutOfRange(RunFault fault, const CS& settings, Field member) {
+    std::string detail = std::is_same_v<Field, float CS::*>
+                             ? FormatTwoDecimals(static_cast<float>(settings.*member))
+                             : std::to_string(static_cast<int64_t>(settings.*member));
+    const OptionField* row = FindOptionField(member);
+    if (row && row->range) {
+        const bool decimals = std::is_same_v<Field, float CS::*>;
+        const auto shown = [decimals](double value) {
+            return decimals ? FormatTwoDecimals(static_cast<float>(value))
+                            : std::to_string(static_cast<int64_t>(value));
+        };
+        detail += " (from " + shown(row->range->minimum) + " to " + shown(row->range->maximum) + ")";
+    }
+    return RunCheck{fault, detail};
 }
 
 using ReportField = std::variant<Int32Field, Int8Field>;
@@ -185,12 +205,15 @@ RunCheck CheckChainOptions(const CS& s, const RunReport& report,
     debug(&CS::DoImageFlipVertical);
     if (s.DoImageColorCorrection) {
         debug(&CS::ImageBrightness);
-        if (!InRange(s, &CS::ImageBrightness)) return Fault(RunFault::InvalidBrightness);
+        if (!InRange(s, &CS::ImageBrightness))
+            return OutOfRange(RunFault::InvalidBrightness, s, &CS::ImageBrightness);
         debug(&CS::ImageContrast);
-        if (!InRange(s, &CS::ImageContrast)) return Fault(RunFault::InvalidContrast);
+        if (!InRange(s, &CS::ImageContrast))
+            return OutOfRange(RunFault::InvalidContrast, s, &CS::ImageContrast);
         debug(&CS::ImageGamma);
         // A range test fails NaN too.
-        if (!InRange(s, &CS::ImageGamma)) return Fault(RunFault::InvalidGamma);
+        if (!InRange(s, &CS::ImageGamma))
+            return OutOfRange(RunFault::InvalidGamma, s, &CS::ImageGamma);
         debug(&CS::ImageInvert);
     }
     debug(&CS::DoImageGreyscale);
@@ -243,8 +266,7 @@ RunCheck CheckChainOptions(const CS& s, const RunReport& report,
         debug(&CS::ImageSize);
         // A picture that cannot be decoded is refused now, like a missing
         // one, rather than leaving every file unmarked.
-        if (!IsNonEmptyFile(s.Image) || !CanDecodeWatermarkImage(s.Image))
-            return Fault(RunFault::InvalidWatermarkImage, s.Image);
+        if (RunCheck image = CheckWatermarkImage(s); !image.ok()) return image;
     }
     return {};
 }
@@ -292,13 +314,12 @@ const char* MessageKey(RunFault fault) {
         case RunFault::IncorrectOutputFolder:
         case RunFault::InvalidOutputFolder: return "Invalid output folder";
         case RunFault::InvalidConversionType: return "Invalid conversion type";
-        // The desktop's controls keep these inside their ranges; the nearest
-        // message asks for the fields to be filled in properly.
-        case RunFault::InvalidBitDepth:
-        case RunFault::InvalidQuality:
-        case RunFault::InvalidBrightness:
-        case RunFault::InvalidContrast:
-        case RunFault::InvalidGamma: return "Empty extensions";
+        // Values an edited configuration file brings in past the controls.
+        case RunFault::InvalidBitDepth: return "Invalid bit depth";
+        case RunFault::InvalidQuality: return "Invalid quality";
+        case RunFault::InvalidBrightness: return "Invalid brightness";
+        case RunFault::InvalidContrast: return "Invalid contrast";
+        case RunFault::InvalidGamma: return "Invalid gamma";
         case RunFault::InvalidWidth: return "Invalid width";
         case RunFault::InvalidHeight: return "Invalid height";
         case RunFault::InvalidWatermarkFont: return "Invalid watermark font";

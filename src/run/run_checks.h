@@ -53,17 +53,24 @@ const char* MessageKey(RunFault fault);
 class RunReport {
   public:
     RunReport() = default;
-    RunReport(std::function<void(const std::string&)> print, bool debug)
-        : m_print(std::move(print)), m_debug(debug) {}
+    // `showPath` writes a path as the face shows it (the console escapes
+    // control characters); paths are shown as they are without it.
+    RunReport(std::function<void(const std::string&)> print, bool debug,
+              std::function<std::string(const std::string&)> showPath = {})
+        : m_print(std::move(print)), m_debug(debug), m_showPath(std::move(showPath)) {}
 
     bool debug() const { return m_debug; }
     void Debug(const std::string& line) const {
         if (m_debug && m_print) m_print(line);
     }
+    std::string Path(const std::string& path) const {
+        return m_showPath ? m_showPath(path) : path;
+    }
 
   private:
     std::function<void(const std::string&)> m_print;
     bool m_debug = false;
+    std::function<std::string(const std::string&)> m_showPath;
 };
 
 // The options of the input format (nothing for "hdr").

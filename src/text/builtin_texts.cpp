@@ -68,6 +68,12 @@ constexpr TextRow kBuiltinTexts[] = {
     {"Invalid width", "Invalid resize width value!"},
     {"Invalid height", "Invalid resize height value!"},
     {"Invalid conversion type", "Invalid conversion type!"},
+    {"Invalid bit depth", "Invalid bit depth for the %s1% format! Please, choose one of its depths "
+                          "and try again!"},
+    {"Invalid quality", "Invalid quality for the %s1% format! Please, correct it and try again!"},
+    {"Invalid brightness", "Invalid brightness value: %s1%! Please, correct it and try again!"},
+    {"Invalid contrast", "Invalid contrast value: %s1%! Please, correct it and try again!"},
+    {"Invalid gamma", "Invalid gamma value: %s1%! Please, correct it and try again!"},
     {"Invalid watermark font", "Unable to load selected font for a watermark: %s1%"},
     {"Empty watermark image", "Selected watermark image is invalid/empty!"},
     {"Invalid watermark image", "Unable to load selected file as a watermark image: %s1%"},

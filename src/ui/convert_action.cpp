@@ -1,6 +1,6 @@
-// The Convert command: the form and the settings are checked in a fixed
-// order with one warning per fault, then the run starts behind the progress
-// dialog.
+// The Convert command: the form and the settings go through the engine's
+// run preparation with one warning per fault, then the run starts behind the
+// progress dialog.
 #include <QComboBox>
 #include <QLineEdit>
 
@@ -8,7 +8,7 @@
 #include "formats/output_formats.h"
 #include "run/conversion_run.h"
 #include "run/run_checks.h"
-#include "drawing/watermark_font.h"
+#include "run/run_preparation.h"
 #include "settings/conversion_settings.h"
 #include "settings/project_state.h"
 #include "text/text_table.h"
@@ -30,51 +30,40 @@ void MainWindow::Convert() {
     ProjectState& project = m_context.project;
     const TextTable& texts = m_context.texts;
 
-    // One warning per fault, with the engine's reason named in it. Faults
-    // of the form and the output end the run as "Conversion stopped"; the
-    // watermark's leave the status at "Preparing...".
-    auto warn = [&](const RunCheck& check, bool stoppedStatus) {
-        if (stoppedStatus) SetStatus(UiText(texts, "Msg", "Conversion is not complete"));
-        m_context.dialogs.Warning(this, UiText(texts, "Msg", "Warning"),
-                                  UiText(texts, "Msg", MessageKey(check.fault), check.detail));
-    };
-
+    // The engine's one preparation checks the form and every setting, as
+    // the console's run does. One warning per fault, with the engine's reason
+    // named in it; the watermark's faults leave the status at "Preparing...",
+    // every other ends the run as "Conversion stopped".
     project.InputPath = std::string(Trim(ToUtf8(m_form->inputField->text()), kSpaces));
-    m_queue = QueueInputFile(project.InputPath);
-
-    const std::string typedFolder =
-        std::string(Trim(ToUtf8(m_form->outputField->currentText()), kSpaces));
     const int format = m_form->formatField->currentIndex();
     project.OutputExtension =
         format >= 0 ? ToUtf8(m_form->formatField->itemData(format).toString()) : std::string();
     SetStatus(UiText(texts, "General", "Preparing"));
 
-    if (m_queue.empty()) return warn(RunCheck{RunFault::EmptyInputFiles, ""}, true);
-    if (typedFolder.empty()) return warn(RunCheck{RunFault::EmptyOutputFolder, ""}, true);
-    RunCheck check = ResolveOutputFolder(typedFolder, WorkingFolder(), project.OutputFolder);
-    if (!check.ok()) return warn(check, true);
-    check = CheckResizeSize(settings);
-    if (!check.ok()) return warn(check, true);
-
-    std::shared_ptr<const WatermarkFont> font;
-    if (settings.DoWatermark == 1) {
-        check = LoadWatermarkFont(settings, font);
-        if (!check.ok()) return warn(check, false);
-    } else if (settings.DoWatermark == 2) {
-        check = CheckWatermarkImage(settings);
-        if (!check.ok()) return warn(check, false);
+    RunRequest request;
+    request.face = RunFace::Desktop;
+    request.inputs.push_back(project.InputPath);
+    request.outputFolder = std::string(Trim(ToUtf8(m_form->outputField->currentText()), kSpaces));
+    request.outputExtension = project.OutputExtension;
+    request.firstFileNumber = project.FileCounter;
+    request.randomNumber = project.RandomNumber;
+    Result<PreparedRun> prepared = PrepareRun(settings, request, RunReport());
+    if (!prepared.ok()) {
+        const RunCheck& check = prepared.fault();
+        const bool watermark = check.fault == RunFault::InvalidWatermarkFont ||
+                               check.fault == RunFault::EmptyWatermarkImage ||
+                               check.fault == RunFault::InvalidWatermarkImage;
+        if (!watermark) SetStatus(UiText(texts, "Msg", "Conversion is not complete"));
+        m_context.dialogs.Warning(this, UiText(texts, "Msg", "Warning"),
+                                  UiText(texts, "Msg", MessageKey(check.fault), check.detail));
+        return;
     }
-    // Settings brought in from an edited configuration file can still be out
-    // of range; the run refuses them here rather than failing every file.
-    check = CheckOutputOptions(project.OutputExtension, settings, RunReport());
-    if (!check.ok()) return warn(check, true);
-
-    const SaveTarget target =
-        MakeSaveTarget(project.OutputExtension, settings, project.OutputFolder);
+    ConversionJob& job = prepared.value().job;
+    project.OutputFolder = prepared.value().outputFolder;
+    m_queue = job.queue;
     if (AddRecentOutFolder(settings, project.OutputFolder)) FillOutFolderField();
 
     SetStatus(UiText(texts, "General", "Converting"));
-    ConversionJob job{settings, target, m_queue, font, project.FileCounter, project.RandomNumber};
     auto run = std::make_unique<WorkerRun>(std::move(job));
     WorkerRun* started = run.get();
     m_progress = new ProgressDialog(this, texts, m_context.dialogs, std::move(run),

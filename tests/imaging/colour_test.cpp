@@ -120,6 +120,15 @@ TEST(AdjustColours, InvertAndBrightnessChangeThePixels) {
     EXPECT_GT(test::ColourAt(brighter.get(), 0, 0).red, 100);
 }
 
+// A correction FreeImage refuses fails the file instead of passing the
+// picture on as if it had been corrected.
+TEST(AdjustColours, AGammaFreeImageRefusesGivesNoPicture) {
+    ConversionSettings settings;
+    settings.DoImageColorCorrection = 1;
+    settings.ImageGamma = 0.0f;
+    EXPECT_EQ(AdjustColours(test::MakeSolid24(4, 4, 10, 128, 250), settings), nullptr);
+}
+
 TEST(AdjustColours, AOneBitPictureIsMadeTwentyFourBits) {
     ConversionSettings settings;
     settings.DoImageColorCorrection = 1;

@@ -236,6 +236,27 @@ class MainWindowTest : public QObject {
         QCOMPARE(convert(), "Unable to load selected file as a watermark image: " +
                                 QString::fromStdString(d.settings.Image));
         QCOMPARE(d.window->statusText(), QString("Preparing..."));
+
+        // Values an edited config.ini brings past the controls are refused
+        // as the console refuses them, each with its own message.
+        d.settings.DoWatermark = 0;
+        d.settings.DoImageColorCorrection = 1;
+        d.settings.ImageBrightness = 500;
+        QCOMPARE(convert(), QString("Invalid brightness value: 500 (from -100 to 100)! Please, "
+                                    "correct it and try again!"));
+        QCOMPARE(d.window->statusText(), QString("Conversion stopped"));
+        d.settings.ImageBrightness = 0;
+        d.settings.ImageContrast = -500;
+        QVERIFY(convert().startsWith("Invalid contrast value: -500 (from "));
+        d.settings.ImageContrast = 0;
+        d.settings.ImageGamma = 0.0f;
+        QVERIFY(convert().startsWith("Invalid gamma value: 0.00 (from "));
+        d.settings.ImageGamma = 50.0f;
+        QVERIFY(convert().startsWith("Invalid gamma value: 50.00 (from "));
+        d.settings.ImageGamma = 1.0f;
+        d.settings.JpgQuality = 0;
+        QCOMPARE(convert(), QString("Invalid quality for the jpg format! Please, correct it and try "
+                                    "again!"));
     }
 
     void convertsThroughTheDesktopPath() {

@@ -1,0 +1,94 @@
+// The checks of a run in the order the console reports them, shared by both
+// faces: what one refuses, the other refuses too.
+#include "run/run_preparation.h"
+
+#include <algorithm>
+
+#include "formats/input_formats.h"
+#include "formats/output_formats.h"
+#include "run/conversion_run.h"
+#include "settings/program_identity.h"
+
+namespace orvex {
+namespace {
+
+RunCheck Fault(RunFault fault, std::string detail = {}) { return RunCheck{fault, std::move(detail)}; }
+
+// The folder a missing output folder stands for: a folder input is its own,
+// a file's is the folder it is in.
+std::string FolderForOutput(const std::string& input) {
+    if (!IsInputFolder(input)) return FolderOf(input);
+    return input.back() == '/' ? input : input + "/";
+}
+
+// The inputs checked and queued. The console takes files and folders; the
+// desktop takes the one file of its input field.
+RunCheck QueueRequest(const ConversionSettings& settings, const RunRequest& request,
+                      const RunReport& report, PreparedRun& prepared) {
+    for (const std::string& input : request.inputs) report.Debug("Input: " + report.Path(input));
+    if (request.face == RunFace::Desktop) {
+        prepared.job.queue =
+            request.inputs.empty() ? FileQueue() : QueueInputFile(request.inputs.front());
+        if (prepared.job.queue.empty()) return Fault(RunFault::EmptyInputFiles);
+        return {};
+    }
+    if (request.inputs.empty()) return Fault(RunFault::InvalidInputFile);
+    prepared.batch = request.inputs.size() > 1 || IsInputFolder(request.inputs.front());
+    if (prepared.batch)
+        return QueueInputs(request.inputs, settings.KeepSubfolders != 0, prepared.job.queue);
+    const std::string& file = request.inputs.front();
+    if (RunCheck input = CheckInputFile(file); !input.ok()) return input;
+    // A list file is checked like any input, and queues nothing.
+    prepared.job.queue = QueueInputFile(file);
+    return {};
+}
+
+RunCheck ResolveOutput(const RunRequest& request, const RunReport& report, PreparedRun& prepared) {
+    std::string folder = request.outputFolder;
+    if (folder.empty()) {
+        if (request.face == RunFace::Desktop) return Fault(RunFault::EmptyOutputFolder);
+        folder = FolderForOutput(request.inputs.front());
+    }
+    report.Debug("Output: " + report.Path(folder));
+    if (RunCheck output = ResolveOutputFolder(folder, WorkingFolder(), prepared.outputFolder);
+        !output.ok())
+        return output;
+
+    prepared.inputExtension =
+        request.inputExtension.empty() ? InputExtensions().front() : request.inputExtension;
+    prepared.outputExtension =
+        request.outputExtension.empty() ? OutputExtensions().front() : request.outputExtension;
+    report.Debug("Conversion: " + prepared.outputExtension);
+    const auto& outputs = OutputExtensions();
+    if (std::find(outputs.begin(), outputs.end(), prepared.outputExtension) == outputs.end())
+        return Fault(RunFault::InvalidConversionType, prepared.outputExtension);
+    return {};
+}
+
+}  // namespace
+
+Result<PreparedRun> PrepareRun(const ConversionSettings& settings, const RunRequest& request,
+                               const RunReport& report) {
+    PreparedRun prepared;
+    if (RunCheck check = QueueRequest(settings, request, report, prepared); !check.ok())
+        return check;
+    if (RunCheck check = ResolveOutput(request, report, prepared); !check.ok()) return check;
+
+    ReportInputOptions(prepared.inputExtension, settings, report);
+    if (RunCheck check = CheckOutputOptions(prepared.outputExtension, settings, report);
+        !check.ok())
+        return check;
+    ConversionJob& job = prepared.job;
+    if (RunCheck check = CheckChainOptions(settings, report, job.font); !check.ok()) return check;
+    ReportFileOptions(settings, report);
+
+    job.settings = settings;
+    job.target = MakeSaveTarget(prepared.outputExtension, settings, prepared.outputFolder);
+    job.firstFileNumber = request.firstFileNumber;
+    job.randomNumber = request.randomNumber;
+    job.filesAtOnce = FilesAtOnceFor(job.queue, request.jobs);
+    job.cores = request.jobs;
+    return prepared;
+}
+
+}  // namespace orvex
