@@ -5,14 +5,18 @@
 
 #include <algorithm>
 #include <memory>
+#include <optional>
 #include <vector>
 
+#include "console/failure_causes.h"
 #include "console/file_report.h"
+#include "console/progress_line.h"
 #include "formats/input_formats.h"
 #include "formats/output_formats.h"
 #include "imaging/conversion_run.h"
 #include "platform/console_output.h"
 #include "settings/program_identity.h"
+#include "settings/setting_ranges.h"
 #include "text/text_table.h"
 
 namespace orvex {
@@ -20,16 +24,33 @@ namespace orvex {
 namespace {
 
 // Passes the worker's file events on to the debug lines (when printed) and
-// keeps the files of a batch that failed, for the report at its end.
-struct FailureList : ConversionObserver {
+// the progress line (when shown), says on standard error why each failed
+// file failed, and keeps the files of a batch that failed, for the report at
+// its end. The events come one at a time, in queue order.
+struct FileEvents : ConversionObserver {
     void FileStarted(int32_t index, const std::string& path) override {
         if (report) report->FileStarted(index, path);
+        if (progress) progress->FileStarted(path);
     }
     void FileFinished(const FileResult& result) override {
         if (report) report->FileFinished(result);
+        // A file the user stopped did not fail; the run ends by the signal.
+        if (!result.converted && !result.stopped) {
+            const std::string line = CauseLine(
+                programName, result.inputPath,
+                result.reason.empty() ? std::string("not converted") : result.reason);
+            if (progress)
+                progress->PrintAbove([&] { out->PrintErrorText(line); });
+            else
+                out->PrintErrorText(line);
+        }
         if (collect && !result.converted) results.push_back(result);
+        if (progress) progress->FileFinished();
     }
+    ConsoleOutput* out = nullptr;
+    std::string programName;
     FileReport* report = nullptr;
+    ProgressLine* progress = nullptr;
     bool collect = false;
     std::vector<FileResult> results;
 };
@@ -37,12 +58,13 @@ struct FailureList : ConversionObserver {
 class ConsoleRun {
   public:
     ConsoleRun(const ConversionSettings& settings, ProjectState& project, const TextTable& texts,
-               ConsoleOutput& out, bool quiet)
+               ConsoleOutput& out, bool quiet, const std::string& programName)
         : m_settings(settings),
           m_project(project),
           m_texts(texts),
           m_out(out),
           m_quiet(quiet),
+          m_programName(programName),
           m_report([&out](const std::string& line) { out.PrintLine(line); },
                    project.RunMode == "DEBUG") {}
 
@@ -67,7 +89,7 @@ class ConsoleRun {
         Status("General", "Converting");
         int32_t converted = Convert(std::move(target), std::move(queue));
         // A batch names every file that failed, in quiet mode too.
-        for (const FileResult& failed : m_failures.results)
+        for (const FileResult& failed : m_events.results)
             m_out.PrintLine("Not converted: " + PrintablePath(failed.inputPath));
         if (converted > 0) {
             Status("Msg", "Conversion complete");
@@ -86,8 +108,26 @@ class ConsoleRun {
     }
     void Status(const char* group, const char* key) { Status(m_texts.Text(group, key)); }
 
-    bool Stop(const RunCheck& check) {
+    // The error line, and for a refused input or output folder a second
+    // line that names the path and what is wrong with it.
+    bool Stop(const RunCheck& check, const std::string& path = {}) {
         m_out.PrintLine(ConsoleErrorLine(check));
+        switch (check.fault) {
+            case RunFault::InvalidInputFile:
+            case RunFault::EmptyInputFiles:
+                m_out.PrintErrorText(CauseLine(m_programName, path, InputFileCause(path)));
+                break;
+            case RunFault::EmptyOutputFolder:
+            case RunFault::InvalidOutputFolder:
+                m_out.PrintErrorText(CauseLine(m_programName, path, OutputFolderCause(path)));
+                break;
+            case RunFault::IncorrectOutputFolder:
+                m_out.PrintErrorText(
+                    CauseLine(m_programName, path, "leads out of the working folder"));
+                break;
+            default:
+                break;
+        }
         return false;
     }
 
@@ -96,7 +136,8 @@ class ConsoleRun {
         m_report.Debug("Input: " + PrintablePath(m_project.InputArgument));
         m_project.InputPath = m_project.InputArgument;
         m_project.InputArgument.clear();
-        if (RunCheck input = CheckInputFile(m_project.InputPath); !input.ok()) return Stop(input);
+        if (RunCheck input = CheckInputFile(m_project.InputPath); !input.ok())
+            return Stop(input, m_project.InputPath);
 
         if (m_project.OutputFolder.empty()) m_project.OutputFolder = FolderOf(m_project.InputPath);
         return CheckOutput();
@@ -107,7 +148,7 @@ class ConsoleRun {
         // A relative folder is taken from the working folder, like the input.
         std::string resolved;
         RunCheck output = ResolveOutputFolder(m_project.OutputFolder, WorkingFolder(), resolved);
-        if (!output.ok()) return Stop(output);
+        if (!output.ok()) return Stop(output, m_project.OutputFolder);
         m_project.OutputFolder = resolved;
 
         if (m_project.InputExtension.empty()) m_project.InputExtension = InputExtensions().front();
@@ -133,7 +174,7 @@ class ConsoleRun {
         m_project.InputArgument.clear();
         if (RunCheck check = QueueInputs(inputs, m_settings.KeepSubfolders != 0, m_batchQueue);
             !check.ok())
-            return Stop(check);
+            return Stop(check, check.detail);
 
         if (m_project.OutputFolder.empty()) {
             const std::string& first = inputs.front();
@@ -147,7 +188,17 @@ class ConsoleRun {
     bool CheckSettings() {
         ReportInputOptions(m_project.InputExtension, m_settings, m_report);
         RunCheck check = CheckOutputOptions(m_project.OutputExtension, m_settings, m_report);
-        if (check.ok()) check = CheckChainOptions(m_settings, m_report, m_font);
+        if (!check.ok()) return Stop(check);
+        // Values outside their option's range, before the chain's checks load
+        // anything (a font size of 0 is the size's fault, not the font's).
+        if (std::optional<RangeFault> range = CheckSettingRanges(m_settings)) {
+            m_out.PrintLine(std::string(kErrorPrefix) + "Invalid value for " +
+                            SettingName(*range->row) + ": " +
+                            FormatSettingNumber(range->value) +
+                            " (accepted: " + AcceptedValuesText(*range->row) + ")");
+            return false;
+        }
+        check = CheckChainOptions(m_settings, m_report, m_font);
         if (!check.ok()) return Stop(check);
         ReportFileOptions(m_settings, m_report);
         return true;
@@ -168,11 +219,25 @@ class ConsoleRun {
         // main thread only waits, so the worker's lines and ours never overlap.
         FileReport fileReport([this](const std::string& line) { m_out.PrintLine(line); });
         const bool debug = m_project.CommandLineInput != 0 && m_project.RunMode == "DEBUG";
-        m_failures.report = debug ? &fileReport : nullptr;
-        m_failures.collect = m_batch;
-        ConversionRun run(std::move(job), &m_failures);
+        // The status line is for a person watching a batch: only on a
+        // terminal, never in quiet or debug runs, so scripts and logs see the
+        // same bytes as ever.
+        const int errFd = m_out.ErrorFd();
+        ProgressLine progress(
+            static_cast<int32_t>(job.queue.size()),
+            [this](std::string_view bytes) { m_out.WriteErrorBytes(bytes); },
+            [errFd] { return TerminalColumns(errFd); });
+        const bool showProgress =
+            !m_quiet && !debug && job.queue.size() > 1 && IsTerminal(errFd);
+        m_events.out = &m_out;
+        m_events.programName = m_programName;
+        m_events.report = debug ? &fileReport : nullptr;
+        m_events.progress = showProgress ? &progress : nullptr;
+        m_events.collect = m_batch;
+        ConversionRun run(std::move(job), &m_events);
         run.Start();
         run.Wait();
+        if (showProgress) progress.Finish();
         m_project.FileCounter = run.outcome().nextFileNumber;
         m_project.RandomNumber = run.outcome().nextRandomNumber;
         return run.outcome().filesConverted;
@@ -183,18 +248,20 @@ class ConsoleRun {
     const TextTable& m_texts;
     ConsoleOutput& m_out;
     bool m_quiet;
+    std::string m_programName;
     RunReport m_report;
     std::shared_ptr<const WatermarkFont> m_font;  // freed when the run ends
     bool m_batch = false;
     FileQueue m_batchQueue;
-    FailureList m_failures;
+    FileEvents m_events;
 };
 
 }  // namespace
 
 ConsoleRunOutcome RunConsoleBatch(const ConversionSettings& settings, ProjectState& project,
-                                  const TextTable& texts, ConsoleOutput& out, bool quiet) {
-    return ConsoleRun(settings, project, texts, out, quiet).Run();
+                                  const TextTable& texts, ConsoleOutput& out, bool quiet,
+                                  const std::string& programName) {
+    return ConsoleRun(settings, project, texts, out, quiet, programName).Run();
 }
 
 }  // namespace orvex
