@@ -1,11 +1,13 @@
 // The argument loop. Run options (input, output, conversion, profile, the
-// number of files at once and the three run flags) are handled here; every other "--" name is looked up in
-// the long option table.
+// number of files at once and the three run flags) are handled here; every
+// other "--" name is looked up in the long option table, and a name found in
+// neither ends the run.
 #include "console/command_line.h"
 
 #include <algorithm>
 #include <array>
 
+#include "console/file_report.h"
 #include "console/option_table.h"
 #include "console/profile_file.h"
 #include "console/value_parsing.h"
@@ -34,6 +36,15 @@ constexpr std::array<RunOptionRow, 8> kRunOptions{{
     {"-P", "--PAUSE", RunOption::Pause},
     {nullptr, "--JOBS", RunOption::Jobs},
 }};
+
+// The modes start-up picks by the first argument; later on they are
+// tolerated and do nothing, as they always have.
+bool IsModeOption(const std::string& name) {
+    for (const char* mode : {"-V", "--VERSION", "-H", "-?", "--HELP", "-U", "-T"}) {
+        if (name == mode) return true;
+    }
+    return false;
+}
 
 const RunOptionRow* FindRunOption(const std::string& name) {
     for (const RunOptionRow& row : kRunOptions) {
@@ -72,13 +83,17 @@ class ArgumentLoop {
     CommandLineResult Run() {
         for (m_index = 0; m_index < m_arguments.size() && m_result.error.empty(); ++m_index) {
             std::string name = OptionName(m_arguments[m_index]);
-            if (name.empty()) continue;
-            if (const RunOptionRow* row = FindRunOption(name)) {
+            if (name.empty()) {
+                // Before any input a bare argument is the desktop's input
+                // field and is left alone here.
+                if (!m_project.InputArgument.empty()) TakeFurtherInput();
+            } else if (const RunOptionRow* row = FindRunOption(name)) {
                 ApplyRunOption(*row, name);
             } else if (const LongOption* option = FindCommandLineOption(name)) {
                 ApplyLong(*option);
+            } else if (!IsModeOption(name)) {
+                m_result.error = kUnknownOption + PrintablePath(NameAsTyped(m_arguments[m_index]));
             }
-            // Anything else is not an option of this program and is skipped.
         }
         return m_result;
     }
@@ -108,6 +123,25 @@ class ArgumentLoop {
         return true;
     }
 
+    // A bare argument after the first input is one more, taken as if it
+    // had its own "-i".
+    void TakeFurtherInput() {
+        std::string value = OptionValue(m_arguments, m_index);
+        if (value.empty()) {
+            Refuse();
+            return;
+        }
+        value = std::string(StripQuotes(JoinQuoted(std::move(value), m_arguments, m_index)));
+        m_project.MoreInputArguments.push_back(value);
+    }
+
+    // The option as the user wrote it: trimmed, without the value after "=".
+    static std::string NameAsTyped(std::string_view argument) {
+        std::string_view trimmed = Trim(argument, kSpacesAndTabs);
+        if (StartsWith(trimmed, "--")) trimmed = trimmed.substr(0, trimmed.find('='));
+        return std::string(trimmed);
+    }
+
     bool Refuse() {
         m_result.error = kIncorrectParameters;
         return false;
@@ -135,8 +169,7 @@ class ArgumentLoop {
                 if (TakePathValue(name, false, value)) m_project.OutputExtension = value;
                 break;
             case RunOption::Profile:
-                if (TakeLongValue(true, value) && !ReadProfile(value, m_settings))
-                    m_result.error = kInvalidProfileFile;
+                if (TakeLongValue(true, value)) ApplyProfile(value);
                 break;
             case RunOption::Debug:
                 m_project.RunMode = "DEBUG";
@@ -148,11 +181,15 @@ class ArgumentLoop {
                 m_result.pause = true;
                 break;
             case RunOption::Jobs:
-                // A count of files at once: a positive number, at most 256.
+                // A count of files at once: a positive number; more than 256
+                // are taken as 256.
                 if (TakeLongValue(false, value)) {
                     const int32_t jobs = ParseNumberValue(value);
                     if (jobs < 1 || value.find_first_not_of("0123456789 \t") != std::string::npos)
-                        Refuse();
+                        m_result.error = "Invalid value for " +
+                                         PrintablePath(NameAsTyped(m_arguments[m_index])) + ": " +
+                                         PrintablePath(value) +
+                                         " (accepted: a whole number, 1 or more)";
                     else
                         m_project.FilesAtOnce = std::min(jobs, 256);
                 }
@@ -160,10 +197,27 @@ class ArgumentLoop {
         }
     }
 
+    void ApplyProfile(const std::string& path) {
+        ProfileFindings findings;
+        if (!ReadProfile(path, m_settings, &findings)) {
+            m_result.error = kInvalidProfileFile;
+            return;
+        }
+        for (const std::string& key : findings.unknownKeys)
+            m_result.warnings.push_back("Warning: " + PrintablePath(path) + ": unknown option " +
+                                        PrintablePath(key));
+        if (!findings.refusal.empty()) m_result.error = findings.refusal;
+    }
+
     void ApplyLong(const LongOption& option) {
+        const std::string typed = NameAsTyped(m_arguments[m_index]);
         std::string value;
         if (option.kind != OptionKind::Flag &&
             !TakeLongValue(option.kind == OptionKind::Text, value)) {
+            return;
+        }
+        if (!IsReadableValue(option, value)) {
+            m_result.error = InvalidValueMessage(typed, value, option);
             return;
         }
         ApplyLongOption(option, value, m_settings);

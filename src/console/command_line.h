@@ -13,6 +13,7 @@ namespace orvex {
 
 inline constexpr const char* kIncorrectParameters = "Incorrect number of parameters";
 inline constexpr const char* kInvalidProfileFile = "Invalid profile file";
+inline constexpr const char* kUnknownOption = "Unknown option: ";
 
 // The name of an argument: trimmed; for a "--" argument the part before the
 // first "=", for a "-" argument the whole of it, otherwise empty; then
@@ -28,13 +29,18 @@ std::string OptionValue(const std::vector<std::string>& arguments, size_t index)
 // What the argument loop leaves besides the job and the settings.
 struct CommandLineResult {
     std::string error;  // the first error, empty when none
+    // Lines for standard error that do not stop the run ("Warning: " ...).
+    std::vector<std::string> warnings;
     bool quiet = false;
     bool pause = false;
 };
 
 // Walks `arguments` (program name excluded) in order and stores what they
 // name: "-i", "-o", "-c", "-d" into `project`, the long options and any
-// "--profile" into `settings`. Stops at the first error.
+// "--profile" into `settings`. Once an input is named, every further
+// argument that is no option is one more input (what a shell makes of
+// "-i *.hdr"). Stops at the first error: a missing value, an option that is
+// not this program's, a value its option cannot read, an unreadable profile.
 CommandLineResult ReadCommandLine(const std::vector<std::string>& arguments,
                                   ConversionSettings& settings, ProjectState& project);
 

@@ -2,6 +2,8 @@
 // line of a refused command line, or the banner and the batch run.
 #include "console/console_entry.h"
 
+#include <cstring>
+
 #include "settings/program_identity.h"
 #include "console/command_line.h"
 #include "console/console_run.h"
@@ -37,10 +39,27 @@ void PauseWithPrompt(ConsoleEnvironment& env) {
     WaitForKeyPress(env.keyboardFd);
 }
 
+ConsoleEntryResult Entry(const std::vector<std::string>& arguments, ConsoleEnvironment& env);
+
 }  // namespace
 
+// Whatever the console did, output that could not be written (a full disk, a
+// closed descriptor) is reported and fails the run, as the GNU tools do; a
+// reader that went away early is no failure.
 ConsoleEntryResult RunConsoleEntry(const std::vector<std::string>& arguments,
                                    ConsoleEnvironment& env) {
+    ConsoleEntryResult result = Entry(arguments, env);
+    if (const int error = env.out.OutputWriteError(); error != 0) {
+        env.out.PrintErrorText(env.programName + ": write error: " + std::strerror(error));
+        if (result.exitCode == kExitSuccess) result.exitCode = kExitIncomplete;
+        result.next = NextFace::Exit;
+    }
+    return result;
+}
+
+namespace {
+
+ConsoleEntryResult Entry(const std::vector<std::string>& arguments, ConsoleEnvironment& env) {
     if (arguments.empty()) return {NextFace::Desktop, kExitSuccess};
 
     // A fresh job on console defaults, whatever ran before.
@@ -61,6 +80,7 @@ ConsoleEntryResult RunConsoleEntry(const std::vector<std::string>& arguments,
     }
 
     CommandLineResult line = ReadCommandLine(arguments, env.settings, env.project);
+    for (const std::string& warning : line.warnings) env.out.PrintErrorText(warning);
     if (!line.error.empty()) {
         env.out.PrintLine(std::string(kErrorPrefix) + line.error);
         if (line.pause) WaitForKeyPress(env.keyboardFd);
@@ -74,10 +94,12 @@ ConsoleEntryResult RunConsoleEntry(const std::vector<std::string>& arguments,
         env.out.PrintLine(kWebSite);
         env.out.PrintLine(" ");
     }
-    ConsoleRunOutcome outcome =
-        RunConsoleBatch(env.settings, env.project, env.texts, env.out, line.quiet);
+    ConsoleRunOutcome outcome = RunConsoleBatch(env.settings, env.project, env.texts, env.out,
+                                                line.quiet, env.programName);
     if (line.pause) PauseWithPrompt(env);
     return {NextFace::Exit, ExitCodeOf(outcome)};
 }
+
+}  // namespace
 
 }  // namespace orvex

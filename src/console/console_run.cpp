@@ -5,15 +5,19 @@
 
 #include <algorithm>
 #include <memory>
+#include <optional>
 #include <vector>
 
+#include "console/failure_causes.h"
 #include "console/file_report.h"
+#include "console/progress_line.h"
 #include "formats/input_formats.h"
 #include "formats/output_formats.h"
 #include "run/conversion_run.h"
 #include "run/run_preparation.h"
 #include "platform/console_output.h"
 #include "settings/program_identity.h"
+#include "settings/setting_ranges.h"
 #include "text/text_table.h"
 
 namespace orvex {
@@ -21,16 +25,33 @@ namespace orvex {
 namespace {
 
 // Passes the worker's file events on to the debug lines (when printed) and
-// keeps the files of a batch that failed, for the report at its end.
-struct FailureList : ConversionObserver {
+// the progress line (when shown), says on standard error why each failed
+// file failed, and keeps the files of a batch that failed, for the report at
+// its end. The events come one at a time, in queue order.
+struct FileEvents : ConversionObserver {
     void FileStarted(int32_t index, const std::string& path) override {
         if (report) report->FileStarted(index, path);
+        if (progress) progress->FileStarted(path);
     }
     void FileFinished(const FileResult& result) override {
         if (report) report->FileFinished(result);
+        // A file the user stopped did not fail; the run ends by the signal.
+        if (!result.converted && !result.stopped) {
+            const std::string line = CauseLine(
+                programName, result.inputPath,
+                result.reason.empty() ? std::string("not converted") : result.reason);
+            if (progress)
+                progress->PrintAbove([&] { out->PrintErrorText(line); });
+            else
+                out->PrintErrorText(line);
+        }
         if (collect && !result.converted) results.push_back(result);
+        if (progress) progress->FileFinished();
     }
+    ConsoleOutput* out = nullptr;
+    std::string programName;
     FileReport* report = nullptr;
+    ProgressLine* progress = nullptr;
     bool collect = false;
     std::vector<FileResult> results;
 };
@@ -38,12 +59,13 @@ struct FailureList : ConversionObserver {
 class ConsoleRun {
   public:
     ConsoleRun(const ConversionSettings& settings, ProjectState& project, const TextTable& texts,
-               ConsoleOutput& out, bool quiet)
+               ConsoleOutput& out, bool quiet, const std::string& programName)
         : m_settings(settings),
           m_project(project),
           m_texts(texts),
           m_out(out),
           m_quiet(quiet),
+          m_programName(programName),
           m_report([&out](const std::string& line) { out.PrintLine(line); },
                    project.RunMode == "DEBUG", PrintablePath) {}
 
@@ -63,7 +85,7 @@ class ConsoleRun {
         m_project.InputArgument.clear();
         Result<PreparedRun> prepared = PrepareRun(m_settings, request, m_report);
         if (!prepared.ok()) {
-            m_out.PrintLine(ConsoleErrorLine(prepared.fault()));
+            Stop(prepared.fault());
             return ConsoleRunOutcome::Refused;
         }
         PreparedRun& run = prepared.value();
@@ -84,7 +106,7 @@ class ConsoleRun {
         Status("General", "Converting");
         int32_t converted = Convert(std::move(run.job));
         // A batch names every file that failed, in quiet mode too.
-        for (const FileResult& failed : m_failures.results)
+        for (const FileResult& failed : m_events.results)
             m_out.PrintLine("Not converted: " + PrintablePath(failed.inputPath));
         if (converted > 0) {
             Status("Msg", "Conversion complete");
@@ -103,17 +125,55 @@ class ConsoleRun {
     }
     void Status(const char* group, const char* key) { Status(m_texts.Text(group, key)); }
 
+    // The error line, and for a refused input or output folder a second
+    // line that names the path and what is wrong with it.
+    void Stop(const RunCheck& check) {
+        m_out.PrintLine(ConsoleErrorLine(check));
+        switch (check.fault) {
+            case RunFault::InvalidInputFile:
+            case RunFault::EmptyInputFiles:
+                m_out.PrintErrorText(
+                    CauseLine(m_programName, check.path, InputFileCause(check.path)));
+                break;
+            case RunFault::EmptyOutputFolder:
+            case RunFault::InvalidOutputFolder:
+                m_out.PrintErrorText(
+                    CauseLine(m_programName, check.path, OutputFolderCause(check.path)));
+                break;
+            case RunFault::IncorrectOutputFolder:
+                m_out.PrintErrorText(
+                    CauseLine(m_programName, check.path, "leads out of the working folder"));
+                break;
+            default:
+                break;
+        }
+    }
+
     int32_t Convert(ConversionJob job) {
 
         // The per-file lines belong to a command-line job in debug mode. The
         // main thread only waits, so the worker's lines and ours never overlap.
         FileReport fileReport([this](const std::string& line) { m_out.PrintLine(line); });
         const bool debug = m_project.CommandLineInput != 0 && m_project.RunMode == "DEBUG";
-        m_failures.report = debug ? &fileReport : nullptr;
-        m_failures.collect = m_batch;
-        ConversionRun run(std::move(job), &m_failures);
+        // The status line is for a person watching a batch: only on a
+        // terminal, never in quiet or debug runs, so scripts and logs see the
+        // same bytes as ever.
+        const int errFd = m_out.ErrorFd();
+        ProgressLine progress(
+            static_cast<int32_t>(job.queue.size()),
+            [this](std::string_view bytes) { m_out.WriteErrorBytes(bytes); },
+            [errFd] { return TerminalColumns(errFd); });
+        const bool showProgress =
+            !m_quiet && !debug && job.queue.size() > 1 && IsTerminal(errFd);
+        m_events.out = &m_out;
+        m_events.programName = m_programName;
+        m_events.report = debug ? &fileReport : nullptr;
+        m_events.progress = showProgress ? &progress : nullptr;
+        m_events.collect = m_batch;
+        ConversionRun run(std::move(job), &m_events);
         run.Start();
         run.Wait();
+        if (showProgress) progress.Finish();
         m_project.FileCounter = run.outcome().nextFileNumber;
         m_project.RandomNumber = run.outcome().nextRandomNumber;
         return run.outcome().filesConverted;
@@ -124,16 +184,18 @@ class ConsoleRun {
     const TextTable& m_texts;
     ConsoleOutput& m_out;
     bool m_quiet;
+    std::string m_programName;
     RunReport m_report;
     bool m_batch = false;
-    FailureList m_failures;
+    FileEvents m_events;
 };
 
 }  // namespace
 
 ConsoleRunOutcome RunConsoleBatch(const ConversionSettings& settings, ProjectState& project,
-                                  const TextTable& texts, ConsoleOutput& out, bool quiet) {
-    return ConsoleRun(settings, project, texts, out, quiet).Run();
+                                  const TextTable& texts, ConsoleOutput& out, bool quiet,
+                                  const std::string& programName) {
+    return ConsoleRun(settings, project, texts, out, quiet, programName).Run();
 }
 
 }  // namespace orvex

@@ -3,6 +3,8 @@
 // the engine's run and prints the outcome.
 #pragma once
 
+#include <string>
+
 #include "settings/conversion_settings.h"
 #include "settings/project_state.h"
 
@@ -17,7 +19,10 @@ enum class ConsoleRunOutcome {
     Refused,      // an "Error: " line ended the run before any work
 };
 
+// `programName` starts the standard-error line of each file that fails
+// ("orvex: a.hdr: the picture is empty").
 ConsoleRunOutcome RunConsoleBatch(const ConversionSettings& settings, ProjectState& project,
-                                  const TextTable& texts, ConsoleOutput& out, bool quiet);
+                                  const TextTable& texts, ConsoleOutput& out, bool quiet,
+                                  const std::string& programName = "orvex");
 
 }  // namespace orvex

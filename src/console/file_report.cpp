@@ -34,6 +34,8 @@ std::string EscapeControls(const std::string& path, bool escapeBackslash) {
 
 std::string PrintablePath(const std::string& path) { return EscapeControls(path, true); }
 
+std::string PrintableText(const std::string& text) { return EscapeControls(text, false); }
+
 void FileReport::FileStarted(int32_t /*index*/, const std::string& inputPath) {
     m_print("Processing: " + PrintablePath(inputPath));
     m_print("File Format: " + IdentifyFileType(inputPath));

@@ -13,6 +13,10 @@ namespace orvex {
 // backslash as "\\" so the escaped form cannot be mistaken for a real one.
 std::string PrintablePath(const std::string& path);
 
+// `text` (a reason, a message) with control characters shown as in
+// PrintablePath; backslashes stay as they are.
+std::string PrintableText(const std::string& text);
+
 // Prints "Processing: ", "File Format: " and the "[OK]" / "[ERROR]" lines of
 // each file of a command-line job in debug mode.
 class FileReport : public ConversionObserver {

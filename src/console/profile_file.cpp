@@ -66,35 +66,48 @@ std::string ProfileValue(const LongOption& option, std::string_view raw) {
     return std::string(value);
 }
 
-void ApplyUtf8Text(std::string_view text, ConversionSettings& settings) {
+void ApplyUtf8Text(std::string_view text, ConversionSettings& settings,
+                   ProfileFindings& findings) {
     bool inCliGroup = false;
     ForEachIniLine(text, [&](const IniLine& line) {
         if (line.kind == IniLine::Kind::Group) {
             inCliGroup = ToUpperAscii(line.group) == "CLI";
             return;
         }
-        if (!inCliGroup) return;
+        if (!inCliGroup || !findings.refusal.empty()) return;
         const LongOption* option = FindProfileOption(ToUpperUtf8(line.key));
-        if (option == nullptr) return;
-        ApplyLongOption(*option, ProfileValue(*option, line.value), settings);
+        if (option == nullptr) {
+            findings.unknownKeys.emplace_back(line.key);
+            return;
+        }
+        const std::string value = ProfileValue(*option, line.value);
+        if (!value.empty() && !IsReadableValue(*option, value)) {
+            findings.refusal = InvalidValueMessage(line.key, value, *option);
+            return;
+        }
+        ApplyLongOption(*option, value, settings);
     });
 }
 
 }  // namespace
 
-void ApplyProfileText(std::string_view text, ConversionSettings& settings) {
+void ApplyProfileText(std::string_view text, ConversionSettings& settings,
+                      ProfileFindings* findings) {
+    ProfileFindings ignored;
+    ProfileFindings& found = findings != nullptr ? *findings : ignored;
     if (text.substr(0, 2) == "\xFF\xFE" || text.substr(0, 2) == "\xFE\xFF") {
         bool bigEndian = text[0] == '\xFE';
-        ApplyUtf8Text(Utf16ToUtf8(text.substr(2), bigEndian), settings);
+        ApplyUtf8Text(Utf16ToUtf8(text.substr(2), bigEndian), settings, found);
         return;
     }
-    ApplyUtf8Text(text, settings);
+    ApplyUtf8Text(text, settings, found);
 }
 
-bool ReadProfile(const std::string& path, ConversionSettings& settings) {
+bool ReadProfile(const std::string& path, ConversionSettings& settings,
+                 ProfileFindings* findings) {
     const std::optional<std::string> text = ReadBoundedFile(path, kMaxProfileBytes);
     if (!text) return false;
-    ApplyProfileText(*text, settings);
+    ApplyProfileText(*text, settings, findings);
     return true;
 }
 

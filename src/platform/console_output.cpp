@@ -1,6 +1,7 @@
 // Console lines written straight to the descriptors, and the terminal pause.
 #include "platform/console_output.h"
 
+#include <sys/ioctl.h>
 #include <sys/uio.h>
 #include <termios.h>
 #include <unistd.h>
@@ -14,20 +15,32 @@ namespace orvex {
 namespace {
 
 // Writes the whole buffer, retrying after signals and short writes. A closed
-// reader (EPIPE) or any other failure drops the rest of the line.
-void WriteAll(int fd, const char* data, size_t size) {
+// reader (EPIPE) or any other failure drops the rest of the line; the errno
+// of the failure is returned (0 when all was written).
+int WriteAll(int fd, const char* data, size_t size) {
     while (size > 0) {
         ssize_t written = ::write(fd, data, size);
         if (written < 0) {
             if (errno == EINTR) continue;
-            return;
+            return errno;
         }
         data += written;
         size -= static_cast<size_t>(written);
     }
+    return 0;
 }
 
 }  // namespace
+
+void ConsoleOutput::NoteFailure(int fd, int error) {
+    if (fd == m_outFd && error != 0 && error != EPIPE && m_outputError == 0)
+        m_outputError = error;
+}
+
+int ConsoleOutput::OutputWriteError() const {
+    std::lock_guard<std::mutex> guard(m_lock);
+    return m_outputError;
+}
 
 void ConsoleOutput::WriteLine(int fd, std::string_view line) {
     if (line.empty()) line = " ";
@@ -39,14 +52,24 @@ void ConsoleOutput::WriteLine(int fd, std::string_view line) {
     do {
         written = ::writev(fd, parts, 2);
     } while (written < 0 && errno == EINTR);
-    if (written < 0) return;
-    size_t done = static_cast<size_t>(written);
-    if (done < line.size()) {
-        WriteAll(fd, line.data() + done, line.size() - done);
-        WriteAll(fd, "\n", 1);
-    } else if (done == line.size()) {
-        WriteAll(fd, "\n", 1);
+    if (written < 0) {
+        NoteFailure(fd, errno);
+        return;
     }
+    size_t done = static_cast<size_t>(written);
+    int error = 0;
+    if (done < line.size()) {
+        error = WriteAll(fd, line.data() + done, line.size() - done);
+        if (error == 0) error = WriteAll(fd, "\n", 1);
+    } else if (done == line.size()) {
+        error = WriteAll(fd, "\n", 1);
+    }
+    NoteFailure(fd, error);
+}
+
+void ConsoleOutput::WriteErrorBytes(std::string_view bytes) {
+    std::lock_guard<std::mutex> guard(m_lock);
+    WriteAll(m_errFd, bytes.data(), bytes.size());
 }
 
 void ConsoleOutput::PrintLine(std::string_view line) {
@@ -57,6 +80,12 @@ void ConsoleOutput::PrintLine(std::string_view line) {
 void ConsoleOutput::PrintErrorText(std::string_view line) { WriteLine(m_errFd, line); }
 
 bool IsTerminal(int fd) { return ::isatty(fd) == 1; }
+
+int TerminalColumns(int fd) {
+    winsize size{};
+    if (::ioctl(fd, TIOCGWINSZ, &size) != 0) return 0;
+    return size.ws_col;
+}
 
 bool WaitForKeyPress(int fd) {
     if (!IsTerminal(fd)) return false;

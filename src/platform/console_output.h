@@ -21,21 +21,36 @@ class ConsoleOutput {
     void PrintLine(std::string_view line);
     // Writes to the error descriptor whatever the line begins with.
     void PrintErrorText(std::string_view line);
+    // Writes `bytes` to the error descriptor as they are, without a line end
+    // (a status line that redraws itself in place).
+    void WriteErrorBytes(std::string_view bytes);
 
     int OutputFd() const { return m_outFd; }
+    int ErrorFd() const { return m_errFd; }
+
+    // The errno of the first write to the output descriptor that failed, or
+    // 0. A reader that went away (EPIPE) is not counted: a pipe into "head"
+    // is a normal end for the reader, not a lost report.
+    int OutputWriteError() const;
 
   private:
     void WriteLine(int fd, std::string_view line);
+    void NoteFailure(int fd, int error);
 
     int m_outFd;
     int m_errFd;
-    std::mutex m_lock;
+    int m_outputError = 0;
+    mutable std::mutex m_lock;
 };
 
 inline constexpr std::string_view kErrorPrefix = "Error: ";
 
 // Whether `fd` is a terminal.
 bool IsTerminal(int fd);
+
+// The width in characters of the terminal at `fd`, or 0 when it is none or
+// does not say.
+int TerminalColumns(int fd);
 
 // When `fd` is a terminal: switches off echo and line buffering, waits for
 // one key press that yields a character, and restores the terminal. Returns

@@ -301,6 +301,7 @@ std::string ConsoleErrorLine(const RunCheck& check) {
         case RunFault::InvalidWatermarkFont: return "Error: Invalid watermark font";
         case RunFault::EmptyWatermarkImage:
         case RunFault::InvalidWatermarkImage: return "Error: Invalid watermark image";
+        case RunFault::InvalidValue: return "Error: Invalid value for " + check.detail;
     }
     return {};
 }
@@ -325,6 +326,7 @@ const char* MessageKey(RunFault fault) {
         case RunFault::InvalidWatermarkFont: return "Invalid watermark font";
         case RunFault::EmptyWatermarkImage: return "Empty watermark image";
         case RunFault::InvalidWatermarkImage: return "Invalid watermark image";
+        case RunFault::InvalidValue: return "Invalid value";
     }
     return "";
 }

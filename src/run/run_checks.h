@@ -7,6 +7,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <utility>
 
 #include "settings/conversion_settings.h"
 
@@ -32,11 +33,17 @@ enum class RunFault {
     InvalidWatermarkFont,
     EmptyWatermarkImage,    // an image watermark without a file name
     InvalidWatermarkImage,  // missing, empty, a folder, or not a picture we can decode
+    InvalidValue,           // a setting outside its option's range: detail names both
 };
 
 struct RunCheck {
     RunFault fault = RunFault::None;
     std::string detail;  // what the message names: the extension, folder, font or picture
+    std::string path;    // the input or output folder an input or output fault is about
+
+    RunCheck() = default;
+    RunCheck(RunFault what, std::string named = {}, std::string about = {})
+        : fault(what), detail(std::move(named)), path(std::move(about)) {}
 
     bool ok() const { return fault == RunFault::None; }
 };

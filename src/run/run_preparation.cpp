@@ -8,11 +8,18 @@
 #include "formats/output_formats.h"
 #include "run/conversion_run.h"
 #include "settings/program_identity.h"
+#include "settings/setting_ranges.h"
 
 namespace orvex {
 namespace {
 
 RunCheck Fault(RunFault fault, std::string detail = {}) { return RunCheck{fault, std::move(detail)}; }
+
+// An input or output fault names its path, for the console's cause line.
+RunCheck About(RunCheck check, const std::string& path) {
+    check.path = path;
+    return check;
+}
 
 // The folder a missing output folder stands for: a folder input is its own,
 // a file's is the folder it is in.
@@ -29,15 +36,19 @@ RunCheck QueueRequest(const ConversionSettings& settings, const RunRequest& requ
     if (request.face == RunFace::Desktop) {
         prepared.job.queue =
             request.inputs.empty() ? FileQueue() : QueueInputFile(request.inputs.front());
-        if (prepared.job.queue.empty()) return Fault(RunFault::EmptyInputFiles);
+        if (prepared.job.queue.empty())
+            return About(Fault(RunFault::EmptyInputFiles), request.inputs.front());
         return {};
     }
     if (request.inputs.empty()) return Fault(RunFault::InvalidInputFile);
     prepared.batch = request.inputs.size() > 1 || IsInputFolder(request.inputs.front());
-    if (prepared.batch)
-        return QueueInputs(request.inputs, settings.KeepSubfolders != 0, prepared.job.queue);
+    if (prepared.batch) {
+        RunCheck check = QueueInputs(request.inputs, settings.KeepSubfolders != 0,
+                                     prepared.job.queue);
+        return About(check, check.detail);
+    }
     const std::string& file = request.inputs.front();
-    if (RunCheck input = CheckInputFile(file); !input.ok()) return input;
+    if (RunCheck input = CheckInputFile(file); !input.ok()) return About(input, file);
     // A list file is checked like any input, and queues nothing.
     prepared.job.queue = QueueInputFile(file);
     return {};
@@ -46,13 +57,13 @@ RunCheck QueueRequest(const ConversionSettings& settings, const RunRequest& requ
 RunCheck ResolveOutput(const RunRequest& request, const RunReport& report, PreparedRun& prepared) {
     std::string folder = request.outputFolder;
     if (folder.empty()) {
-        if (request.face == RunFace::Desktop) return Fault(RunFault::EmptyOutputFolder);
+        if (request.face == RunFace::Desktop) return About(Fault(RunFault::EmptyOutputFolder), "");
         folder = FolderForOutput(request.inputs.front());
     }
     report.Debug("Output: " + report.Path(folder));
     if (RunCheck output = ResolveOutputFolder(folder, WorkingFolder(), prepared.outputFolder);
         !output.ok())
-        return output;
+        return About(output, folder);
 
     prepared.inputExtension =
         request.inputExtension.empty() ? InputExtensions().front() : request.inputExtension;
@@ -78,6 +89,13 @@ Result<PreparedRun> PrepareRun(const ConversionSettings& settings, const RunRequ
     if (RunCheck check = CheckOutputOptions(prepared.outputExtension, settings, report);
         !check.ok())
         return check;
+    // Values outside their option's range, before the chain's checks load
+    // anything (a font size of 0 is the size's fault, not the font's).
+    if (std::optional<RangeFault> range = CheckSettingRanges(settings)) {
+        return Fault(RunFault::InvalidValue, SettingName(*range->row) + ": " +
+                                                 FormatSettingNumber(range->value) + " (accepted: " +
+                                                 AcceptedValuesText(*range->row) + ")");
+    }
     ConversionJob& job = prepared.job;
     if (RunCheck check = CheckChainOptions(settings, report, job.font); !check.ok()) return check;
     ReportFileOptions(settings, report);

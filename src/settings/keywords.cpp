@@ -68,6 +68,22 @@ int32_t ParseKeyword(int family, std::string_view word) {
     return 0;
 }
 
+bool IsKeyword(int family, std::string_view word) {
+    if (!IsKnownFamily(family) || family == kFrameType || family == kWatermarkType) return false;
+    const std::string upper = ToUpperUtf8(word);
+    for (const auto& pair : Families()[static_cast<size_t>(family)]) {
+        if (upper == pair.first) return true;
+    }
+    return false;
+}
+
+std::vector<std::string> KeywordWords(int family) {
+    std::vector<std::string> words;
+    if (!IsKnownFamily(family) || family == kFrameType || family == kWatermarkType) return words;
+    for (const auto& pair : Families()[static_cast<size_t>(family)]) words.emplace_back(pair.first);
+    return words;
+}
+
 std::string KeywordName(int family, int32_t value) {
     if (!IsKnownFamily(family)) return "";
     for (const auto& [keyword, number] : Families()[static_cast<size_t>(family)]) {

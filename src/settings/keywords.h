@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace orvex {
 
@@ -38,6 +39,13 @@ enum KeywordFamily : int {
 // but not trimmed. Unknown words, and the print-only families 14 and 15,
 // give 0.
 int32_t ParseKeyword(int family, std::string_view word);
+
+// Whether `word` (upper-cased as ParseKeyword does) is a word of `family`.
+// The print-only families 14 and 15 know no word.
+bool IsKeyword(int family, std::string_view word);
+
+// The words of `family` in table order, as the console accepts them.
+std::vector<std::string> KeywordWords(int family);
 
 // The first word of `family` whose number is `value`, or "" when there is none.
 std::string KeywordName(int family, int32_t value);

@@ -69,6 +69,11 @@ LongOption Option(const char* name, OptionKind kind) {
 LongOption Number(const char* name) { return Option(name, K::Number); }
 LongOption Real(const char* name) { return Option(name, K::Real); }
 LongOption Text(const char* name) { return Option(name, K::Text); }
+LongOption Colour(const char* name) {
+    LongOption option = Option(name, K::Text);
+    option.colour = true;
+    return option;
+}
 LongOption Keyword(const char* name, int family) {
     LongOption option = Option(name, K::Keyword);
     option.family = family;
@@ -207,8 +212,19 @@ struct Row : OptionField {
         family = keywordFamily;
         return std::move(*this);
     }
+    // A range the controls keep (flags, choices and settings of the desktop alone).
     Row&& Range(double minimum, double maximum) && {
-        range = FieldRange{minimum, maximum};
+        range = FieldRange{minimum, maximum, RangeUse::ControlsOnly};
+        return std::move(*this);
+    }
+    // A range a run refuses values outside of, with the option's name.
+    Row&& Refuses(double minimum, double maximum) && {
+        range = FieldRange{minimum, maximum, RangeUse::BeforeRun};
+        return std::move(*this);
+    }
+    // A range a check of its own refuses with its own error line.
+    Row&& OwnCheck(double minimum, double maximum) && {
+        range = FieldRange{minimum, maximum, RangeUse::OwnCheck};
         return std::move(*this);
     }
     Row&& Report(const char* label) && {
@@ -370,7 +386,7 @@ std::vector<OptionField> BuildTable() {
             .Shown("Bits Per Pixel", Page::Output, Depth()),
         Row(ForWriter("jpg", Int32(out, "JPG Quality", &S::JpgQuality)))
             .Option(Number("--JPG-QUALITY"))
-            .Range(1, 100)
+            .OwnCheck(1, 100)
             .Report("JPG Quality: ")
             .Shown("Image Quality", Page::Output, Slider()),
         Row(ForWriter("jpg", Int32(out, "JPG Chroma", &S::JpgChroma)))
@@ -454,7 +470,7 @@ std::vector<OptionField> BuildTable() {
             .Shown("Bits Per Pixel", Page::Output, Depth()),
         Row(ForWriter("webp", Int32(out, "WEBP Quality", &S::WebpQuality)))
             .Option(Number("--WEBP-QUALITY"))
-            .Range(1, 100)
+            .OwnCheck(1, 100)
             .Report("WEBP Quality: ")
             .Shown("Image Quality", Page::Output, Slider()),
         Row(ForWriter("xpm", Int32(out, "XPM BPP", &S::XpmBpp)))
@@ -471,11 +487,11 @@ std::vector<OptionField> BuildTable() {
             .Shown("Rotation Type", Page::Transform, Choice().When(&S::DoImageRotation, {1})),
         Row(Int32(tr, "Image Rotation", &S::ImageRotation))
             .Option(SwitchesOn(Number("--ROTATION"), &S::DoImageRotation))
-            .Range(0, 360)
+            .Refuses(0, 360)
             .Report("Image Rotation: ")
             .Shown("Rotation Angle", Page::Transform, Slider().When(&S::DoImageRotation, {1})),
         Row(String(tr, "Image Rotation Back Color", &S::ImageRotationBackColor))
-            .Option(Text("--ROTATION-BACK-COLOR"))
+            .Option(Colour("--ROTATION-BACK-COLOR"))
             .Report("Image Rotation Back Color: ")
             .Shown("Background Color", Page::Transform,
                    ColourButton().When(&S::DoImageRotation, {1})),
@@ -484,6 +500,8 @@ std::vector<OptionField> BuildTable() {
             .Shown("Image Resize", Page::Transform, Check()),
         Row(Int32(tr, "Image Width", &S::ImageWidth))
             .Option(SwitchesOn(Number("--WIDTH"), &S::DoImageResize))
+            // 0 is "no width" and has its own error line; the sides of a JPEG end at 65,500.
+            .Refuses(0, 65500)
             .Report("Width: ")
             .Shown("Image Width", Page::Transform,
                    Numbers(kSizes).When(&S::DoImageResize, {1})),
@@ -493,6 +511,7 @@ std::vector<OptionField> BuildTable() {
                    Choice().When(&S::DoImageResize, {1}).Beside()),
         Row(Int32(tr, "Image Height", &S::ImageHeight))
             .Option(SwitchesOn(Number("--HEIGHT"), &S::DoImageResize))
+            .Refuses(0, 65500)
             .Report("Height: ")
             .Shown("Image Height", Page::Transform,
                    Numbers(kSizes).When(&S::DoImageResize, {1})),
@@ -527,17 +546,17 @@ std::vector<OptionField> BuildTable() {
         Row(Int8(adj, "Do Image Color Correction", &S::DoImageColorCorrection)),
         Row(Int32(adj, "Image Brightness", &S::ImageBrightness))
             .Option(SwitchesOn(Number("--BRIGHTNESS"), &S::DoImageColorCorrection))
-            .Range(-100, 100)
+            .OwnCheck(-100, 100)
             .Report("Brightness: ")
             .Shown("Image Brightness", Page::Adjustment, Slider(1, 100)),
         Row(Int32(adj, "Image Contrast", &S::ImageContrast))
             .Option(SwitchesOn(Number("--CONTRAST"), &S::DoImageColorCorrection))
-            .Range(-100, 100)
+            .OwnCheck(-100, 100)
             .Report("Contrast: ")
             .Shown("Image Contrast", Page::Adjustment, Slider(1, 100)),
         Row(Float(adj, "Image Gamma", &S::ImageGamma))
             .Option(SwitchesOn(Real("--GAMMA"), &S::DoImageColorCorrection))
-            .Range(0.01f, 9.99f)
+            .OwnCheck(0.01f, 9.99f)
             .Report("Gamma: ")
             .Shown("Image Gamma", Page::Adjustment, Slider(100, 0, 2)),
         Row(Int8(adj, "Image Invert", &S::ImageInvert))
@@ -555,7 +574,7 @@ std::vector<OptionField> BuildTable() {
             .Shown("Image Threshold", Page::Adjustment, Check()),
         Row(Int32(adj, "Image Threshold", &S::ImageThreshold))
             .Option(SwitchesOn(Number("--THRESHOLD"), &S::DoImageThreshold))
-            .Range(0, 255)
+            .Refuses(0, 255)
             .Report("Image Threshold: ")
             .Shown("Threshold Level", Page::Adjustment, Slider().When(&S::DoImageThreshold, {1})),
         Row(Int8(adj, "Do Image Dither", &S::DoImageDither))
@@ -587,24 +606,24 @@ std::vector<OptionField> BuildTable() {
             .Report("Frame bottom: ")
             .Shown("Bottom", Page::Frame, Numbers(kSizes).In("solid")),
         Row(String(fr, "Solid Left Color", &S::SolidLeftColor))
-            .Option(Text("--FR-SOLID-LEFT-COLOR"))
+            .Option(Colour("--FR-SOLID-LEFT-COLOR"))
             .Report("Frame left color: ")
             .Shown("Left Color", Page::Frame, ColourButton().In("solid")),
         Row(String(fr, "Solid Right Color", &S::SolidRightColor))
-            .Option(Text("--FR-SOLID-RIGHT-COLOR"))
+            .Option(Colour("--FR-SOLID-RIGHT-COLOR"))
             .Report("Frame right color: ")
             .Shown("Right Color", Page::Frame, ColourButton().In("solid")),
         Row(String(fr, "Solid Top Color", &S::SolidTopColor))
-            .Option(Text("--FR-SOLID-TOP-COLOR"))
+            .Option(Colour("--FR-SOLID-TOP-COLOR"))
             .Report("Frame top color: ")
             .Shown("Top Color", Page::Frame, ColourButton().In("solid")),
         Row(String(fr, "Solid Bottom Color", &S::SolidBottomColor))
-            .Option(Text("--FR-SOLID-BOTTOM-COLOR"))
+            .Option(Colour("--FR-SOLID-BOTTOM-COLOR"))
             .Report("Frame bottom color: ")
             .Shown("Bottom Color", Page::Frame, ColourButton().In("solid")),
         Row(Int32(fr, "Solid Opacity", &S::SolidOpacity))
             .Option(KnownInProfileAs(Number("--FR-SOLID-OPACITY"), "--WM-SOLID-OPACITY"))
-            .Range(1, 255)
+            .Refuses(1, 255)
             .Report("Frame opacity: ")
             .Shown("Opacity", Page::Frame, Slider().In("solid")),
 
@@ -623,6 +642,7 @@ std::vector<OptionField> BuildTable() {
             .Shown("Font", Page::Watermark, FontChoice(&S::Fonts).In("text")),
         Row(Int32(wm, "Font Size", &S::FontSize))
             .Option(Number("--WM-FONT-SIZE"))
+            .Refuses(1, 1000)
             .Report("Watermark font size: ")
             .Shown("Font Size", Page::Watermark, Numbers(kFontSizes).In("text")),
         Row(Int32(wm, "Font Leading", &S::FontLeading))
@@ -631,7 +651,7 @@ std::vector<OptionField> BuildTable() {
             .Shown("Font Leading", Page::Watermark, Numbers(kSizes).In("text")),
         Row(String(wm, "Font Colors", &S::FontColors)),
         Row(String(wm, "Font Color", &S::FontColor))
-            .Option(Text("--WM-FONT-COLOR"))
+            .Option(Colour("--WM-FONT-COLOR"))
             .Report("Watermark font color: ")
             .Shown("Font Color", Page::Watermark, ColourChoice(&S::FontColors).In("text")),
         Row(Int8(wm, "Font Style", &S::FontStyle))
@@ -657,17 +677,17 @@ std::vector<OptionField> BuildTable() {
             .Shown("Text Padding", Page::Watermark, Numbers(kSizes).In("text")),
         Row(Int32(wm, "Text Opacity", &S::TextOpacity))
             .Option(Number("--WM-TEXT-OPACITY"))
-            .Range(1, 255)
+            .Refuses(1, 255)
             .Report("Watermark text opacity: ")
             .Shown("Text Opacity", Page::Watermark, Slider().In("text")),
         Row(String(wm, "Back Colors", &S::BackColors)),
         Row(String(wm, "Back Color", &S::BackColor))
-            .Option(Text("--WM-BACK-COLOR"))
+            .Option(Colour("--WM-BACK-COLOR"))
             .Report("Watermark background color: ")
             .Shown("Background Color", Page::Watermark, ColourChoice(&S::BackColors).In("text")),
         Row(Int32(wm, "Back Opacity", &S::BackOpacity))
             .Option(Number("--WM-BACK-OPACITY"))
-            .Range(1, 255)
+            .Refuses(1, 255)
             .Report("Watermark background opacity: ")
             .Shown("Background Opacity", Page::Watermark, Slider().In("text")),
         Row(Int8(wm, "Text Boundary", &S::TextBoundary))
@@ -686,7 +706,7 @@ std::vector<OptionField> BuildTable() {
             .Shown("Y-Offset", Page::Watermark, Numbers(kSizes).In("text")),
         Row(Int32(wm, "Text Rotation", &S::TextRotation))
             .Option(Number("--WM-TEXT-ROTATION"))
-            .Range(0, 360)
+            .Refuses(0, 360)
             .Report("Watermark rotation: ")
             .Shown("Rotation Angle", Page::Watermark, Slider().In("text")),
         Row(Int8(wm, "Text Size", &S::TextSize))
@@ -694,7 +714,7 @@ std::vector<OptionField> BuildTable() {
             .Report("Watermark size/mode: ")
             .Shown("Size", Page::Watermark, Choice().In("text")),
         Row(Int32(wm, "Text Scale", &S::TextScale))
-            .Range(1, 200)
+            .Refuses(1, 200)
             .Shown("Scale", Page::Watermark,
                    Slider().In("text").HiddenUnless(&S::TextSize, {1})),
         Row(String(wm, "Image", &S::Image))
@@ -708,7 +728,7 @@ std::vector<OptionField> BuildTable() {
             .Shown("Image Greyscale", Page::Watermark, Check().In("image")),
         Row(Int32(wm, "Image Opacity", &S::ImageOpacity))
             .Option(Number("--WM-IMAGE-OPACITY"))
-            .Range(1, 255)
+            .Refuses(1, 255)
             .Report("Watermark opacity: ")
             .Shown("Opacity", Page::Watermark, Slider().In("image")),
         Row(Int8(wm, "Image Boundary", &S::ImageBoundary))
@@ -727,7 +747,7 @@ std::vector<OptionField> BuildTable() {
             .Shown("Y-Offset", Page::Watermark, Numbers(kSizes).In("image")),
         Row(Int32(wm, "Image Rotation", &S::WatermarkImageRotation))
             .Option(Number("--WM-IMAGE-ROTATION"))
-            .Range(0, 360)
+            .Refuses(0, 360)
             .Report("Watermark rotation: ")
             .Shown("Rotation Angle", Page::Watermark, Slider().In("image")),
         Row(Int8(wm, "Image Size", &S::ImageSize))
@@ -735,7 +755,7 @@ std::vector<OptionField> BuildTable() {
             .Report("Watermark size/mode: ")
             .Shown("Size", Page::Watermark, Choice().In("image")),
         Row(Int32(wm, "Image Scale", &S::ImageScale))
-            .Range(1, 200)
+            .Refuses(1, 200)
             .Shown("Scale", Page::Watermark,
                    Slider().In("image").HiddenUnless(&S::ImageSize, {1})),
 

@@ -37,6 +37,8 @@ struct LongOption {
     // How a profile treats a Text value: trimmed with its quotes kept, or
     // (the file-name mask) unquoted with its spaces kept.
     bool profileUnquotes = false;
+    // A Text value that names a colour: exactly six hexadecimal digits RRGGBB.
+    bool colour = false;
 };
 
 // The pages of the preferences dialog, in the order of its page tree.
@@ -53,10 +55,18 @@ enum class PreferencesPage {
     Advanced,
 };
 
+// Who refuses a value outside a field's range.
+enum class RangeUse {
+    ControlsOnly,  // the dialog's controls keep the value inside; a run does not look
+    BeforeRun,     // CheckSettingRanges refuses it before a run, while the field is in use
+    OwnCheck,      // a check of its own, with its own error line, refuses it
+};
+
 // The values a setting may take; checks refuse and controls clamp outside it.
 struct FieldRange {
     double minimum = 0;
     double maximum = 0;
+    RangeUse use = RangeUse::ControlsOnly;
     bool Contains(double value) const { return value >= minimum && value <= maximum; }
 };
 

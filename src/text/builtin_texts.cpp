@@ -74,6 +74,7 @@ constexpr TextRow kBuiltinTexts[] = {
     {"Invalid brightness", "Invalid brightness value: %s1%! Please, correct it and try again!"},
     {"Invalid contrast", "Invalid contrast value: %s1%! Please, correct it and try again!"},
     {"Invalid gamma", "Invalid gamma value: %s1%! Please, correct it and try again!"},
+    {"Invalid value", "Invalid value for %s1%! Please, correct it and try again!"},
     {"Invalid watermark font", "Unable to load selected font for a watermark: %s1%"},
     {"Empty watermark image", "Selected watermark image is invalid/empty!"},
     {"Invalid watermark image", "Unable to load selected file as a watermark image: %s1%"},

@@ -81,7 +81,8 @@ TEST_F(StartupTest, ModesAreOnlyRecognisedInFirstPosition) {
     // missing file.
     test::ProcessResult result = Run({"-i", "missing.hdr", "-v"});
     EXPECT_EQ(result.exitCode, 2);
-    EXPECT_EQ(result.err, "Error: Invalid input file\n");
+    EXPECT_EQ(result.err,
+              "Error: Invalid input file\norvex: missing.hdr: No such file or directory\n");
 }
 
 // Without a display (or, in a build without it, without the desktop face)

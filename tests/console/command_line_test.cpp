@@ -78,14 +78,72 @@ TEST(ReadCommandLine, MissingValuesAreIncorrectParameters) {
     EXPECT_EQ(Loop({"-i"}).project.CommandLineInput, 1);
 }
 
-TEST(ReadCommandLine, NegativeLongValuesFlagsAndUnknownNames) {
-    Loop loop({"--brightness=-100", "--invert=whatever", "--no-such-option=1", "stray", "-x",
-               "-i=a.hdr", "-v"});
+TEST(ReadCommandLine, NegativeLongValuesFlagsAndLaterModeOptions) {
+    // "-i=a.hdr" is one name that is no option; the modes picked by the first
+    // argument do nothing later on.
+    Loop loop({"--brightness=-100", "--invert=whatever", "stray", "-v", "--HELP", "-?"});
     EXPECT_TRUE(loop.result.error.empty());
     EXPECT_EQ(loop.settings.ImageBrightness, -100);
     EXPECT_EQ(loop.settings.ImageInvert, 1);
     EXPECT_EQ(loop.settings.DoImageColorCorrection, 1);
-    EXPECT_EQ(loop.project.CommandLineInput, 0);  // "-i=a.hdr" names nothing
+    EXPECT_EQ(loop.project.CommandLineInput, 0);
+}
+
+TEST(ReadCommandLine, NamesOfNoOptionEndTheLoopAsTyped) {
+    const std::vector<std::pair<std::vector<std::string>, std::string>> cases{
+        {{"-i", "a.hdr", "--jpg-qualty=50"}, "Unknown option: --jpg-qualty"},
+        {{"-x", "-i", "a.hdr"}, "Unknown option: -x"},
+        {{"-i=a.hdr"}, "Unknown option: -i=a.hdr"},
+        {{" --No-Such "}, "Unknown option: --No-Such"},
+        {{"--"}, "Unknown option: --"},
+        {{"--bad\nname=1"}, "Unknown option: --bad\\nname"},
+    };
+    for (const auto& [args, error] : cases) {
+        Loop loop(args);
+        EXPECT_EQ(loop.result.error, error) << args.front();
+    }
+    // Nothing after the refused option is read.
+    Loop stopped({"--nope", "--jpg-quality=10"});
+    EXPECT_EQ(stopped.settings.JpgQuality, 95);
+}
+
+TEST(ReadCommandLine, ValuesAreCheckedBeforeTheyAreStored) {
+    // The option as typed and the value appear in the refusal (the whole
+    // lines are checked end to end); nothing is stored.
+    Loop bad({"-i", "a.hdr", "--Width=12px"});
+    EXPECT_EQ(bad.result.error.rfind("Invalid value for --Width: 12px (accepted: ", 0), 0u);
+    EXPECT_EQ(bad.settings.ImageWidth, 0);
+    EXPECT_EQ(bad.settings.DoImageResize, 0);
+
+    // Words in any case, "$" and "%" numbers, blanks around them, infinity for
+    // the range check to refuse later.
+    Loop fine({"--dither=bayer8", "--width=$FF", "--height=%101", "--rotation= 90 ",
+               "--gamma=-Infinity", "--fr-solid-top-color=00ff7F"});
+    EXPECT_TRUE(fine.result.error.empty()) << fine.result.error;
+    EXPECT_EQ(fine.settings.ImageDitherAlgorithm, 2);
+    EXPECT_EQ(fine.settings.ImageWidth, 255);
+    EXPECT_EQ(fine.settings.ImageHeight, 5);
+}
+
+TEST(ReadCommandLine, BareArgumentsAfterTheFirstInputAreMoreInputs) {
+    // What a shell makes of "-i *.hdr -o out".
+    Loop glob({"-i", "a.hdr", "b.hdr", "c d.hdr", "-o", "out", "e.hdr", "-q"});
+    EXPECT_TRUE(glob.result.error.empty());
+    EXPECT_EQ(glob.project.InputArgument, "a.hdr");
+    EXPECT_EQ(glob.project.MoreInputArguments,
+              (std::vector<std::string>{"b.hdr", "c d.hdr", "e.hdr"}));
+    EXPECT_EQ(glob.project.OutputFolder, "out");
+    EXPECT_TRUE(glob.result.quiet);
+
+    // Quotes split by a caller are joined back, as for "-i".
+    Loop quoted({"-i", "a.hdr", "\"my", "pic.hdr\""});
+    EXPECT_EQ(quoted.project.MoreInputArguments, (std::vector<std::string>{"my pic.hdr"}));
+
+    // Before any input a bare argument belongs to the desktop's input field.
+    Loop before({"photo.hdr", "-o", "out"});
+    EXPECT_TRUE(before.result.error.empty());
+    EXPECT_TRUE(before.project.InputArgument.empty());
+    EXPECT_TRUE(before.project.MoreInputArguments.empty());
 }
 
 TEST(ReadCommandLine, QuotedValuesSplitAcrossArgumentsAreJoinedBack) {

@@ -27,11 +27,14 @@ class ConsoleRunTest : public ::testing::Test {
 
     ProcessResult Run(const Lines& arguments) { return test::RunOrvex(arguments, m_temp.Path()); }
 
-    // A run that the checks refuse: one error line, nothing converted.
+    // A run that the checks refuse: the error line first (a refused input or
+    // output folder is followed by a line with its cause), nothing converted.
     void ExpectRefused(const Lines& arguments, const std::string& errorLine) {
         ProcessResult result = Run(arguments);
         EXPECT_EQ(result.exitCode, 2) << errorLine;
-        EXPECT_EQ(result.err, errorLine + "\n");
+        ASSERT_FALSE(result.errLines().empty()) << errorLine;
+        EXPECT_EQ(result.errLines().front(), errorLine);
+        EXPECT_LE(result.errLines().size(), 2u) << result.err;
         EXPECT_FALSE(fs::exists(m_temp.File("out/a.jpg"))) << errorLine;
     }
 
@@ -345,7 +348,9 @@ TEST_F(ConsoleRunTest, ADeletedWorkingFolderIsAnInvalidOutputFolder) {
     process.Start();
     ProcessResult result = process.Wait();
     EXPECT_EQ(result.exitCode, 2);
-    EXPECT_EQ(result.err, "Error: Invalid output folder\n");
+    EXPECT_EQ(result.errLines(),
+              (Lines{"Error: Invalid output folder",
+                     "orvex: .: the working folder it is taken from no longer exists"}));
 }
 
 // Regression: "./../x" escaped the working folder while "..cache" was refused.
@@ -509,7 +514,8 @@ TEST_F(ConsoleBatchTest, BadInputsAndJobCountsAreRefusedBeforeAnyWork) {
     Picture("a.hdr");
     ProcessResult missing = Run({"-i", "a.hdr", "-i", "missing.hdr", "-o", "out"});
     EXPECT_EQ(missing.exitCode, 2);
-    EXPECT_EQ(missing.err, "Error: Invalid input file\n");
+    EXPECT_EQ(missing.errLines(), (Lines{"Error: Invalid input file",
+                                         "orvex: missing.hdr: No such file or directory"}));
     for (const char* jobs : {"--jobs=0", "--jobs=-2", "--jobs=two"}) {
         ProcessResult result = Run({"-i", "a.hdr", "-o", "out", jobs});
         EXPECT_EQ(result.exitCode, 2) << jobs;

@@ -74,6 +74,31 @@ TEST(ApplyProfileText, EmptyValuesStoreZeroOrEmptyText) {
     EXPECT_EQ(s.ImageResizeAlgorithm, 0);
 }
 
+TEST(ApplyProfileText, UnknownKeysAreListedAsWrittenAndTheRestApplies) {
+    ConversionSettings s = Defaults();
+    ProfileFindings findings;
+    ApplyProfileText("[CLI]\n--JPG-QUALTY = 50\n--FR-SOLID-OPACITY = 9\n--JPG-QUALITY = 60\n"
+                     "[Other]\n--ALSO-UNKNOWN = 1\n",
+                     s, &findings);
+    EXPECT_EQ(findings.unknownKeys, (std::vector<std::string>{"--JPG-QUALTY", "--FR-SOLID-OPACITY"}));
+    EXPECT_TRUE(findings.refusal.empty());
+    EXPECT_EQ(s.JpgQuality, 60);
+}
+
+TEST(ApplyProfileText, AValueItsOptionCannotReadStopsTheProfile) {
+    ConversionSettings s = Defaults();
+    ProfileFindings findings;
+    ApplyProfileText("[CLI]\n--Dither = FOO\n--JPG-QUALITY = 60\n", s, &findings);
+    EXPECT_EQ(findings.refusal,
+              "Invalid value for --Dither: FOO (accepted: one of FS, BAYER4, BAYER8, BAYER16, "
+              "CLUSTER6, CLUSTER8, CLUSTER16)");
+    EXPECT_EQ(s.JpgQuality, 95);
+    // A colour keeps its quotes in a profile, so a quoted one is no colour.
+    ProfileFindings quoted;
+    ApplyProfileText("[CLI]\n--WM-FONT-COLOR = \"FF0000\"\n", s, &quoted);
+    EXPECT_FALSE(quoted.refusal.empty());
+}
+
 TEST(ReadProfile, RefusesWhatIsNotARegularReadableFile) {
     test_support::ScopedTempFolder temp{"profile"};
     ConversionSettings s = Defaults();

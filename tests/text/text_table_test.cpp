@@ -94,7 +94,7 @@ TEST_F(TextTableTest, GroupsAndTheirSizesFollowTheDataOrder) {
     }
     const std::vector<std::pair<std::string, int>> expected = {{"Menu", 28},
                                                                {"General", 10},
-                                                               {"Msg", 46},
+                                                               {"Msg", 47},
                                                                {"Dialog", 18},
                                                                {"Preferences", 223},
                                                                {"About", 4},
