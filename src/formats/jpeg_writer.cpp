@@ -572,7 +572,7 @@ bool JpegWriterTakes(FIBITMAP* image) {
 }
 
 bool EncodeJpeg(FIBITMAP* image, int flags, JpegFile* file, std::string* message, JpegCut cut) {
-    if (!image || !file) return Fail(message, kDepthMessage);
+    if (!image || !file) return Fail(message, "there is no picture to encode");
     if (!FreeImage_HasPixels(image)) return Fail(message, "the picture has no pixels");
     const unsigned bpp = FreeImage_GetBPP(image);
     const FREE_IMAGE_COLOR_TYPE type = FreeImage_GetColorType(image);

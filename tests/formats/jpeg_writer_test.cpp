@@ -226,6 +226,16 @@ TEST(JpegWriter, ATonemappedSampleDecodesAsTheLibrarysFile) {
     }
 }
 
+// Flags that name no subsampling, or no quality, mean FreeImage's defaults
+// (the library's 2 x 2 subsampling, quality 75), as the desktop's own saves use.
+TEST(JpegWriter, FlagsWithoutSubsamplingOrQualityMeanTheLibrarysDefaults) {
+    const Bitmap picture = MakeColourPicture(150, 100);
+    for (int flags : {0, 90, JPEG_QUALITYSUPERB, JPEG_QUALITYBAD | JPEG_OPTIMIZE}) {
+        EXPECT_EQ(OurFile(picture.get(), flags, JpegCut::OnePiece()), ReferenceFile(picture.get(), flags))
+            << flags;
+    }
+}
+
 // Merged statistics really give optimised tables: smaller than the standard
 // tables' file of the same strips, and the same pixels.
 TEST(JpegWriter, OptimisedStripsShareTablesBuiltFromAllStrips) {
