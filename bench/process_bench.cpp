@@ -123,8 +123,6 @@ bool IsImageMagick() {
     return found;
 }
 
-}  // namespace
-
 struct Goals {
     double vsBare, vsLuminance, peakVsBare;
 };
