@@ -428,8 +428,9 @@ Plan PlanStrips(const Settings& s, JpegCut cut) {
         perStrip = static_cast<unsigned>(
             std::max(1.0, kStripPixels / (static_cast<double>(s.width) * mcuHeight)));
     }
+    if (perStrip >= mcuRows) return {};
     perStrip = std::min(perStrip, kMaxRestartInterval / mcusPerRow);
-    if (perStrip == 0 || perStrip >= mcuRows) return {};
+    if (perStrip == 0) return {};
     return {perStrip * mcuHeight, perStrip * mcusPerRow};
 }
 

@@ -262,6 +262,25 @@ TEST(JpegWriter, CutsLargePicturesAndKeepsSmallOnesWhole) {
     EXPECT_EQ(OurFile(small.get(), flags, JpegCut::Auto()), ReferenceFile(small.get(), flags));
 }
 
+// The restart interval is a 16-bit count of MCUs: a picture as wide as JPEG
+// allows is cut into strips that stay below it, and one piece stays one piece.
+TEST(JpegWriter, StripsOfTheWidestPicturesKeepTheRestartIntervalInRange) {
+    const Bitmap wide = AdoptBitmap(FreeImage_Allocate(65500, 80, 8));
+    for (unsigned y = 0; y < 80; ++y) {
+        BYTE* row = FreeImage_GetScanLine(wide.get(), y);
+        for (unsigned x = 0; x < 65500; ++x) row[x] = static_cast<BYTE>((x * 7 + y * 13) ^ (x >> 5));
+    }
+    const int flags = 75;
+    const std::string reference = ReferenceFile(wide.get(), flags);
+    EXPECT_EQ(OurFile(wide.get(), flags, JpegCut::OnePiece()), reference);
+    // Nine of the ten MCU rows asked for, eight given: 8 x 8188 MCUs.
+    const std::string strips = OurFile(wide.get(), flags, JpegCut::Strips(9));
+    const Markers markers = ReadMarkers(strips);
+    EXPECT_EQ(markers.restartInterval, 8 * 8188);
+    EXPECT_EQ(markers.restarts.size(), 1u);
+    EXPECT_EQ(DecodedPixels(strips), DecodedPixels(reference));
+}
+
 // Palette and inverted grey pictures are converted row by row as FreeImage
 // converts them.
 TEST(JpegWriter, PaletteAndInvertedGreyPicturesMatchTheLibrary) {
