@@ -85,9 +85,10 @@ float Noise(float x, float y, float cell, uint32_t salt) {
     float tx = fx - static_cast<float>(ix), ty = fy - static_cast<float>(iy);
     tx = tx * tx * (3 - 2 * tx);
     ty = ty * ty * (3 - 2 * ty);
-    const float top = Lattice(ix, iy, salt) + (Lattice(ix + 1, iy, salt) - Lattice(ix, iy, salt)) * tx;
-    const float bottom =
-        Lattice(ix, iy + 1, salt) + (Lattice(ix + 1, iy + 1, salt) - Lattice(ix, iy + 1, salt)) * tx;
+    const float top =
+        Lattice(ix, iy, salt) + (Lattice(ix + 1, iy, salt) - Lattice(ix, iy, salt)) * tx;
+    const float bottom = Lattice(ix, iy + 1, salt) +
+                         (Lattice(ix + 1, iy + 1, salt) - Lattice(ix, iy + 1, salt)) * tx;
     return top + (bottom - top) * ty;
 }
 
@@ -110,9 +111,10 @@ float Fractal(float x, float y, uint32_t salt) {
 Colour Photo(int column, int row) {
     const auto x = static_cast<float>(column), y = static_cast<float>(row);
     float stops = 1.6f * Fractal(x, y, 1);
-    if (Noise(x, y, 300, 40) + 0.4f * Noise(x, y, 37, 41) > 0.15f) stops += 2.5f;  // lit objects
+    if (Noise(x, y, 300, 40) + 0.4f * Noise(x, y, 37, 41) > 0.15f) stops += 2.5f;   // lit objects
     if (Noise(x, y, 180, 50) + 0.3f * Noise(x, y, 23, 51) < -0.35f) stops -= 2.0f;  // shadows
-    const float grain = 0.10f * Lattice(static_cast<uint32_t>(column), static_cast<uint32_t>(row), 99);
+    const float grain =
+        0.10f * Lattice(static_cast<uint32_t>(column), static_cast<uint32_t>(row), 99);
     const float luminance = std::exp2(stops) * (1.0f + grain);
     const float warm = 0.35f * Noise(x, y, 700, 60) + 0.1f * Noise(x, y, 60, 61);
     const float cool = 0.35f * Noise(x, y, 900, 70) + 0.1f * Noise(x, y, 80, 71);

@@ -184,8 +184,9 @@ int main(int argc, char** argv) {
     std::string big = (work / "big.hdr").string();
     std::string photo = (work / "photo.hdr").string();
 
-    std::printf("Generating a 6000 x 4000 picture (24 megapixels) and a 6144 x 4096 one with a\n"
-                "photograph's statistics (25 megapixels)...\n\n");
+    std::printf(
+        "Generating a 6000 x 4000 picture (24 megapixels) and a 6144 x 4096 one with a\n"
+        "photograph's statistics (25 megapixels)...\n\n");
     if (RunOnce({MAKE_SAMPLE_HDR, big, "6000", "4000"}).status != 0 ||
         RunOnce({MAKE_SAMPLE_HDR, photo, "6144", "4096", "photo"}).status != 0) {
         std::fprintf(stderr, "could not generate the pictures in %s\n", work.string().c_str());

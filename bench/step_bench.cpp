@@ -133,8 +133,8 @@ void PrintSaves(const char* name, const Saves& saves, double goal) {
     std::printf("%-22s FreeImage %6.3f s   orvex %6.3f s (cpu %6.3f s)   one piece %6.3f s%s\n",
                 name, library, ours, Median(saves.ours, &Time::cpu), onePiece,
                 saves.ok ? "" : "   (FAILED runs)");
-    std::printf("%-22s orvex / FreeImage %5.2f x (goal <= %.2f x)   strips / one piece %5.2f x\n", "",
-                ours / library, goal, ours / onePiece);
+    std::printf("%-22s orvex / FreeImage %5.2f x (goal <= %.2f x)   strips / one piece %5.2f x\n",
+                "", ours / library, goal, ours / onePiece);
 }
 
 }  // namespace

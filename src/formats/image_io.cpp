@@ -230,7 +230,8 @@ bool SaveImage(FIBITMAP* image, const std::string& path, int formatId, int flags
             if (!EncodeOwnJpeg(image, flags, &jpeg, reason)) return false;
             for (std::string_view piece : jpeg.Pieces()) {
                 if (std::fwrite(piece.data(), 1, piece.size(), file) != piece.size()) {
-                    return Fail(reason, "the output file could not be written: " + ErrnoText(errno));
+                    return Fail(reason,
+                                "the output file could not be written: " + ErrnoText(errno));
                 }
             }
             return true;

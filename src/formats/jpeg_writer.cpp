@@ -260,11 +260,11 @@ void SkipFinish(j_compress_ptr) {}
 
 struct PieceJob {
     const Settings* settings = nullptr;
-    unsigned firstRow = 0, rows = 0;  // rows of the picture, counted from the top
-    unsigned restartInterval = 0;     // in MCUs; 0 writes no restart interval
-    SymbolCounts* countInto = nullptr;        // count the symbols, write nothing
+    unsigned firstRow = 0, rows = 0;           // rows of the picture, counted from the top
+    unsigned restartInterval = 0;              // in MCUs; 0 writes no restart interval
+    SymbolCounts* countInto = nullptr;         // count the symbols, write nothing
     const SymbolCounts* tablesFrom = nullptr;  // optimal Huffman tables of these counts
-    unsigned char* scratch = nullptr;  // kRowsPerCall rows for converted input
+    unsigned char* scratch = nullptr;          // kRowsPerCall rows for converted input
     Destination out{};
     char message[JMSG_LENGTH_MAX] = {};
 };
@@ -287,7 +287,8 @@ void PrepareRows(const Settings& s, unsigned first, int count, unsigned char* sc
                 break;
             case Input::InvertedGrey:
                 rows[i] = scratch + static_cast<size_t>(i) * s.width;
-                for (unsigned x = 0; x < s.width; ++x) rows[i][x] = static_cast<BYTE>(255 - line[x]);
+                for (unsigned x = 0; x < s.width; ++x)
+                    rows[i][x] = static_cast<BYTE>(255 - line[x]);
                 break;
         }
     }
@@ -347,13 +348,15 @@ bool CompressPiece(PieceJob& job) {
             const long* ac = job.tablesFrom->ac[t];
             if (std::any_of(dc, dc + 257, [](long n) { return n != 0; })) {
                 if (!cinfo.dc_huff_tbl_ptrs[t])
-                    cinfo.dc_huff_tbl_ptrs[t] = jpeg_alloc_huff_table(reinterpret_cast<j_common_ptr>(&cinfo));
+                    cinfo.dc_huff_tbl_ptrs[t] =
+                        jpeg_alloc_huff_table(reinterpret_cast<j_common_ptr>(&cinfo));
                 std::copy(dc, dc + 257, freq);
                 jpeg_gen_optimal_table(&cinfo, cinfo.dc_huff_tbl_ptrs[t], freq);
             }
             if (std::any_of(ac, ac + 257, [](long n) { return n != 0; })) {
                 if (!cinfo.ac_huff_tbl_ptrs[t])
-                    cinfo.ac_huff_tbl_ptrs[t] = jpeg_alloc_huff_table(reinterpret_cast<j_common_ptr>(&cinfo));
+                    cinfo.ac_huff_tbl_ptrs[t] =
+                        jpeg_alloc_huff_table(reinterpret_cast<j_common_ptr>(&cinfo));
                 std::copy(ac, ac + 257, freq);
                 jpeg_gen_optimal_table(&cinfo, cinfo.ac_huff_tbl_ptrs[t], freq);
             }
@@ -368,8 +371,8 @@ bool CompressPiece(PieceJob& job) {
     }
     JSAMPROW rows[kRowsPerCall];
     while (cinfo.next_scanline < cinfo.image_height) {
-        const int count =
-            static_cast<int>(std::min<unsigned>(kRowsPerCall, cinfo.image_height - cinfo.next_scanline));
+        const int count = static_cast<int>(
+            std::min<unsigned>(kRowsPerCall, cinfo.image_height - cinfo.next_scanline));
         PrepareRows(s, job.firstRow + cinfo.next_scanline, count, job.scratch, rows);
         jpeg_write_scanlines(&cinfo, rows, static_cast<JDIMENSION>(count));
     }
@@ -416,8 +419,12 @@ struct Plan {
 
 Plan PlanStrips(const Settings& s, JpegCut cut) {
     if (s.progressive || s.width > JPEG_MAX_DIMENSION || s.height > JPEG_MAX_DIMENSION) return {};
-    const unsigned mcuWidth = 8u * static_cast<unsigned>(s.colour && s.lumaH ? s.lumaH : s.colour ? 2 : 1);
-    const unsigned mcuHeight = 8u * static_cast<unsigned>(s.colour && s.lumaV ? s.lumaV : s.colour ? 2 : 1);
+    const unsigned mcuWidth = 8u * static_cast<unsigned>(s.colour && s.lumaH ? s.lumaH
+                                                         : s.colour          ? 2
+                                                                             : 1);
+    const unsigned mcuHeight = 8u * static_cast<unsigned>(s.colour && s.lumaV ? s.lumaV
+                                                          : s.colour          ? 2
+                                                                              : 1);
     const unsigned mcusPerRow = (s.width + mcuWidth - 1) / mcuWidth;
     const unsigned mcuRows = (s.height + mcuHeight - 1) / mcuHeight;
     unsigned perStrip = 0;
@@ -543,8 +550,8 @@ bool EncodeStrips(const Settings& s, const Plan& plan, JpegFile* file, std::stri
     for (size_t i = 0; i < count; ++i) {
         Destination& out = jobs[i].out;
         const size_t start = ScanDataStart(out.data, out.size);
-        const bool whole = start != 0 && out.size >= start + 2 &&
-                           out.data[out.size - 2] == 0xFF && out.data[out.size - 1] == 0xD9;
+        const bool whole = start != 0 && out.size >= start + 2 && out.data[out.size - 2] == 0xFF &&
+                           out.data[out.size - 1] == 0xD9;
         if (!whole || (i == 0 && !SetFrameHeight(out.data, start, s.height))) {
             return Fail(message, "the compressed strips could not be joined");
         }

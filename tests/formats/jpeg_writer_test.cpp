@@ -36,10 +36,13 @@ Bitmap MakeColourPicture(int width, int height) {
         for (int x = 0; x < width; ++x) {
             seed = seed * 1664525u + 1013904223u;
             const int noise = static_cast<int>(seed >> 27) - 16;
-            const bool inside = (x - width / 3) * (x - width / 3) + (y - height / 2) * (y - height / 2) <
-                                (height / 4) * (height / 4);
+            const bool inside =
+                (x - width / 3) * (x - width / 3) + (y - height / 2) * (y - height / 2) <
+                (height / 4) * (height / 4);
             const double shade = 0.5 + 0.5 * std::sin(x * 0.05) * std::cos(y * 0.07);
-            const auto clamp = [](double v) { return static_cast<BYTE>(std::min(255.0, std::max(0.0, v))); };
+            const auto clamp = [](double v) {
+                return static_cast<BYTE>(std::min(255.0, std::max(0.0, v)));
+            };
             row[3 * x + FI_RGBA_RED] = clamp((inside ? 220 : 60) + 30 * shade + noise);
             row[3 * x + FI_RGBA_GREEN] = clamp(120 * shade + (x % 37 < 3 ? 90 : 0) + noise);
             row[3 * x + FI_RGBA_BLUE] = clamp(255 * y / height - (inside ? 80 : 0) + noise);
@@ -48,7 +51,9 @@ Bitmap MakeColourPicture(int width, int height) {
     return image;
 }
 
-Bitmap Grey(const Bitmap& colour) { return AdoptBitmap(FreeImage_ConvertToGreyscale(colour.get())); }
+Bitmap Grey(const Bitmap& colour) {
+    return AdoptBitmap(FreeImage_ConvertToGreyscale(colour.get()));
+}
 
 // The bundled sample tone-mapped by FreeImage: a picture like the program's own output.
 Bitmap SamplePicture() {
@@ -81,15 +86,16 @@ std::string OurFile(FIBITMAP* image, int flags, JpegCut cut) {
 // The decoded pixels, row after row without padding; empty when the file
 // does not decode.
 std::string DecodedPixels(const std::string& jpeg) {
-    FIMEMORY* memory = FreeImage_OpenMemory(
-        reinterpret_cast<BYTE*>(const_cast<char*>(jpeg.data())), static_cast<DWORD>(jpeg.size()));
+    FIMEMORY* memory = FreeImage_OpenMemory(reinterpret_cast<BYTE*>(const_cast<char*>(jpeg.data())),
+                                            static_cast<DWORD>(jpeg.size()));
     const Bitmap image = AdoptBitmap(FreeImage_LoadFromMemory(FIF_JPEG, memory, 0));
     FreeImage_CloseMemory(memory);
     std::string pixels;
     if (!image) return pixels;
     const unsigned rowBytes = FreeImage_GetLine(image.get());
     for (unsigned y = 0; y < FreeImage_GetHeight(image.get()); ++y) {
-        pixels.append(reinterpret_cast<const char*>(FreeImage_GetScanLine(image.get(), y)), rowBytes);
+        pixels.append(reinterpret_cast<const char*>(FreeImage_GetScanLine(image.get(), y)),
+                      rowBytes);
     }
     return pixels;
 }
@@ -97,7 +103,7 @@ std::string DecodedPixels(const std::string& jpeg) {
 // The markers a user can see, read from the file's segments, and the
 // restart markers found in the compressed data.
 struct Markers {
-    int frameType = -1;  // 0xC0 baseline, 0xC1 extended, 0xC2 progressive
+    int frameType = -1;         // 0xC0 baseline, 0xC1 extended, 0xC2 progressive
     std::vector<int> sampling;  // h * 16 + v of each component
     std::map<int, std::string> quantTables;
     std::set<int> appMarkers;
@@ -134,7 +140,8 @@ Markers ReadMarkers(const std::string& file) {
     }
     for (; at + 1 < file.size(); ++at) {
         if (byte(at) != 0xFF || byte(at + 1) == 0x00) continue;
-        if (byte(at + 1) >= 0xD0 && byte(at + 1) <= 0xD7) markers.restarts.push_back(byte(at + 1) - 0xD0);
+        if (byte(at + 1) >= 0xD0 && byte(at + 1) <= 0xD7)
+            markers.restarts.push_back(byte(at + 1) - 0xD0);
         if (byte(at + 1) == 0xD9) markers.endsWithEoi = at + 2 == file.size();
     }
     return markers;
@@ -194,13 +201,14 @@ TEST_P(EverySetting, OnePieceIsTheLibrarysFileAndStripsDecodeAlike) {
         return;
     }
     const int mcuHeight = colour && subsampling == JPEG_SUBSAMPLING_420 ? 16 : 8;
-    const int mcuWidth = !colour || subsampling == JPEG_SUBSAMPLING_444   ? 8
-                         : subsampling == JPEG_SUBSAMPLING_411 ? 32
-                                                               : 16;
+    const int mcuWidth = !colour || subsampling == JPEG_SUBSAMPLING_444 ? 8
+                         : subsampling == JPEG_SUBSAMPLING_411          ? 32
+                                                                        : 16;
     const int stripCount = (157 + mcuHeight - 1) / mcuHeight;
     EXPECT_EQ(ours.restartInterval, (203 + mcuWidth - 1) / mcuWidth);
     ASSERT_EQ(ours.restarts.size(), static_cast<size_t>(stripCount - 1));
-    for (size_t i = 0; i < ours.restarts.size(); ++i) EXPECT_EQ(ours.restarts[i], static_cast<int>(i % 8));
+    for (size_t i = 0; i < ours.restarts.size(); ++i)
+        EXPECT_EQ(ours.restarts[i], static_cast<int>(i % 8));
 }
 
 INSTANTIATE_TEST_SUITE_P(QualitySubsamplingModeAndDepth, EverySetting,
@@ -231,7 +239,8 @@ TEST(JpegWriter, ATonemappedSampleDecodesAsTheLibrarysFile) {
 TEST(JpegWriter, FlagsWithoutSubsamplingOrQualityMeanTheLibrarysDefaults) {
     const Bitmap picture = MakeColourPicture(150, 100);
     for (int flags : {0, 90, JPEG_QUALITYSUPERB, JPEG_QUALITYBAD | JPEG_OPTIMIZE}) {
-        EXPECT_EQ(OurFile(picture.get(), flags, JpegCut::OnePiece()), ReferenceFile(picture.get(), flags))
+        EXPECT_EQ(OurFile(picture.get(), flags, JpegCut::OnePiece()),
+                  ReferenceFile(picture.get(), flags))
             << flags;
     }
 }
@@ -268,7 +277,8 @@ TEST(JpegWriter, StripsOfTheWidestPicturesKeepTheRestartIntervalInRange) {
     const Bitmap wide = AdoptBitmap(FreeImage_Allocate(65500, 80, 8));
     for (unsigned y = 0; y < 80; ++y) {
         BYTE* row = FreeImage_GetScanLine(wide.get(), y);
-        for (unsigned x = 0; x < 65500; ++x) row[x] = static_cast<BYTE>((x * 7 + y * 13) ^ (x >> 5));
+        for (unsigned x = 0; x < 65500; ++x)
+            row[x] = static_cast<BYTE>((x * 7 + y * 13) ^ (x >> 5));
     }
     const int flags = 75;
     const std::string reference = ReferenceFile(wide.get(), flags);
@@ -297,7 +307,8 @@ TEST(JpegWriter, PaletteAndInvertedGreyPicturesMatchTheLibrary) {
         const int flags = 80 | JPEG_SUBSAMPLING_422;
         const std::string reference = ReferenceFile(image, flags);
         EXPECT_EQ(OurFile(image, flags, JpegCut::OnePiece()), reference);
-        EXPECT_EQ(DecodedPixels(OurFile(image, flags, JpegCut::Strips(1))), DecodedPixels(reference));
+        EXPECT_EQ(DecodedPixels(OurFile(image, flags, JpegCut::Strips(1))),
+                  DecodedPixels(reference));
     }
 }
 
@@ -308,7 +319,8 @@ TEST(JpegWriter, RefusesDepthsItDoesNotTakeWithTheLibrarysMessage) {
     std::string message;
     const Bitmap rgba = AdoptBitmap(FreeImage_Allocate(16, 16, 32));
     EXPECT_FALSE(EncodeJpeg(rgba.get(), 95, &file, &message));
-    EXPECT_NE(message.find("only 24-bit highcolor or 8-bit greyscale"), std::string::npos) << message;
+    EXPECT_NE(message.find("only 24-bit highcolor or 8-bit greyscale"), std::string::npos)
+        << message;
     const Bitmap floats = AdoptBitmap(FreeImage_AllocateT(FIT_RGBF, 16, 16));
     EXPECT_FALSE(EncodeJpeg(floats.get(), 95, &file, &message));
     EXPECT_TRUE(file.Pieces().empty());
