@@ -109,8 +109,10 @@ struct Settings {
     Input input = Input::Bgr;
     bool colour = true;
     int quality = 75;
-    // Sampling factors of the luminance; 0 keeps the library's default.
-    int lumaH = 0, lumaV = 0;
+    // Sampling factors of the luminance (the chroma's are 1 x 1), and
+    // whether the flags named them; grey pictures have one 1 x 1 component.
+    int lumaH = 1, lumaV = 1;
+    bool namedSampling = false;
     bool progressive = false, optimize = false, bare = false;
     UINT16 xDensity = 0, yDensity = 0;
 };
@@ -129,6 +131,9 @@ int QualityOf(int flags) {
 // The luminance's sampling factors for colour pictures, the strongest
 // subsampling named in the flags winning; none named keeps the library's 2 x 2.
 void SamplingOf(int flags, Settings* settings) {
+    settings->lumaH = 2, settings->lumaV = 2;
+    settings->namedSampling = (flags & (JPEG_SUBSAMPLING_411 | JPEG_SUBSAMPLING_420 |
+                                        JPEG_SUBSAMPLING_422 | JPEG_SUBSAMPLING_444)) != 0;
     if ((flags & JPEG_SUBSAMPLING_411) == JPEG_SUBSAMPLING_411) {
         settings->lumaH = 4, settings->lumaV = 1;
     } else if ((flags & JPEG_SUBSAMPLING_420) == JPEG_SUBSAMPLING_420) {
@@ -332,7 +337,7 @@ bool CompressPiece(PieceJob& job) {
         cinfo.write_JFIF_header = FALSE;
         cinfo.write_Adobe_marker = FALSE;
     }
-    if (s.colour && s.lumaH != 0) {
+    if (s.colour && s.namedSampling) {
         cinfo.comp_info[0].h_samp_factor = s.lumaH;
         cinfo.comp_info[0].v_samp_factor = s.lumaV;
         for (int c = 1; c < 3; ++c) {
@@ -419,12 +424,8 @@ struct Plan {
 
 Plan PlanStrips(const Settings& s, JpegCut cut) {
     if (s.progressive || s.width > JPEG_MAX_DIMENSION || s.height > JPEG_MAX_DIMENSION) return {};
-    const unsigned mcuWidth = 8u * static_cast<unsigned>(s.colour && s.lumaH ? s.lumaH
-                                                         : s.colour          ? 2
-                                                                             : 1);
-    const unsigned mcuHeight = 8u * static_cast<unsigned>(s.colour && s.lumaV ? s.lumaV
-                                                          : s.colour          ? 2
-                                                                              : 1);
+    const unsigned mcuWidth = 8u * static_cast<unsigned>(s.lumaH);
+    const unsigned mcuHeight = 8u * static_cast<unsigned>(s.lumaV);
     const unsigned mcusPerRow = (s.width + mcuWidth - 1) / mcuWidth;
     const unsigned mcuRows = (s.height + mcuHeight - 1) / mcuHeight;
     unsigned perStrip = 0;
