@@ -442,8 +442,11 @@ Plan PlanStrips(const Settings& s, JpegCut cut) {
     return {perStrip * mcuHeight, perStrip * mcusPerRow};
 }
 
+// Room for a piece's compressed bytes: half the pixels' bytes covers quality
+// 100 on grainy pictures, so the buffer rarely grows (and is copied); pages
+// the compressor never writes cost nothing.
 size_t EstimatedBytes(const Settings& s, unsigned rows) {
-    return std::max<size_t>(16384, static_cast<size_t>(s.width) * rows * (s.colour ? 3 : 1) / 4);
+    return std::max<size_t>(16384, static_cast<size_t>(s.width) * rows * (s.colour ? 3 : 1) / 2);
 }
 
 bool Fail(std::string* message, const char* text) {
