@@ -54,7 +54,7 @@ void WritePicture(const std::string& path, int width, int height) {
 
 // Shows the stop question as the desktop does, grabs it, and answers Yes.
 class GrabbingDialogs final : public DesktopDialogs {
-public:
+  public:
     explicit GrabbingDialogs(std::string path) : m_path(std::move(path)) {}
     void Warning(QWidget*, const QString&, const QString&) override {}
     void Information(QWidget*, const QString&, const QString&) override {}
@@ -73,7 +73,7 @@ public:
     std::optional<QColor> ChooseColour(QWidget*, const QColor&) override { return std::nullopt; }
     QString ChooseFont(QWidget*, const QString&) override { return {}; }
 
-private:
+  private:
     std::string m_path;
 };
 
