@@ -1,6 +1,8 @@
 // Times each step of one conversion inside this process: the load, the tone
 // mapping and the JPEG save, orvex's own against the bare FreeImage calls,
-// alternating, with the median of each.
+// alternating, with the median of each; then the JPEG save alone at quality
+// 95 and 100, FreeImage's writer against the program's, in strips on every
+// core and in one piece.
 //
 //   step_bench <input.hdr> [runs]        (run it from a Release build folder)
 #include <FreeImage.h>
@@ -16,6 +18,7 @@
 
 #include "formats/bitmap.h"
 #include "formats/image_io.h"
+#include "formats/jpeg_writer.h"
 #include "imaging/tone_map.h"
 
 namespace {
@@ -101,6 +104,38 @@ void RunLibrary(const std::string& input, const std::string& output, Steps* step
     steps->save.push_back(Since(mark));
 }
 
+// The save alone, on one tone-mapped picture: FreeImage's writer, the
+// program's (strips on every core) and the program's in one piece, each
+// into a file, alternating.
+struct Saves {
+    std::vector<Time> library, ours, onePiece;
+    bool ok = true;
+};
+
+void RunSaves(FIBITMAP* picture, int flags, const std::string& output, Saves* saves) {
+    Mark mark;
+    saves->ok = FreeImage_Save(FIF_JPEG, picture, output.c_str(), flags) && saves->ok;
+    saves->library.push_back(Since(mark));
+    saves->ok = orvex::SaveImage(picture, output, FIF_JPEG, flags) && saves->ok;
+    saves->ours.push_back(Since(mark));
+    orvex::JpegFile file;
+    std::string message;
+    saves->ok = orvex::EncodeJpeg(picture, flags, &file, &message, orvex::JpegCut::OnePiece()) &&
+                orvex::SaveEncoded(file.Join(), output) && saves->ok;
+    saves->onePiece.push_back(Since(mark));
+}
+
+void PrintSaves(const char* name, const Saves& saves, double goal) {
+    const double library = Median(saves.library, &Time::wall);
+    const double ours = Median(saves.ours, &Time::wall);
+    const double onePiece = Median(saves.onePiece, &Time::wall);
+    std::printf("%-22s FreeImage %6.3f s   orvex %6.3f s (cpu %6.3f s)   one piece %6.3f s%s\n",
+                name, library, ours, Median(saves.ours, &Time::cpu), onePiece,
+                saves.ok ? "" : "   (FAILED runs)");
+    std::printf("%-22s orvex / FreeImage %5.2f x (goal <= %.2f x)   strips / one piece %5.2f x\n",
+                "", ours / library, goal, ours / onePiece);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -116,6 +151,15 @@ int main(int argc, char** argv) {
         RunOrvex(input, output, &ours);
         RunLibrary(input, output, &library);
     }
+    Saves standard, best;
+    {
+        orvex::Bitmap picture = orvex::ToneMapImage(orvex::LoadInputImage(input));
+        for (int i = 0; picture && i < runs; ++i) {
+            RunSaves(picture.get(), kJpegFlags, output, &standard);
+            RunSaves(picture.get(), 100 | JPEG_SUBSAMPLING_444, output, &best);
+        }
+        if (!picture) standard.ok = best.ok = false;
+    }
     std::remove(output.c_str());
     std::printf("Steps in one process, median of %d alternating runs:\n", runs);
     ours.Print("orvex");
@@ -126,5 +170,8 @@ int main(int argc, char** argv) {
                 Median(ours.toneMap, &Time::wall) / Median(library.toneMap, &Time::wall),
                 Median(ours.save, &Time::wall) / Median(library.save, &Time::wall));
     std::printf("goals: load <= 0.150 s, tone mapping <= 0.150 s\n");
-    return ours.ok && library.ok ? 0 : 1;
+    std::printf("JPEG save alone, median of %d alternating runs:\n", runs);
+    PrintSaves("quality 95, 4:4:4", standard, 0.55);
+    PrintSaves("quality 100, 4:4:4", best, 0.60);
+    return ours.ok && library.ok && standard.ok && best.ok ? 0 : 1;
 }

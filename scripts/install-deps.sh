@@ -12,6 +12,7 @@ packages=(
   libarchive-dev zlib1g-dev
   librsvg2-bin
   libtbb-dev libhwy-dev
+  libjpeg62-turbo-dev
   fonts-liberation2
   qt6-base-dev
   xvfb xauth

@@ -20,6 +20,7 @@
 #include <system_error>
 #include <vector>
 
+#include "formats/jpeg_writer.h"
 #include "formats/radiance_decoder.h"
 #include "formats/radiance_header.h"
 #include "platform/atomic_file.h"
@@ -202,11 +203,42 @@ bool WriteThroughPendingFile(const std::string& path,
     return true;
 }
 
+// JPEG files come from the program's own writer, which compresses a large
+// picture on every core; pictures carrying metadata it does not copy go to
+// FreeImage's writer, as does every other format.
+bool UsesOwnJpegWriter(FIBITMAP* image, int formatId) {
+    return formatId == FIF_JPEG && JpegWriterTakes(image);
+}
+
+// Encodes with the program's JPEG writer. Its message goes where FreeImage's
+// writer sends its own (the current file's debug output) and into the reason.
+bool EncodeOwnJpeg(FIBITMAP* image, int flags, JpegFile* jpeg, std::string* reason) {
+    MessageRecorder messages;
+    std::string message;
+    if (EncodeJpeg(image, flags, jpeg, &message)) return true;
+    FreeImage_OutputMessageProc(FIF_JPEG, "%s", message.c_str());
+    return Fail(reason, "the writer could not save the picture" + messages.Detail());
+}
+
 }  // namespace
 
 bool SaveImage(FIBITMAP* image, const std::string& path, int formatId, int flags,
                std::string* failureReason) {
     if (!image) return Fail(failureReason, "there is no picture to save");
+    if (UsesOwnJpegWriter(image, formatId)) {
+        const auto write = [&](std::FILE* file, std::string* reason) {
+            JpegFile jpeg;
+            if (!EncodeOwnJpeg(image, flags, &jpeg, reason)) return false;
+            for (std::string_view piece : jpeg.Pieces()) {
+                if (std::fwrite(piece.data(), 1, piece.size(), file) != piece.size()) {
+                    return Fail(reason,
+                                "the output file could not be written: " + ErrnoText(errno));
+                }
+            }
+            return true;
+        };
+        return WriteThroughPendingFile(path, write, failureReason);
+    }
     const auto write = [&](std::FILE* file, std::string* reason) {
         MessageRecorder messages;
         FreeImageIO io{ReadFile, WriteFile, SeekFile, TellFile};
@@ -222,6 +254,12 @@ bool SaveImage(FIBITMAP* image, const std::string& path, int formatId, int flags
 bool EncodeImage(FIBITMAP* image, int formatId, int flags, std::string* bytes,
                  std::string* failureReason) {
     if (!image) return Fail(failureReason, "there is no picture to save");
+    if (UsesOwnJpegWriter(image, formatId)) {
+        JpegFile jpeg;
+        if (!EncodeOwnJpeg(image, flags, &jpeg, failureReason)) return false;
+        *bytes = jpeg.Join();
+        return true;
+    }
     MessageRecorder messages;
     FIMEMORY* memory = FreeImage_OpenMemory(nullptr, 0);
     if (!memory) return Fail(failureReason, "not enough memory to write the picture");
