@@ -34,8 +34,12 @@ if grep -rqs '^path-exclude=/usr/share/man' /etc/dpkg/dpkg.cfg.d; then
 fi
 
 work=$(mktemp -d)
+installed=0
 cleanup() {
-  [ -z "${desktop_pid:-}" ] || kill "$desktop_pid" 2>/dev/null || true
+  # A failed check takes away what it installed, so the next run can start.
+  if [ "$installed" -eq 1 ]; then
+    apt-get remove -y orvex-desktop orvex > /dev/null 2>&1 || true
+  fi
   rm -rf "$work"
 }
 trap cleanup EXIT
@@ -115,6 +119,7 @@ file "$work/moved-run/shots/orvex1.jpg" | grep -q 'JPEG image data' ||
 
 echo "-- install orvex alone"
 export DEBIAN_FRONTEND=noninteractive
+installed=1
 apt-get install -y --no-install-recommends "$console_deb" > "$work/apt-console" ||
   { cat "$work/apt-console"; fail "apt-get install orvex"; }
 dpkg-query -L orvex > "$work/files"
@@ -196,6 +201,7 @@ file "$work/shots/orvex1.jpg" | grep -q 'JPEG image data' || fail "no screenshot
 echo "-- remove both"
 apt-get remove -y orvex-desktop orvex > "$work/apt-remove" ||
   { cat "$work/apt-remove"; fail "apt-get remove"; }
+installed=0
 left=0
 while IFS= read -r path; do
   if [ -f "$path" ] || [ -L "$path" ]; then echo "left behind: $path" >&2; left=1; fi
