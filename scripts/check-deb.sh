@@ -53,7 +53,7 @@ lintian --fail-on error,warning --tag-display-limit 0 "$changes"
 # Then every tag lintian knows, the pedantic and experimental ones too, with
 # the overrides and their reasons shown: nothing but overrides may remain.
 # (This call's exit code counts overridden tags, so it is not the gate.)
-lintian --info --display-experimental --pedantic --show-overrides --tag-display-limit 0 \
+lintian --display-info --display-experimental --pedantic --show-overrides --tag-display-limit 0 \
   "$changes" | tee "$work/lintian" || true
 if grep -E '^[EWIPX]: ' "$work/lintian"; then fail "lintian reports the tags above"; fi
 
