@@ -1,20 +1,24 @@
-# Installation layout, desktop integration files and the Debian package.
+# Installation layout and the desktop integration files. The Debian packages
+# (debian/, built by scripts/make-deb.sh) split this layout in two:
 #
+#   console, package orvex:
 #   bin/orvex
-#   share/orvex/                           data folder (found from bin/ as ../share/orvex/):
-#                                          orvex.html (the manual), gfx/ (theme packages)
 #   share/man/man1/orvex.1.gz
 #   share/bash-completion/completions/orvex
+#
+#   desktop, package orvex-desktop:
+#   lib/<multiarch>/orvex/orvex-desktop.so the desktop face, loaded by orvex
+#   share/orvex/                           data folder (found from bin/ as ../share/orvex/):
+#                                          orvex.html (the manual), gfx/ (theme packages)
 #   share/applications/<id>.desktop
 #   share/mime/packages/<id>.xml
 #   share/metainfo/<id>.metainfo.xml
 #   share/icons/hicolor/<size>/apps/<id>.png, scalable/apps/<id>.svg
-#   share/doc/orvex/copyright, changelog.gz
 include(GNUInstallDirs)
 
-# One reverse-DNS id names the desktop entry, the MIME package, the metainfo
-# and the icons; the files under data/linux carry it in their names.
-set(ORVEX_APP_ID "example.lumavert.Orvex")
+# One reverse-DNS id (ORVEX_APP_ID, set beside the deployment values) names
+# the desktop entry, the MIME package, the metainfo and the icons; the files
+# under data/linux carry it in their names.
 set(ORVEX_LINUX_DIR "${CMAKE_SOURCE_DIR}/data/linux")
 set(ORVEX_ICON_SVG "${CMAKE_SOURCE_DIR}/data/icons/app/orvex.svg")
 set(ORVEX_ICON_SIZES 16 22 24 32 48 64 128 256)
@@ -32,7 +36,7 @@ find_program(ORVEX_RSVG_CONVERT rsvg-convert REQUIRED)
 find_program(ORVEX_GZIP gzip REQUIRED)
 
 # Build-time products: the icon at each hicolor size, and the compressed
-# manual page and changelog (Debian wants both gzipped with -9n).
+# manual page (gzipped with -9n, as Debian wants it).
 set(ORVEX_GENERATED_DIR "${CMAKE_BINARY_DIR}/linux")
 set(ORVEX_GENERATED_FILES)
 foreach(size IN LISTS ORVEX_ICON_SIZES)
@@ -44,11 +48,13 @@ foreach(size IN LISTS ORVEX_ICON_SIZES)
     COMMENT "Drawing the ${size}x${size} application icon"
     VERBATIM)
   list(APPEND ORVEX_GENERATED_FILES "${png}")
-  install(FILES "${png}"
-          DESTINATION "${CMAKE_INSTALL_DATADIR}/icons/hicolor/${size}x${size}/apps")
+  if(ORVEX_BUILD_DESKTOP)
+    install(FILES "${png}"
+            DESTINATION "${CMAKE_INSTALL_DATADIR}/icons/hicolor/${size}x${size}/apps")
+  endif()
 endforeach()
 
-foreach(pair "docs/orvex.1|orvex.1.gz" "data/linux/debian/changelog|changelog.gz")
+foreach(pair "docs/orvex.1|orvex.1.gz")
   string(REPLACE "|" ";" pair "${pair}")
   list(GET pair 0 source)
   list(GET pair 1 target)
@@ -64,7 +70,9 @@ endforeach()
 add_custom_target(orvex_linux_data ALL DEPENDS ${ORVEX_GENERATED_FILES})
 
 # The HTML manual: beside the program in the build tree (AppFolder + "gfx/",
-# where the desktop looks first) and in the data folder when installed.
+# where the desktop looks first) and in the data folder when installed. It
+# stays out of share/doc: Help > User Manual opens it at run time, and a
+# system may leave share/doc out of what it installs.
 set(ORVEX_HTML_MANUAL "${CMAKE_SOURCE_DIR}/data/orvex.html")
 add_custom_target(orvex_html_manual ALL
   COMMAND "${CMAKE_COMMAND}" -E make_directory "$<TARGET_FILE_DIR:orvex>/gfx"
@@ -73,13 +81,19 @@ add_custom_target(orvex_html_manual ALL
   COMMENT "Placing the HTML manual beside orvex"
   VERBATIM)
 add_dependencies(orvex orvex_html_manual)
-install(FILES "${ORVEX_HTML_MANUAL}" DESTINATION "${ORVEX_INSTALL_DATA_FOLDER}")
 
 install(TARGETS orvex RUNTIME DESTINATION "${CMAKE_INSTALL_BINDIR}")
 install(FILES "${ORVEX_GENERATED_DIR}/orvex.1.gz" DESTINATION "${CMAKE_INSTALL_MANDIR}/man1")
 install(FILES "${ORVEX_LINUX_DIR}/orvex.bash-completion"
         DESTINATION "${CMAKE_INSTALL_DATADIR}/bash-completion/completions"
         RENAME orvex)
+
+# What belongs to the desktop face only (the module itself is installed by
+# src/app, the theme packages by src/ui/theme).
+if(NOT ORVEX_BUILD_DESKTOP)
+  return()
+endif()
+install(FILES "${ORVEX_HTML_MANUAL}" DESTINATION "${ORVEX_INSTALL_DATA_FOLDER}")
 install(FILES "${ORVEX_LINUX_DIR}/${ORVEX_APP_ID}.desktop"
         DESTINATION "${CMAKE_INSTALL_DATADIR}/applications")
 install(FILES "${ORVEX_LINUX_DIR}/${ORVEX_APP_ID}.xml"
@@ -89,35 +103,3 @@ install(FILES "${ORVEX_LINUX_DIR}/${ORVEX_APP_ID}.metainfo.xml"
 install(FILES "${ORVEX_ICON_SVG}"
         DESTINATION "${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps"
         RENAME "${ORVEX_APP_ID}.svg")
-install(FILES "${ORVEX_LINUX_DIR}/debian/copyright" "${ORVEX_GENERATED_DIR}/changelog.gz"
-        DESTINATION "${CMAKE_INSTALL_DOCDIR}")
-
-# The Debian package (scripts/make-deb.sh runs cpack).
-set(CPACK_GENERATOR "DEB")
-set(CPACK_PACKAGE_NAME "orvex")
-set(CPACK_PACKAGE_VENDOR "Lumavert")
-set(CPACK_PACKAGE_VERSION "${PROJECT_VERSION}")
-set(CPACK_PACKAGE_CONTACT "Lumavert <${ORVEX_SUPPORT_EMAIL}>")
-set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "convert Radiance HDR pictures into JPEG files")
-set(CPACK_PACKAGING_INSTALL_PREFIX "/usr")
-set(CPACK_STRIP_FILES ON)
-set(CPACK_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS
-    OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)
-set(CPACK_DEBIAN_FILE_NAME "DEB-DEFAULT")
-set(CPACK_DEBIAN_PACKAGE_MAINTAINER "Lumavert <${ORVEX_SUPPORT_EMAIL}>")
-set(CPACK_DEBIAN_PACKAGE_SECTION "graphics")
-set(CPACK_DEBIAN_PACKAGE_PRIORITY "optional")
-set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "${ORVEX_WEB_SITE}")
-set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "xdg-utils, fonts-liberation2")
-set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
-"Lumavert Orvex turns high-dynamic-range Radiance pictures (.hdr, .hdri)
-into JPEG files. Every picture passes one fixed chain: rotation, resizing,
-Drago tone mapping, flipping, colour correction, greyscale, threshold,
-dithering, a solid frame and a text or image watermark, then the JPEG is
-saved under a file-name mask.
-
-The one program is a console converter for scripts (orvex -i FILE with
-more than a hundred long options or a profile file) and, started without
-arguments, a desktop application.")
-include(CPack)

@@ -16,7 +16,7 @@ packages=(
   fonts-liberation2
   qt6-base-dev
   xvfb xauth
-  lintian dpkg-dev file man-db
+  lintian dpkg-dev debhelper devscripts file man-db
   desktop-file-utils appstream libxml2-utils shared-mime-info libglib2.0-bin
   clang libclang-rt-14-dev
 )

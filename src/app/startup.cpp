@@ -1,9 +1,11 @@
 // Start-up order: identity and extension lists, the process-wide records,
-// the console entry, then (only for the desktop) the single-instance lock.
+// the console entry, then (only for the desktop) the desktop module and the
+// single-instance lock.
 #include "app/startup.h"
 
 #include <unistd.h>
 
+#include "app/desktop_loader.h"
 #include "settings/program_identity.h"
 #include "platform/console_output.h"
 #include "platform/executable_folder.h"
@@ -24,7 +26,8 @@ constexpr bool kHaveDesktop = false;
 #endif
 
 // Only the desktop is a single instance: console runs never touch the lock,
-// so scripts can convert in parallel while the window is open.
+// so scripts can convert in parallel while the window is open. The desktop
+// module is loaded first, so a machine without it hears how to get it.
 int RunDesktopPath(DesktopStart& start, ConsoleOutput& out, const std::string& programName) {
     if (!kHaveDesktop) {
         out.PrintErrorText(programName +
@@ -32,19 +35,20 @@ int RunDesktopPath(DesktopStart& start, ConsoleOutput& out, const std::string& p
                            "console usage.");
         return kExitIncomplete;
     }
+    const LoadedDesktop desktop = LoadDesktopModule(start.appFolder, programName);
+    if (desktop.entry == nullptr) {
+        out.PrintErrorText(desktop.problem);
+        return kExitIncomplete;
+    }
     InstanceLock lock;
     if (lock.Acquire(InstanceLock::DefaultPath(WindowTitleText())) ==
         InstanceLock::Result::HeldElsewhere) {
         return kExitSuccess;  // the running window of this version stays the only one
     }
-    return RunDesktop(start);
+    return desktop.entry(&start);
 }
 
 }  // namespace
-
-#ifndef ORVEX_HAVE_DESKTOP
-int RunDesktop(DesktopStart&) { return kExitIncomplete; }
-#endif
 
 int RunProgram(int argc, char** argv) {
     // Before any thread: a closed output pipe must not end the run, and an

@@ -92,6 +92,8 @@ bool SaveDesktopState(MainWindow& window, ConversionSettings& settings,
     return SaveConfiguration(settings, configPath);
 }
 
+const char* DesktopEntryId() { return ORVEX_APP_ID; }
+
 int RunDesktop(DesktopStart& start) {
     if (!HasDisplay()) {
         std::fprintf(stderr,
@@ -103,6 +105,8 @@ int RunDesktop(DesktopStart& start) {
     qInstallMessageHandler(nullptr);
     QApplication::setApplicationName(QString::fromUtf8(kInternalName));
     QApplication::setApplicationDisplayName(QString::fromUtf8(kProductTitle));
+    // Lets the window system match the windows to the menu entry and its icon.
+    QGuiApplication::setDesktopFileName(QString::fromUtf8(DesktopEntryId()));
 
     std::unique_ptr<DesktopDialogs> dialogs = MakeQtDialogs();
     if (start.mode == "-U") return RunUninstallPrompt(start.texts);

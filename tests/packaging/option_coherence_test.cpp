@@ -1,16 +1,20 @@
 // The manual page, the HTML manual and the bash completion against the
-// console's option table: every option is documented and completed, and keyword options
-// offer exactly the words of their family.
+// console's option table: every option is documented, every option that acts
+// in this build (and no other) is completed, and keyword options offer
+// exactly the words of their family.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cctype>
+#include <filesystem>
 #include <set>
 #include <string>
 #include <vector>
 
 #include "console/option_table.h"
+#include "formats/input_formats.h"
 #include "packaging/packaging_test_support.h"
+#include "settings/program_identity.h"
 #include "support/temp_folder.h"
 
 namespace orvex {
@@ -28,6 +32,23 @@ const std::vector<std::string> kConsoleOptions{
 std::string Lower(std::string text) {
     for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
     return text;
+}
+
+bool Holds(const std::vector<std::string>& list, const char* entry) {
+    return std::find(list.begin(), list.end(), entry) != list.end();
+}
+
+// Whether an option changes anything in this build: options of the readers
+// and writers of other formats are read and stored (profiles are shared with
+// builds that have them) but nothing here uses them.
+bool ActsInThisBuild(const LongOption& option) {
+    const OptionField* row = FindOptionField(option.field);
+    if (row == nullptr || row->config.format == nullptr) return true;
+    switch (row->config.when) {
+        case WriteWhen::InputGroup: return Holds(InputExtensions(), row->config.format);
+        case WriteWhen::OutputExtension: return Holds(OutputExtensions(), row->config.format);
+        default: return true;
+    }
 }
 
 // How completion and the manual write an option: lower case, with "="
@@ -152,21 +173,32 @@ TEST(HtmlManual, NamesEveryWordOfEachKeywordOption) {
     }
 }
 
-TEST(Completion, OffersEveryOptionAndNoUnknownOne) {
+TEST(Completion, OffersEveryOptionThatActsHereAndNoOther) {
     const std::vector<std::string> offered = Complete({"orvex", "--"});
     const std::set<std::string> offeredSet(offered.begin(), offered.end());
-    std::set<std::string> known(kConsoleOptions.begin(), kConsoleOptions.end());
-    for (const LongOption& option : LongOptionTable()) known.insert(Written(option));
-    for (const std::string& written : known)
+    std::set<std::string> acting(kConsoleOptions.begin(), kConsoleOptions.end());
+    size_t idle = 0;
+    for (const LongOption& option : LongOptionTable()) {
+        if (ActsInThisBuild(option))
+            acting.insert(Written(option));
+        else
+            ++idle;
+    }
+    // The other formats' options exist and are told apart from the JPEG ones.
+    EXPECT_GT(idle, 30u);
+    EXPECT_TRUE(acting.count("--jpg-quality="));
+    EXPECT_FALSE(acting.count("--png-interlaced"));
+    for (const std::string& written : acting)
         EXPECT_TRUE(offeredSet.count(written)) << "completion lacks " << written;
     for (const std::string& word : offered)
-        EXPECT_TRUE(known.count(word)) << "completion offers unknown " << word;
+        EXPECT_TRUE(acting.count(word)) << "completion offers " << word
+                                        << ", which is unknown or does nothing in this build";
     EXPECT_EQ(offered.size(), offeredSet.size()) << "an option is offered twice";
 }
 
 TEST(Completion, KeywordOptionsOfferExactlyTheirFamily) {
     for (const LongOption& option : LongOptionTable()) {
-        if (option.kind != OptionKind::Keyword) continue;
+        if (option.kind != OptionKind::Keyword || !ActsInThisBuild(option)) continue;
         const std::string name = Lower(option.name);
         const std::vector<std::string> offered = Complete({"orvex", name, "=", ""});
         const std::vector<std::string> family = FamilyWords(option.family);
@@ -188,23 +220,39 @@ TEST(Completion, KeywordWordsMatchInAnyCaseSplitOrJoinedAtTheEqualsSign) {
     EXPECT_EQ(Complete({"orvex", "-c", ""}), (std::vector<std::string>{"jpg"}));
 }
 
-TEST(Completion, FilesForInputAndProfileFoldersForOutput) {
+TEST(Completion, RadiancePicturesForInputFilesForProfileFoldersForOutput) {
     test_support::ScopedTempFolder folder("completion");
+    // The input extensions this build accepts, in any letter case.
+    const std::vector<std::string> accepted = BuildAcceptedInputExtensions(InputExtensions());
+    ASSERT_EQ(accepted, (std::vector<std::string>{"hdr", "hdri"}));
     folder.WriteFile("sunset.hdr", "#?RADIANCE\n");
+    folder.WriteFile("SUMMIT.HDRI", "#?RADIANCE\n");
+    folder.WriteFile("sun.hdr.txt", "notes");
     folder.WriteFile("settings.ini", "[CLI]\n");
+    folder.WriteFile("sky.jpg", "");
     std::filesystem::create_directory(folder.File("sub"));
+    std::filesystem::create_directory(folder.File("shots.hdr.d"));
     const auto sorted = [](std::vector<std::string> words) {
         std::sort(words.begin(), words.end());
         return words;
     };
-    EXPECT_EQ(sorted(Complete({"orvex", "-i", ""}, folder.Path())),
-              (std::vector<std::string>{"settings.ini", "sub", "sunset.hdr"}));
-    EXPECT_EQ(sorted(Complete({"orvex", "--input", "=", "su"}, folder.Path())),
-              (std::vector<std::string>{"sub", "sunset.hdr"}));
+    const std::vector<std::string> pictures{"SUMMIT.HDRI", "shots.hdr.d", "sub", "sunset.hdr"};
+    EXPECT_EQ(sorted(Complete({"orvex", "-i", ""}, folder.Path())), pictures);
+    EXPECT_EQ(sorted(Complete({"orvex", "--input", "=", ""}, folder.Path())), pictures);
+    EXPECT_EQ(sorted(Complete({"orvex", "--Input=su"}, folder.Path())),
+              (std::vector<std::string>{"--Input=sub", "--Input=sunset.hdr"}));
+    // A lone picture opens the desktop with it.
+    EXPECT_EQ(sorted(Complete({"orvex", "s"}, folder.Path())),
+              (std::vector<std::string>{"shots.hdr.d", "sub", "sunset.hdr"}));
     EXPECT_EQ(Complete({"orvex", "--profile", "=", "set"}, folder.Path()),
               (std::vector<std::string>{"settings.ini"}));
-    EXPECT_EQ(Complete({"orvex", "-o", ""}, folder.Path()), (std::vector<std::string>{"sub"}));
-    EXPECT_EQ(Complete({"orvex", "--output=s"}, folder.Path()),
+    EXPECT_EQ(sorted(Complete({"orvex", "--wm-image=s"}, folder.Path())),
+              (std::vector<std::string>{"--wm-image=settings.ini", "--wm-image=shots.hdr.d",
+                                        "--wm-image=sky.jpg", "--wm-image=sub",
+                                        "--wm-image=sun.hdr.txt", "--wm-image=sunset.hdr"}));
+    EXPECT_EQ(sorted(Complete({"orvex", "-o", ""}, folder.Path())),
+              (std::vector<std::string>{"shots.hdr.d", "sub"}));
+    EXPECT_EQ(Complete({"orvex", "--output=su"}, folder.Path()),
               (std::vector<std::string>{"--output=sub"}));
 }
 

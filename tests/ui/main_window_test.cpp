@@ -23,6 +23,7 @@
 #include "support/temp_folder.h"
 #include "text/text_table.h"
 #include "ui/commands.h"
+#include "ui/desktop_app.h"
 #include "ui/folder_history.h"
 #include "ui/main_form.h"
 #include "ui/main_window.h"
@@ -302,6 +303,20 @@ class MainWindowTest : public QObject {
         QVERIFY(text.find("Width = 640") != std::string::npos);
         QVERIFY(text.find("Height = 260") != std::string::npos);
         QVERIFY(d.settings.RecentOutFolders.empty());
+    }
+
+    // The desktop file name the window system gets is the id of the entry,
+    // metainfo and icons the desktop package installs, in reverse-DNS lower case.
+    void desktopEntryIdNamesTheInstalledFiles() {
+        const std::string id = DesktopEntryId();
+        QCOMPARE(QString::fromStdString(id).toLower(), QString::fromStdString(id));
+        QCOMPARE(QString::fromStdString(id).count('.'), 2);
+        const std::string folder = std::string(ORVEX_TEST_DATA_DIR) + "/../../data/linux/";
+        QVERIFY(std::filesystem::exists(folder + id + ".desktop"));
+        QVERIFY(std::filesystem::exists(folder + id + ".xml"));
+        const std::string metainfo = test_support::ReadFileBytes(folder + id + ".metainfo.xml");
+        QVERIFY(metainfo.find("<id>" + id + "</id>") != std::string::npos);
+        QVERIFY(metainfo.find(">" + id + ".desktop</launchable>") != std::string::npos);
     }
 };
 
