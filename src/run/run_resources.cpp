@@ -1,7 +1,10 @@
 // Making a run's resources from its settings.
 #include "run/run_resources.h"
 
+#include <tbb/info.h>
 #include <tbb/task_arena.h>
+
+#include <algorithm>
 
 #include "drawing/image_watermark.h"
 #include "drawing/watermark_font.h"
@@ -12,8 +15,11 @@ namespace {
 
 constexpr int kWatermarkImage = 2;
 
+// More threads than the machine has would only take turns; oneTBB also
+// warns on standard error when an arena asks for more workers than exist.
 int ArenaConcurrency(int32_t cores) {
-    return cores > 0 ? static_cast<int>(cores) : tbb::task_arena::automatic;
+    if (cores <= 0) return tbb::task_arena::automatic;
+    return std::min(static_cast<int>(cores), tbb::info::default_concurrency());
 }
 
 }  // namespace
