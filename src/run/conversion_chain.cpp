@@ -9,19 +9,8 @@
 #include <system_error>
 
 #include "formats/image_io.h"
-#include "imaging/bit_depth.h"
+#include "run/chain_steps.h"
 #include "imaging/chain_memory.h"
-#include "imaging/colour_correction.h"
-#include "imaging/dither.h"
-#include "imaging/flip.h"
-#include "imaging/greyscale.h"
-#include "imaging/normalise.h"
-#include "imaging/resize.h"
-#include "imaging/rotate.h"
-#include "drawing/solid_frame.h"
-#include "imaging/threshold.h"
-#include "imaging/tone_map.h"
-#include "drawing/watermark.h"
 #include "platform/available_memory.h"
 #include "run/run_resources.h"
 #include "settings/conversion_settings.h"
@@ -71,78 +60,11 @@ bool PrepareOutputFolder(const ConversionSettings& settings, const FileContext& 
     return true;
 }
 
-// Runs the steps one after another on the one bitmap alive between them.
-class StepRunner {
-public:
-    StepRunner(Bitmap image, const StepCheckpoint& checkpoint, std::string* failureReason)
-        : m_image(std::move(image)), m_checkpoint(checkpoint), m_reason(failureReason) {}
-
-    // `step` takes the bitmap and hands back its replacement; a null one
-    // fails the file.
-    template <typename Step>
-    bool Run(ChainStep name, Step&& step) {
-        if (m_failed) return false;
-        m_image = step(std::move(m_image));
-        if (!m_image) {
-            m_failed = true;
-            return Fail(m_reason, std::string("No image after the ") + ChainStepName(name) +
-                                      " step");
-        }
-        return Passed(name);
-    }
-
-    // A step that works in place.
-    template <typename Step>
-    bool RunInPlace(ChainStep name, Step&& step) {
-        if (m_failed) return false;
-        step(m_image.get());
-        return Passed(name);
-    }
-
-    bool Passed(ChainStep name) {
-        if (m_checkpoint && !m_checkpoint(name)) {
-            m_failed = true;
-            m_image.reset();
-            return Fail(m_reason, kStoppedReason);
-        }
-        return true;
-    }
-
-    bool failed() const { return m_failed; }
-    const Bitmap& image() const { return m_image; }
-    Bitmap Take() { return m_failed ? Bitmap() : std::move(m_image); }
-    void Abandon(const std::string& reason) {
-        m_failed = true;
-        m_image.reset();
-        Fail(m_reason, reason);
-    }
-
-private:
-    Bitmap m_image;
-    const StepCheckpoint& m_checkpoint;
-    std::string* m_reason;
-    bool m_failed = false;
-};
-
 }  // namespace
 
 const char* ChainStepName(ChainStep step) {
-    switch (step) {
-        case ChainStep::Load: return "load";
-        case ChainStep::Rotate: return "rotation";
-        case ChainStep::Resize: return "resize";
-        case ChainStep::Normalise: return "pixel type";
-        case ChainStep::ToneMap: return "tone mapping";
-        case ChainStep::Flip: return "flip";
-        case ChainStep::ColourCorrection: return "colour correction";
-        case ChainStep::Greyscale: return "greyscale";
-        case ChainStep::Threshold: return "threshold";
-        case ChainStep::Dither: return "dither";
-        case ChainStep::Frame: return "frame";
-        case ChainStep::Watermark: return "watermark";
-        case ChainStep::BitDepth: return "output depth";
-        case ChainStep::Name: return "naming";
-        case ChainStep::Save: return "save";
+    for (const ChainStepRow& row : ChainStepTable()) {
+        if (row.step == step) return row.name;
     }
     return "unknown";
 }
@@ -186,70 +108,27 @@ Bitmap ProcessImage(Bitmap image, const ConversionSettings& settings, FileContex
         return {};
     }
     if (!ChainFitsInMemory(image, settings, failureReason)) return {};
-    StepRunner chain(std::move(image), checkpoint, failureReason);
 
-    // Geometry; the size after resizing is the one every later step and the
-    // placeholders use.
-    chain.Run(ChainStep::Rotate, [&](Bitmap in) { return RotateImage(std::move(in), settings); });
-    chain.Run(ChainStep::Resize, [&](Bitmap in) {
-        const int width = WidthOf(in);
-        const int height = HeightOf(in);
-        return ResizeImage(std::move(in), width, height, settings);
-    });
-    if (chain.failed()) return {};
-    const int width = WidthOf(chain.image());
-    const int height = HeightOf(chain.image());
-
-    // Down to a standard bitmap.
-    chain.Run(ChainStep::Normalise, [](Bitmap in) { return NormalisePixelType(std::move(in)); });
-    chain.Run(ChainStep::ToneMap, [&](Bitmap in) {
-        return ToneMapImage(std::move(in), resources ? resources->pixels() : nullptr);
-    });
-
-    // Flip and colours.
-    chain.RunInPlace(ChainStep::Flip, [&](FIBITMAP* in) { FlipImage(in, settings); });
-    chain.Run(ChainStep::ColourCorrection,
-              [&](Bitmap in) { return AdjustColours(std::move(in), settings); });
-    chain.Run(ChainStep::Greyscale,
-              [&](Bitmap in) { return MakeGreyscale(std::move(in), settings); });
-    chain.Run(ChainStep::Threshold,
-              [&](Bitmap in) { return ApplyThreshold(std::move(in), settings); });
-    chain.Run(ChainStep::Dither, [&](Bitmap in) { return ApplyDither(std::move(in), settings); });
-
-    // Frame and watermark, placed by the size after resizing.
-    chain.Run(ChainStep::Frame,
-              [&](Bitmap in) { return DrawSolidFrame(std::move(in), width, height, settings); });
-    if (chain.failed()) return {};
-    file.CurrentWidth = width;
-    file.CurrentHeight = height;
-    file.CurrentFrame = 1;
-    std::string watermarkReason;
-    chain.Run(ChainStep::Watermark, [&](Bitmap in) {
-        if (resources && !resources->watermarkFailure().empty()) {
-            watermarkReason = resources->watermarkFailure();
-            return Bitmap();
+    // The one picture alive between the steps goes from row to row; a step
+    // that gives none fails the file, a stop at a checkpoint lets it go.
+    StepInput input{settings, file, resources, 0, 0, {}};
+    for (const ChainStepRow& row : ChainStepTable()) {
+        if (!row.apply) continue;  // load, name and save happen around the picture
+        if (!row.isOn || row.isOn(settings)) {
+            image = row.apply(std::move(image), input);
+            if (!image) {
+                Fail(failureReason, !input.reason.empty()
+                                        ? input.reason
+                                        : std::string("No image after the ") + row.name + " step");
+                return {};
+            }
         }
-        const WatermarkSources sources = resources ? resources->watermark() : WatermarkSources();
-        return DrawWatermark(std::move(in), width, height, settings, file, sources,
-                             &watermarkReason);
-    });
-    if (chain.failed()) {
-        // A watermark that could not be made fails the file with its own reason.
-        if (!watermarkReason.empty() && failureReason) *failureReason = watermarkReason;
-        return {};
+        if (checkpoint && !checkpoint(row.step)) {
+            Fail(failureReason, kStoppedReason);
+            return {};
+        }
     }
-
-    // Output depth (the name may show it, so it comes first).
-    Bitmap result = ApplyOutputBitDepth(chain.Take(), file);
-    if (!result) {
-        Fail(failureReason, "No image at the output depth " + std::to_string(file.OutputBitDepth));
-        return {};
-    }
-    if (checkpoint && !checkpoint(ChainStep::BitDepth)) {
-        Fail(failureReason, kStoppedReason);
-        return {};
-    }
-    return result;
+    return image;
 }
 
 namespace {

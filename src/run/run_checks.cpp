@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "formats/output_formats.h"
+#include "run/chain_steps.h"
 #include "drawing/image_watermark.h"
 #include "drawing/watermark_font.h"
 #include "settings/keywords.h"
@@ -184,52 +185,76 @@ RunCheck CheckOutputOptions(std::string_view outputExtension, const CS& settings
     return {};
 }
 
-RunCheck CheckChainOptions(const CS& s, const RunReport& report,
-                           std::shared_ptr<const WatermarkFont>& font) {
+RunCheck ReportRotation(const CS& s, const RunReport& report, SharedFont&) {
+    if (!s.DoImageRotation) return {};
+    report.Debug(Line(s, &CS::ImageRotationType));
+    report.Debug(Line(s, &CS::ImageRotation));
+    report.Debug(Line(s, &CS::ImageRotationBackColor));
+    return {};
+}
+
+RunCheck ReportResize(const CS& s, const RunReport& report, SharedFont&) {
+    if (!s.DoImageResize) return {};
+    report.Debug(Line(s, &CS::ImageWidth) + " " + KeywordName(kSizeUnit, s.ImageWidthUnit));
+    if (s.ImageWidth == 0) return Fault(RunFault::InvalidWidth);
+    report.Debug(Line(s, &CS::ImageHeight) + " " + KeywordName(kSizeUnit, s.ImageHeightUnit));
+    if (s.ImageHeight == 0) return Fault(RunFault::InvalidHeight);
+    report.Debug(Line(s, &CS::KeepAspectRatio));
+    report.Debug(Line(s, &CS::ImageResizeType));
+    report.Debug(Line(s, &CS::ImageResizeAlgorithm));
+    return {};
+}
+
+RunCheck ReportFlip(const CS& s, const RunReport& report, SharedFont&) {
+    report.Debug(Line(s, &CS::DoImageFlipHorizontal));
+    report.Debug(Line(s, &CS::DoImageFlipVertical));
+    return {};
+}
+
+RunCheck ReportColourCorrection(const CS& s, const RunReport& report, SharedFont&) {
+    if (!s.DoImageColorCorrection) return {};
+    report.Debug(Line(s, &CS::ImageBrightness));
+    if (!InRange(s, &CS::ImageBrightness))
+        return OutOfRange(RunFault::InvalidBrightness, s, &CS::ImageBrightness);
+    report.Debug(Line(s, &CS::ImageContrast));
+    if (!InRange(s, &CS::ImageContrast))
+        return OutOfRange(RunFault::InvalidContrast, s, &CS::ImageContrast);
+    report.Debug(Line(s, &CS::ImageGamma));
+    // A range test fails NaN too.
+    if (!InRange(s, &CS::ImageGamma)) return OutOfRange(RunFault::InvalidGamma, s, &CS::ImageGamma);
+    report.Debug(Line(s, &CS::ImageInvert));
+    return {};
+}
+
+RunCheck ReportGreyscale(const CS& s, const RunReport& report, SharedFont&) {
+    report.Debug(Line(s, &CS::DoImageGreyscale));
+    return {};
+}
+
+RunCheck ReportThreshold(const CS& s, const RunReport& report, SharedFont&) {
+    if (s.DoImageThreshold) report.Debug(Line(s, &CS::ImageThreshold));
+    return {};
+}
+
+RunCheck ReportDither(const CS& s, const RunReport& report, SharedFont&) {
+    if (s.DoImageDither) report.Debug(Line(s, &CS::ImageDitherAlgorithm));
+    return {};
+}
+
+RunCheck ReportFrame(const CS& s, const RunReport& report, SharedFont&) {
+    report.Debug(Line(s, &CS::DoFrame));
+    if (s.DoFrame != 1) return {};
+    for (auto side : {&CS::SolidLeft, &CS::SolidRight, &CS::SolidTop, &CS::SolidBottom})
+        report.Debug(Line(s, side));
+    for (auto colour : {&CS::SolidLeftColor, &CS::SolidRightColor, &CS::SolidTopColor,
+                        &CS::SolidBottomColor})
+        report.Debug(Line(s, colour));
+    report.Debug(Line(s, &CS::SolidOpacity));
+    return {};
+}
+
+RunCheck ReportWatermark(const CS& s, const RunReport& report, SharedFont& font) {
     auto debug = [&](auto member) { report.Debug(Line(s, member)); };
-    if (s.DoImageRotation) {
-        debug(&CS::ImageRotationType);
-        debug(&CS::ImageRotation);
-        debug(&CS::ImageRotationBackColor);
-    }
-    if (s.DoImageResize) {
-        report.Debug(Line(s, &CS::ImageWidth) + " " + KeywordName(kSizeUnit, s.ImageWidthUnit));
-        if (s.ImageWidth == 0) return Fault(RunFault::InvalidWidth);
-        report.Debug(Line(s, &CS::ImageHeight) + " " + KeywordName(kSizeUnit, s.ImageHeightUnit));
-        if (s.ImageHeight == 0) return Fault(RunFault::InvalidHeight);
-        debug(&CS::KeepAspectRatio);
-        debug(&CS::ImageResizeType);
-        debug(&CS::ImageResizeAlgorithm);
-    }
-    debug(&CS::DoImageFlipHorizontal);
-    debug(&CS::DoImageFlipVertical);
-    if (s.DoImageColorCorrection) {
-        debug(&CS::ImageBrightness);
-        if (!InRange(s, &CS::ImageBrightness))
-            return OutOfRange(RunFault::InvalidBrightness, s, &CS::ImageBrightness);
-        debug(&CS::ImageContrast);
-        if (!InRange(s, &CS::ImageContrast))
-            return OutOfRange(RunFault::InvalidContrast, s, &CS::ImageContrast);
-        debug(&CS::ImageGamma);
-        // A range test fails NaN too.
-        if (!InRange(s, &CS::ImageGamma))
-            return OutOfRange(RunFault::InvalidGamma, s, &CS::ImageGamma);
-        debug(&CS::ImageInvert);
-    }
-    debug(&CS::DoImageGreyscale);
-    if (s.DoImageThreshold) debug(&CS::ImageThreshold);
-    if (s.DoImageDither) debug(&CS::ImageDitherAlgorithm);
-
-    debug(&CS::DoFrame);
-    if (s.DoFrame == 1) {
-        for (auto side : {&CS::SolidLeft, &CS::SolidRight, &CS::SolidTop, &CS::SolidBottom})
-            debug(side);
-        for (auto colour : {&CS::SolidLeftColor, &CS::SolidRightColor, &CS::SolidTopColor,
-                            &CS::SolidBottomColor})
-            debug(colour);
-        debug(&CS::SolidOpacity);
-    }
-
     debug(&CS::DoWatermark);
     if (s.DoWatermark == 1) {
         debug(&CS::Text);
@@ -251,10 +276,10 @@ RunCheck CheckChainOptions(const CS& s, const RunReport& report,
                      Number(s.TextYOffset));
         debug(&CS::TextRotation);
         debug(&CS::TextSize);
-        // Loaded once here and kept for the worker, which draws every file with it.
-        RunCheck loaded = LoadWatermarkFont(s, font);
-        if (!loaded.ok()) return loaded;
-    } else if (s.DoWatermark == 2) {
+        // Loaded once here and kept for the run, which draws every file with it.
+        return LoadWatermarkFont(s, font);
+    }
+    if (s.DoWatermark == 2) {
         debug(&CS::Image);
         debug(&CS::ImageGreyscale);
         debug(&CS::ImageOpacity);
@@ -266,7 +291,16 @@ RunCheck CheckChainOptions(const CS& s, const RunReport& report,
         debug(&CS::ImageSize);
         // A picture that cannot be decoded is refused now, like a missing
         // one, rather than leaving every file unmarked.
-        if (RunCheck image = CheckWatermarkImage(s); !image.ok()) return image;
+        return CheckWatermarkImage(s);
+    }
+    return {};
+}
+
+RunCheck CheckChainOptions(const CS& s, const RunReport& report,
+                           std::shared_ptr<const WatermarkFont>& font) {
+    for (const ChainStepRow& row : ChainStepTable()) {
+        if (!row.report) continue;
+        if (RunCheck check = row.report(s, report, font); !check.ok()) return check;
     }
     return {};
 }

@@ -90,9 +90,22 @@ RunCheck CheckOutputOptions(std::string_view outputExtension, const ConversionSe
                             const RunReport& report);
 
 // Transform, adjustment, frame and watermark options with their checks, in
-// the order of the chain. A text watermark's font is loaded into `font`.
+// the order of the chain (each step's own, from the chain's table). A text
+// watermark's font is loaded into `font`.
 RunCheck CheckChainOptions(const ConversionSettings& settings, const RunReport& report,
                            std::shared_ptr<const WatermarkFont>& font);
+
+// Each step's report lines and checks, as the chain's table names them.
+using SharedFont = std::shared_ptr<const WatermarkFont>;
+RunCheck ReportRotation(const ConversionSettings&, const RunReport&, SharedFont&);
+RunCheck ReportResize(const ConversionSettings&, const RunReport&, SharedFont&);
+RunCheck ReportFlip(const ConversionSettings&, const RunReport&, SharedFont&);
+RunCheck ReportColourCorrection(const ConversionSettings&, const RunReport&, SharedFont&);
+RunCheck ReportGreyscale(const ConversionSettings&, const RunReport&, SharedFont&);
+RunCheck ReportThreshold(const ConversionSettings&, const RunReport&, SharedFont&);
+RunCheck ReportDither(const ConversionSettings&, const RunReport&, SharedFont&);
+RunCheck ReportFrame(const ConversionSettings&, const RunReport&, SharedFont&);
+RunCheck ReportWatermark(const ConversionSettings&, const RunReport&, SharedFont&);
 
 // File-name mask, time stamp and sub-folder lines.
 void ReportFileOptions(const ConversionSettings& settings, const RunReport& report);
