@@ -8,6 +8,7 @@
 #include <variant>
 
 #include "settings/conversion_settings.h"
+#include "settings/option_fields.h"
 
 namespace orvex {
 namespace {
@@ -108,10 +109,12 @@ int32_t RuleFlags(const FlagRule& rule, const ConversionSettings& settings) {
     for (const FlagValue& listed : rule.values) {
         if (listed.value == value) return listed.flags;
     }
-    // A quality outside 1 to 100 (possible from a hand-edited file, which is
-    // not range-checked on reading) must not spill into the higher flag bits;
-    // it adds nothing and the writer uses its own default quality.
-    if (rule.kind == FlagRule::Kind::Quality && value >= 1 && value <= 100) return value;
+    // A quality outside its option's range (possible from a hand-edited file,
+    // which is not range-checked on reading) must not spill into the higher
+    // flag bits; it adds nothing and the writer uses its own default quality.
+    const SettingMember member =
+        std::visit([](auto field) { return SettingMember(field); }, rule.setting);
+    if (rule.kind == FlagRule::Kind::Quality && IsInRange(member, value)) return value;
     return 0;
 }
 

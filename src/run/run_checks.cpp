@@ -77,72 +77,31 @@ RunCheck OutOfRange(RunFault fault, const CS& settings, Field member) {
     return RunCheck{fault, detail};
 }
 
-using ReportField = std::variant<Int32Field, Int8Field>;
-
-struct InputReportRow {
-    const char* extension;
-    std::vector<ReportField> fields;
-};
-
-// The input options printed for each reader.
-const std::vector<InputReportRow>& InputReportRows() {
-    static const std::vector<InputReportRow> rows{
-        {"dds", {&CS::DdsLoadAs}},
-        {"gif", {&CS::GifFrameLoading}},
-        {"ico", {&CS::IcoFrameLoading}},
-        {"psd", {&CS::PsdColorMode}},
-        {"raw",
-         {&CS::RawLoadAs, &CS::RawHeaderSize, &CS::RawImageWidth, &CS::RawImageHeight,
-          &CS::RawToneMapping}},
-        {"tiff", {&CS::TiffFrameLoading}},
-    };
-    return rows;
+// The compression words a writer's report shows.
+CompressionWriter CompressionWriterOf(std::string_view extension) {
+    if (extension == "exr") return CompressionWriter::Exr;
+    if (extension == "png") return CompressionWriter::Png;
+    if (extension == "tga") return CompressionWriter::Tga;
+    if (extension == "tiff") return CompressionWriter::Tiff;
+    return CompressionWriter::Bmp;
 }
 
-struct OutputReportRow {
-    const char* extension;
-    Int32Field bpp;
-    std::vector<ReportField> fields;
-    Int32Field quality = nullptr;  // range-tested when the format has one
-    CompressionWriter writer = CompressionWriter::Bmp;
-};
-
-// The output options printed for each writer, after its depth.
-const std::vector<OutputReportRow>& OutputReportRows() {
-    using W = CompressionWriter;
-    static const std::vector<OutputReportRow> rows{
-        {"bmp", &CS::BmpBpp, {&CS::BmpCompression, &CS::BmpColorTable}, nullptr, W::Bmp},
-        {"dds", &CS::DdsBpp, {}},
-        {"exr", &CS::ExrBpp, {&CS::ExrCompression}, nullptr, W::Exr},
-        {"gif", &CS::GifBpp, {}},
-        {"hdr", &CS::HdrBpp, {}},
-        {"ico", &CS::IcoBpp, {}},
-        {"j2k", &CS::J2kBpp, {}},
-        {"jng", &CS::JngBpp, {}},
-        {"jp2", &CS::Jp2Bpp, {}},
-        {"jpg", &CS::JpgBpp, {&CS::JpgQuality, &CS::JpgChroma, &CS::JpgSaveAs}, &CS::JpgQuality},
-        {"jxr", &CS::JxrBpp, {}},
-        {"pbm", &CS::PbmBpp, {}},
-        {"pcx", &CS::PcxBpp, {}},
-        {"pfm", &CS::PfmBpp, {}},
-        {"pgm", &CS::PgmBpp, {}},
-        {"png", &CS::PngBpp, {&CS::PngCompression, &CS::PngInterlaced}, nullptr, W::Png},
-        {"ppm", &CS::PpmBpp, {}},
-        {"psd", &CS::PsdBpp, {}},
-        {"tga", &CS::TgaBpp, {&CS::TgaCompression}, nullptr, W::Tga},
-        {"tiff", &CS::TiffBpp, {&CS::TiffCompression, &CS::TiffColorMode}, nullptr, W::Tiff},
-        {"wbmp", &CS::WbmpBpp, {}},
-        {"webp", &CS::WebpBpp, {&CS::WebpQuality}, &CS::WebpQuality},
-        {"xpm", &CS::XpmBpp, {}},
-    };
-    return rows;
-}
-
-void PrintFields(const std::vector<ReportField>& fields, const CS& settings,
-                 const RunReport& report, CompressionWriter writer) {
-    for (const ReportField& field : fields) {
-        std::visit([&](auto member) { report.Debug(Line(settings, member, writer)); }, field);
+// The rows of the option table that belong to reader group or writer
+// `format` (the ones "config.ini" writes only for it), in table order: the
+// report prints them in that order.
+std::vector<const OptionField*> RowsOfFormat(WriteWhen when, std::string_view format) {
+    std::vector<const OptionField*> rows;
+    for (const OptionField& row : OptionFieldTable()) {
+        if (row.config.when == when && row.config.format != nullptr && format == row.config.format)
+            rows.push_back(&row);
     }
+    return rows;
+}
+
+// A row's report line: its label, then its value as the report shows it.
+std::string RowLine(const OptionField& row, const CS& settings, CompressionWriter writer) {
+    if (row.reportLabel == nullptr) return {};
+    return row.reportLabel + ShownValue(row, settings, writer);
 }
 
 bool IsNonEmptyFile(const std::string& path) {
@@ -163,23 +122,29 @@ std::string FormatTwoDecimals(float value) {
 
 void ReportInputOptions(std::string_view inputExtension, const CS& settings,
                         const RunReport& report) {
-    for (const InputReportRow& row : InputReportRows()) {
-        if (inputExtension == row.extension)
-            PrintFields(row.fields, settings, report, CompressionWriter::Bmp);
-    }
+    for (const OptionField* row : RowsOfFormat(WriteWhen::InputGroup, inputExtension))
+        report.Debug(RowLine(*row, settings, CompressionWriter::Bmp));
 }
 
 RunCheck CheckOutputOptions(std::string_view outputExtension, const CS& settings,
                             const RunReport& report) {
-    for (const OutputReportRow& row : OutputReportRows()) {
-        if (outputExtension != row.extension) continue;
-        report.Debug(Line(settings, row.bpp));
-        PrintFields(row.fields, settings, report, row.writer);
-        std::string extension(row.extension);
-        const int32_t depth = settings.*(row.bpp);
-        if (depth != 0 && !IsAllowedDepth(extension, depth))
+    // Every line of the writer's options first, then its depth (its "Auto or
+    // one of the writer's depths" row) and its quality (the row whose range
+    // has a check of its own).
+    const CompressionWriter writer = CompressionWriterOf(outputExtension);
+    const std::vector<const OptionField*> rows =
+        RowsOfFormat(WriteWhen::OutputExtension, outputExtension);
+    for (const OptionField* row : rows) report.Debug(RowLine(*row, settings, writer));
+    const std::string extension(outputExtension);
+    for (const OptionField* row : rows) {
+        const double value = FieldNumber(settings, row->config.member);
+        if (row->control.kind == ControlKind::DepthChoice && value != 0 &&
+            !IsAllowedDepth(extension, static_cast<int32_t>(value)))
             return Fault(RunFault::InvalidBitDepth, extension);
-        if (row.quality != nullptr && !InRange(settings, row.quality))
+    }
+    for (const OptionField* row : rows) {
+        if (row->range && row->range->use == RangeUse::OwnCheck &&
+            !IsInRange(row->config.member, FieldNumber(settings, row->config.member)))
             return Fault(RunFault::InvalidQuality, extension);
     }
     return {};
