@@ -73,9 +73,9 @@ int RunChain(const std::string& input, const std::string& outputFolder) {
     project.SaveFlags = kJpegFlags;
     project.AutoBitDepth = 1;
     const Clock::time_point begin = Clock::now();
-    std::string reason;
-    if (!orvex::ConvertCurrentFile(settings, project, nullptr, {}, &reason)) {
-        std::fprintf(stderr, "chain failed: %s\n", reason.c_str());
+    const orvex::RunCheck converted = orvex::ConvertCurrentFile(settings, project, nullptr);
+    if (!converted.ok()) {
+        std::fprintf(stderr, "chain failed: %s\n", converted.detail.c_str());
         return 1;
     }
     std::printf("%.1f\n", MillisSince(begin));

@@ -20,10 +20,6 @@
 namespace orvex {
 namespace {
 
-bool Fail(std::string* failureReason, const std::string& reason) {
-    if (failureReason) *failureReason = reason;
-    return false;
-}
 
 int WidthOf(const Bitmap& image) { return static_cast<int>(FreeImage_GetWidth(image.get())); }
 int HeightOf(const Bitmap& image) { return static_cast<int>(FreeImage_GetHeight(image.get())); }
@@ -41,23 +37,18 @@ bool IsPlainSubfolder(const std::string& subfolder) {
 
 // Creates OutputFolder + InputSubfolder when sub-folders are kept. The output
 // folder itself is never created: a missing one is the starter's error.
-bool PrepareOutputFolder(const ConversionSettings& settings, const FileContext& file,
-                         std::string* failureReason) {
-    if (settings.KeepSubfolders == 0 || file.InputSubfolder.empty()) return true;
+RunCheck PrepareOutputFolder(const ConversionSettings& settings, const FileContext& file) {
+    if (settings.KeepSubfolders == 0 || file.InputSubfolder.empty()) return {};
     std::error_code error;
-    if (!std::filesystem::is_directory(file.OutputFolder, error)) {
-        return Fail(failureReason, "The output folder does not exist: " + file.OutputFolder);
-    }
-    if (!IsPlainSubfolder(file.InputSubfolder)) {
-        return Fail(failureReason,
-                    "The sub-folder leaves the output folder: " + file.InputSubfolder);
-    }
+    if (!std::filesystem::is_directory(file.OutputFolder, error))
+        return FileFailure("The output folder does not exist: " + file.OutputFolder);
+    if (!IsPlainSubfolder(file.InputSubfolder))
+        return FileFailure("The sub-folder leaves the output folder: " + file.InputSubfolder);
     const std::string folder = file.OutputFolder + file.InputSubfolder;
     std::filesystem::create_directories(folder, error);
-    if (error || !std::filesystem::is_directory(folder, error)) {
-        return Fail(failureReason, "Cannot create the folder " + folder);
-    }
-    return true;
+    if (error || !std::filesystem::is_directory(folder, error))
+        return FileFailure("Cannot create the folder " + folder);
+    return {};
 }
 
 }  // namespace
@@ -69,16 +60,13 @@ const char* ChainStepName(ChainStep step) {
     return "unknown";
 }
 
-Bitmap LoadChainInput(FileContext& file, std::string* failureReason,
-                      const RunResources* resources) {
+Result<Bitmap> LoadChainInput(FileContext& file, const RunResources* resources) {
     std::string loadReason;
     Bitmap image =
         LoadInputImage(file.InputPath, &loadReason, resources ? resources->pixels() : nullptr);
     file.SourceBitDepth = image ? static_cast<int32_t>(FreeImage_GetBPP(image.get())) : 0;
-    if (!image || WidthOf(image) == 0 || HeightOf(image) == 0) {
-        Fail(failureReason, loadReason.empty() ? "The file could not be loaded" : loadReason);
-        return {};
-    }
+    if (!image || WidthOf(image) == 0 || HeightOf(image) == 0)
+        return FileFailure(loadReason.empty() ? "The file could not be loaded" : loadReason);
     return image;
 }
 
@@ -86,28 +74,23 @@ namespace {
 
 // A rotation's larger canvas or a larger resize target must fit in what is
 // left, counting the loaded picture, which is already held.
-bool ChainFitsInMemory(const Bitmap& image, const ConversionSettings& settings,
-                       std::string* failureReason) {
+RunCheck ChainFitsInMemory(const Bitmap& image, const ConversionSettings& settings) {
     const uint64_t available = AvailableMemoryBytes();
-    if (available == 0) return true;  // nothing can be told: the load's own guard stands
+    if (available == 0) return {};  // nothing can be told: the load's own guard stands
     std::string memoryReason;
     const ChainSizes sizes = ChainSizesFor(static_cast<uint64_t>(WidthOf(image)),
                                            static_cast<uint64_t>(HeightOf(image)), settings);
     if (CheckChainMemory(sizes, available + FreeImage_GetMemorySize(image.get()), &memoryReason))
-        return true;
-    return Fail(failureReason, memoryReason);
+        return {};
+    return FileFailure(memoryReason);
 }
 
 }  // namespace
 
-Bitmap ProcessImage(Bitmap image, const ConversionSettings& settings, FileContext& file,
-                    const RunResources* resources, const StepCheckpoint& checkpoint,
-                    std::string* failureReason) {
-    if (!image) {
-        Fail(failureReason, "No picture to process");
-        return {};
-    }
-    if (!ChainFitsInMemory(image, settings, failureReason)) return {};
+Result<Bitmap> ProcessImage(Bitmap image, const ConversionSettings& settings, FileContext& file,
+                            const RunResources* resources, const StepCheckpoint& checkpoint) {
+    if (!image) return FileFailure("No picture to process");
+    if (RunCheck fits = ChainFitsInMemory(image, settings); !fits.ok()) return fits;
 
     // The one picture alive between the steps goes from row to row; a step
     // that gives none fails the file, a stop at a checkpoint lets it go.
@@ -117,16 +100,12 @@ Bitmap ProcessImage(Bitmap image, const ConversionSettings& settings, FileContex
         if (!row.isOn || row.isOn(settings)) {
             image = row.apply(std::move(image), input);
             if (!image) {
-                Fail(failureReason, !input.reason.empty()
-                                        ? input.reason
-                                        : std::string("No image after the ") + row.name + " step");
-                return {};
+                return FileFailure(!input.reason.empty()
+                                       ? input.reason
+                                       : std::string("No image after the ") + row.name + " step");
             }
         }
-        if (checkpoint && !checkpoint(row.step)) {
-            Fail(failureReason, kStoppedReason);
-            return {};
-        }
+        if (checkpoint && !checkpoint(row.step)) return FileFailure(kStoppedReason);
     }
     return image;
 }
@@ -135,76 +114,66 @@ namespace {
 
 // Names the output (file.OutputPath), refuses to replace the input and
 // creates the kept sub-folder; then the name checkpoint.
-bool NameChainOutput(const ConversionSettings& settings, FileContext& file,
-                     const StepCheckpoint& checkpoint, std::string* failureReason) {
+RunCheck NameChainOutput(const ConversionSettings& settings, FileContext& file,
+                         const StepCheckpoint& checkpoint) {
     const std::string name = ExpandFileNameMask(settings, file);
-    if (!IsPlainFileName(name)) {
-        return Fail(failureReason, "The file-name mask gives no plain file name: " + name);
-    }
+    if (!IsPlainFileName(name))
+        return FileFailure("The file-name mask gives no plain file name: " + name);
     file.OutputPath = BuildOutputPath(settings, file);
-    if (IsSameFile(file.InputPath, file.OutputPath)) {
-        return Fail(failureReason, "The output file would replace the input file");
-    }
-    if (!PrepareOutputFolder(settings, file, failureReason)) return false;
-    if (checkpoint && !checkpoint(ChainStep::Name)) return Fail(failureReason, kStoppedReason);
-    return true;
+    if (IsSameFile(file.InputPath, file.OutputPath))
+        return FileFailure("The output file would replace the input file");
+    if (RunCheck folder = PrepareOutputFolder(settings, file); !folder.ok()) return folder;
+    if (checkpoint && !checkpoint(ChainStep::Name)) return FileFailure(kStoppedReason);
+    return {};
 }
 
-bool SaveFailed(std::string* failureReason, const std::string& saveReason) {
-    return Fail(failureReason, saveReason.empty() ? "The file could not be saved" : saveReason);
+RunCheck SaveFailed(const std::string& saveReason) {
+    return FileFailure(saveReason.empty() ? "The file could not be saved" : saveReason);
 }
 
 }  // namespace
 
-bool SaveChainOutput(Bitmap image, const ConversionSettings& settings, FileContext& file,
-                     const StepCheckpoint& checkpoint, std::string* failureReason) {
-    if (!image) return Fail(failureReason, "No picture to save");
-    if (!NameChainOutput(settings, file, checkpoint, failureReason)) return false;
+RunCheck SaveChainOutput(Bitmap image, const ConversionSettings& settings, FileContext& file,
+                         const StepCheckpoint& checkpoint) {
+    if (!image) return FileFailure("No picture to save");
+    if (RunCheck named = NameChainOutput(settings, file, checkpoint); !named.ok()) return named;
     std::string saveReason;
-    if (!SaveImage(image.get(), file.OutputPath, file.OutputFormatId, file.SaveFlags,
-                   &saveReason)) {
-        return SaveFailed(failureReason, saveReason);
-    }
-    return true;
+    if (!SaveImage(image.get(), file.OutputPath, file.OutputFormatId, file.SaveFlags, &saveReason))
+        return SaveFailed(saveReason);
+    return {};
 }
 
-EncodedOutput EncodeChainOutput(Bitmap image, const FileContext& file) {
-    EncodedOutput output;
-    output.written = EncodeImage(image.get(), file.OutputFormatId, file.SaveFlags, &output.bytes,
-                                 &output.reason);
-    return output;
+Result<std::string> EncodeChainOutput(Bitmap image, const FileContext& file) {
+    std::string bytes;
+    std::string reason;
+    if (!EncodeImage(image.get(), file.OutputFormatId, file.SaveFlags, &bytes, &reason))
+        return SaveFailed(reason);
+    return bytes;
 }
 
-bool SaveEncodedChainOutput(const EncodedOutput& output, const ConversionSettings& settings,
-                            FileContext& file, const StepCheckpoint& checkpoint,
-                            std::string* failureReason) {
-    if (!NameChainOutput(settings, file, checkpoint, failureReason)) return false;
-    if (!output.written) return SaveFailed(failureReason, output.reason);
+RunCheck SaveEncodedChainOutput(const Result<std::string>& output,
+                                const ConversionSettings& settings, FileContext& file,
+                                const StepCheckpoint& checkpoint) {
+    if (RunCheck named = NameChainOutput(settings, file, checkpoint); !named.ok()) return named;
+    if (!output.ok()) return output.fault();
     std::string saveReason;
-    if (!SaveEncoded(output.bytes, file.OutputPath, &saveReason)) {
-        return SaveFailed(failureReason, saveReason);
-    }
-    return true;
+    if (!SaveEncoded(output.value(), file.OutputPath, &saveReason)) return SaveFailed(saveReason);
+    return {};
 }
 
-Bitmap LoadAndProcess(const ConversionSettings& settings, FileContext& file,
-                      const RunResources* resources, const StepCheckpoint& checkpoint,
-                      std::string* failureReason) {
-    Bitmap image = LoadChainInput(file, failureReason, resources);
-    if (!image) return {};
-    if (checkpoint && !checkpoint(ChainStep::Load)) {
-        Fail(failureReason, kStoppedReason);
-        return {};
-    }
-    return ProcessImage(std::move(image), settings, file, resources, checkpoint, failureReason);
+Result<Bitmap> LoadAndProcess(const ConversionSettings& settings, FileContext& file,
+                              const RunResources* resources, const StepCheckpoint& checkpoint) {
+    Result<Bitmap> image = LoadChainInput(file, resources);
+    if (!image.ok()) return image;
+    if (checkpoint && !checkpoint(ChainStep::Load)) return FileFailure(kStoppedReason);
+    return ProcessImage(std::move(image.value()), settings, file, resources, checkpoint);
 }
 
-bool ConvertCurrentFile(const ConversionSettings& settings, FileContext& file,
-                        const RunResources* resources, const StepCheckpoint& checkpoint,
-                        std::string* failureReason) {
-    Bitmap image = LoadAndProcess(settings, file, resources, checkpoint, failureReason);
-    if (!image) return false;
-    return SaveChainOutput(std::move(image), settings, file, checkpoint, failureReason);
+RunCheck ConvertCurrentFile(const ConversionSettings& settings, FileContext& file,
+                            const RunResources* resources, const StepCheckpoint& checkpoint) {
+    Result<Bitmap> image = LoadAndProcess(settings, file, resources, checkpoint);
+    if (!image.ok()) return image.fault();
+    return SaveChainOutput(std::move(image.value()), settings, file, checkpoint);
 }
 
 }  // namespace orvex

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "formats/bitmap.h"
+#include "run/run_checks.h"
 
 namespace orvex {
 
@@ -31,55 +32,49 @@ using StepCheckpoint = std::function<bool(ChainStep done)>;
 // Why a file failed when its run was stopped.
 inline constexpr const char* kStoppedReason = "The conversion was stopped";
 
+// Every part of the chain answers with a Result (the picture, the encoded
+// bytes) or a RunCheck (a file written): on failure its fault is FileFailed
+// and its reason says why in plain words.
+
 // Decodes file.InputPath (into the run's picture memory when `resources` are
-// given); sets file.SourceBitDepth. Null with `failureReason` on a failed
-// load or an empty picture.
-Bitmap LoadChainInput(FileContext& file, std::string* failureReason = nullptr,
-                      const RunResources* resources = nullptr);
+// given); sets file.SourceBitDepth. Fails on a failed load or an empty
+// picture.
+Result<Bitmap> LoadChainInput(FileContext& file, const RunResources* resources = nullptr);
 
 // Rotate, resize, tone map, flip, colours, frame, watermark and output depth.
 // Sets CurrentWidth, CurrentHeight, CurrentFrame and (when automatic)
-// OutputBitDepth in `file`. Null with `failureReason` when a step fails or the
+// OutputBitDepth in `file`. Fails when a step gives no picture or the
 // checkpoint stops the chain. `resources` are the run's (font, watermark
 // picture, picture memory); without them no text watermark can be drawn and
 // an image watermark is decoded for the file.
-Bitmap ProcessImage(Bitmap image, const ConversionSettings& settings, FileContext& file,
-                    const RunResources* resources, const StepCheckpoint& checkpoint = {},
-                    std::string* failureReason = nullptr);
+Result<Bitmap> ProcessImage(Bitmap image, const ConversionSettings& settings, FileContext& file,
+                            const RunResources* resources, const StepCheckpoint& checkpoint = {});
 
 // Loads file.InputPath and processes it: the first two parts in a row, with
 // the checkpoint after the load too.
-Bitmap LoadAndProcess(const ConversionSettings& settings, FileContext& file,
-                      const RunResources* resources, const StepCheckpoint& checkpoint = {},
-                      std::string* failureReason = nullptr);
+Result<Bitmap> LoadAndProcess(const ConversionSettings& settings, FileContext& file,
+                              const RunResources* resources,
+                              const StepCheckpoint& checkpoint = {});
 
 // Names the output (file.OutputPath), refuses to replace the input, creates the
-// kept sub-folder and saves. True when the output file was written.
-bool SaveChainOutput(Bitmap image, const ConversionSettings& settings, FileContext& file,
-                     const StepCheckpoint& checkpoint = {}, std::string* failureReason = nullptr);
+// kept sub-folder and saves. Ok when the output file was written.
+RunCheck SaveChainOutput(Bitmap image, const ConversionSettings& settings, FileContext& file,
+                         const StepCheckpoint& checkpoint = {});
 
-// A processed picture already written by its writer into memory, while its
-// file name is not known yet: `written` false holds the writer's reason.
-struct EncodedOutput {
-    bool written = false;
-    std::string bytes;
-    std::string reason;
-};
-
-// Writes the processed picture into memory with the output's writer and
-// flags (file.OutputFormatId, file.SaveFlags); the picture is let go.
-EncodedOutput EncodeChainOutput(Bitmap image, const FileContext& file);
+// The processed picture written into memory with the output's writer and
+// flags (file.OutputFormatId, file.SaveFlags), while its file name is not
+// known yet; the picture is let go. Fails with the writer's reason.
+Result<std::string> EncodeChainOutput(Bitmap image, const FileContext& file);
 
 // SaveChainOutput for a picture written ahead by EncodeChainOutput: the same
 // naming and checks in the same order, then the bytes into the file (or the
 // writer's reason when it failed).
-bool SaveEncodedChainOutput(const EncodedOutput& output, const ConversionSettings& settings,
-                            FileContext& file, const StepCheckpoint& checkpoint = {},
-                            std::string* failureReason = nullptr);
+RunCheck SaveEncodedChainOutput(const Result<std::string>& output,
+                                const ConversionSettings& settings, FileContext& file,
+                                const StepCheckpoint& checkpoint = {});
 
 // The three parts in a row for file.InputPath.
-bool ConvertCurrentFile(const ConversionSettings& settings, FileContext& file,
-                        const RunResources* resources, const StepCheckpoint& checkpoint = {},
-                        std::string* failureReason = nullptr);
+RunCheck ConvertCurrentFile(const ConversionSettings& settings, FileContext& file,
+                            const RunResources* resources, const StepCheckpoint& checkpoint = {});
 
 }  // namespace orvex

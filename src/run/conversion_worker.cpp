@@ -191,9 +191,9 @@ struct FileWork {
     int32_t index = 0;
     const QueuedFile* entry = nullptr;
     FileContext file;
-    // The processed picture, already written into memory by its writer: the
-    // ordered stage then only names and stores it.
-    std::optional<EncodedOutput> output;
+    // The processed picture, already written into memory by its writer (or
+    // the writer's reason): the ordered stage then only names and stores it.
+    std::optional<Result<std::string>> output;
     FileResult result;
     std::chrono::steady_clock::time_point begin;
     bool stopped = false;
@@ -240,11 +240,14 @@ WorkerOutcome ConvertSideBySide(const ConversionJob& job, RunResources& resource
                     FreeImageMessageScope scope([&work](const std::string& message) {
                         work->result.libraryMessages.push_back(message);
                     });
-                    Bitmap image = LoadAndProcess(
+                    Result<Bitmap> image = LoadAndProcess(
                         job.settings, work->file, &resources,
-                        CheckpointFor(control, events, work->index, work->stopped),
-                        &work->result.reason);
-                    if (image) work->output = EncodeChainOutput(std::move(image), work->file);
+                        CheckpointFor(control, events, work->index, work->stopped));
+                    if (image.ok()) {
+                        work->output = EncodeChainOutput(std::move(image.value()), work->file);
+                    } else {
+                        work->result.reason = image.reason();
+                    }
                     return work;
                 }) &
             tbb::make_filter<std::shared_ptr<FileWork>, void>(
@@ -258,10 +261,11 @@ WorkerOutcome ConvertSideBySide(const ConversionJob& job, RunResources& resource
                         FreeImageMessageScope scope([&result](const std::string& message) {
                             result.libraryMessages.push_back(message);
                         });
-                        result.converted = SaveEncodedChainOutput(
+                        const RunCheck saved = SaveEncodedChainOutput(
                             *work->output, job.settings, work->file,
-                            CheckpointFor(control, events, work->index, work->stopped),
-                            &result.reason);
+                            CheckpointFor(control, events, work->index, work->stopped));
+                        result.converted = saved.ok();
+                        result.reason = saved.detail;
                         work->output.reset();
                     }
                     result.millis = MillisSince(work->begin);
@@ -304,8 +308,9 @@ WorkerOutcome ConvertInTurn(const ConversionJob& job, RunResources& resources,
             FreeImageMessageScope scope([&result](const std::string& message) {
                 result.libraryMessages.push_back(message);
             });
-            result.converted =
-                ConvertCurrentFile(job.settings, file, &resources, checkpoint, &result.reason);
+            const RunCheck converted = ConvertCurrentFile(job.settings, file, &resources, checkpoint);
+            result.converted = converted.ok();
+            result.reason = converted.detail;
         }
         result.millis = MillisSince(begin);
         result.stopped = stopped;

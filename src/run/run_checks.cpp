@@ -301,6 +301,7 @@ std::string ConsoleErrorLine(const RunCheck& check) {
         case RunFault::EmptyWatermarkImage:
         case RunFault::InvalidWatermarkImage: return "Error: Invalid watermark image";
         case RunFault::InvalidValue: return "Error: Invalid value for " + check.detail;
+        case RunFault::FileFailed: return {};  // a file's failure is reported per file
     }
     return {};
 }
@@ -326,6 +327,7 @@ const char* MessageKey(RunFault fault) {
         case RunFault::EmptyWatermarkImage: return "Empty watermark image";
         case RunFault::InvalidWatermarkImage: return "Invalid watermark image";
         case RunFault::InvalidValue: return "Invalid value";
+        case RunFault::FileFailed: return "";
     }
     return "";
 }

@@ -34,6 +34,7 @@ enum class RunFault {
     EmptyWatermarkImage,    // an image watermark without a file name
     InvalidWatermarkImage,  // missing, empty, a folder, or not a picture we can decode
     InvalidValue,           // a setting outside its option's range: detail names both
+    FileFailed,             // one file could not be converted: detail says why
 };
 
 struct RunCheck {
@@ -47,6 +48,32 @@ struct RunCheck {
 
     bool ok() const { return fault == RunFault::None; }
 };
+
+// A value, or the fault that kept it from being made: the one way the run's
+// checks, its preparation and the chain say that something failed and why.
+template <typename T>
+class Result {
+public:
+    // Implicit both ways, so a function returns its value or a fault alike.
+    Result(T value) : m_value(std::move(value)) {}
+    Result(RunCheck fault) : m_fault(std::move(fault)) {}
+
+    bool ok() const { return m_fault.ok(); }
+    const RunCheck& fault() const { return m_fault; }
+    // Why it failed, in plain words ("" when it did not).
+    const std::string& reason() const { return m_fault.detail; }
+    T& value() { return m_value; }
+    const T& value() const { return m_value; }
+
+private:
+    T m_value{};
+    RunCheck m_fault;
+};
+
+// A file that failed, and why.
+inline RunCheck FileFailure(std::string reason) {
+    return RunCheck(RunFault::FileFailed, std::move(reason));
+}
 
 // The console's line for a failed check, e.g. "Error: Invalid jpg-quality value".
 std::string ConsoleErrorLine(const RunCheck& check);

@@ -37,24 +37,6 @@ struct PreparedRun {
     bool batch = false;         // several inputs, or a folder
 };
 
-// A value, or the fault that kept it from being made.
-template <typename T>
-class Result {
-public:
-    // Implicit both ways, so a preparation returns a job or a fault alike.
-    Result(T value) : m_value(std::move(value)) {}
-    Result(RunCheck fault) : m_fault(std::move(fault)) {}
-
-    bool ok() const { return m_fault.ok(); }
-    const RunCheck& fault() const { return m_fault; }
-    T& value() { return m_value; }
-    const T& value() const { return m_value; }
-
-private:
-    T m_value{};
-    RunCheck m_fault;
-};
-
 // Checks and prepares the run `request` asks for with `settings`, printing
 // the report's lines to `report` in the order the console shows them:
 // inputs, output, conversion, input and output options, chain options, file

@@ -41,7 +41,9 @@ protected:
 
     bool Convert() {
         reason.clear();
-        return ConvertCurrentFile(settings, project, nullptr, {}, &reason);
+        const RunCheck converted = ConvertCurrentFile(settings, project, nullptr);
+        reason = converted.detail;
+        return converted.ok();
     }
 
     Bitmap ReadOutput() const {
@@ -206,8 +208,10 @@ TEST_F(ChainTest, TheFrameIsPaintedInColourOverAGreyscalePicture) {
 TEST_F(ChainTest, CheckpointIsCalledBetweenTheSteps) {
     Input("c.hdr", 16, 16);
     int calls = 0;
-    ASSERT_TRUE(ConvertCurrentFile(
-        settings, project, nullptr, [&calls](ChainStep) { ++calls; return true; }, &reason));
+    ASSERT_TRUE(ConvertCurrentFile(settings, project, nullptr, [&calls](ChainStep) {
+                    ++calls;
+                    return true;
+                }).ok());
     EXPECT_GE(calls, 12);
 }
 
@@ -319,9 +323,11 @@ TEST(FailedConversion, GivesNoPictureLeaksNothingAndFailsTheFile) {
     EXPECT_EQ(ToneMapImage(AdoptBitmap(FreeImage_AllocateT(FIT_COMPLEX, 8, 6, 128))), nullptr);
 
     FileContext file;
-    std::string reason;
-    EXPECT_EQ(ProcessImage(doubles(), settings, file, nullptr, {}, &reason), nullptr);
-    EXPECT_EQ(reason, "No image after the rotation step");
+    const Result<Bitmap> processed = ProcessImage(doubles(), settings, file, nullptr);
+    EXPECT_FALSE(processed.ok());
+    EXPECT_EQ(processed.fault().fault, RunFault::FileFailed);
+    EXPECT_EQ(processed.value(), nullptr);
+    EXPECT_EQ(processed.reason(), "No image after the rotation step");
 }
 
 }  // namespace

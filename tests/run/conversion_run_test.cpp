@@ -178,7 +178,9 @@ TEST_F(ConversionRunTest, TheGreyscaleOptionReachesThePixels) {
         FileContext context = file;
         context.AutoBitDepth = 1;
         context.OutputExtension = "jpg";
-        Bitmap image = ProcessImage(LoadChainInput(context), s, context, nullptr);
+        Bitmap image =
+            std::move(ProcessImage(std::move(LoadChainInput(context).value()), s, context, nullptr)
+                          .value());
         EXPECT_TRUE(image);
         RGBQUAD pixel{};
         FreeImage_GetPixelColor(image.get(), 8, 8, &pixel);
