@@ -29,6 +29,7 @@
 #include <tbb/parallel_for.h>
 
 #include <algorithm>
+#include <cfloat>
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
@@ -90,7 +91,13 @@ struct Mapping {
     float inverseMaxRatio;  // logAverage / largest luminance
     float bias;             // exponent of the bias curve
     float inverseDivider;   // 1 / log10(largest luminance / logAverage + 1)
-    bool gammaCurve;        // apply the curve below (gamma != 1)
+    // For luminances too large for float once divided by the log-average,
+    // and for pictures whose range is too wide for inverseMaxRatio to be
+    // precise, the curve is worked out from logarithms:
+    bool wideRange;            // every pixel that way
+    float logScale;            // log(exposure / logAverage)
+    float logInverseMaxRatio;  // log(logAverage / largest luminance)
+    bool gammaCurve;           // apply the curve below (gamma != 1)
     float gammaPower, gammaToe, gammaSlope;
 };
 
@@ -113,23 +120,45 @@ HWY_INLINE void ToXyz(DF d, VF r, VF g, VF b, VF& x, VF& y, VF& z) {
     z = hn::Set(d, m[2][0]) * r + hn::Set(d, m[2][1]) * g + hn::Set(d, m[2][2]) * b;
 }
 
+// Whether every channel of a pixel is a finite number. Pixels that are not
+// (they cannot come from a Radiance file, only from a generated picture)
+// have no light: they are black and left out of the statistics.
+HWY_INLINE hn::Mask<DF> AllFinite(VF r, VF g, VF b) {
+    return hn::And(hn::And(hn::IsFinite(r), hn::IsFinite(g)), hn::IsFinite(b));
+}
+
 // Luminance Y and chromaticity x, y of linear RGB; all 0 where X + Y + Z
-// is not positive.
+// is not positive or a channel is not finite. Near float's largest values
+// (a Radiance file holds up to about 1.7e38) X + Y + Z overflows: there
+// the chromaticity is taken from the channels scaled by 2^-8, which is
+// exact and leaves the ratios as they are. The luminance is kept finite.
 HWY_INLINE void ToYxy(DF d, VF r, VF g, VF b, VF& lum, VF& cx, VF& cy) {
     VF x, y, z;
     ToXyz(d, r, g, b, x, y, z);
-    const VF w = x + y + z;
-    const auto lit = w > hn::Zero(d);
-    lum = hn::IfThenElseZero(lit, y);
-    cx = hn::IfThenElseZero(lit, x / w);
-    cy = hn::IfThenElseZero(lit, y / w);
+    VF w = x + y + z;
+    const auto finite = AllFinite(r, g, b);
+    const auto lit = hn::And(finite, w > hn::Zero(d));
+    lum = hn::IfThenElseZero(lit, hn::Min(y, hn::Set(d, FLT_MAX)));
+    VF cxLight = x, cyLight = y;
+    const auto overflowed = hn::AndNot(hn::IsFinite(w), finite);
+    if (!hn::AllFalse(d, overflowed)) {
+        const VF scale = hn::Set(d, 1.0f / 256);
+        VF xs, ys, zs;
+        ToXyz(d, r * scale, g * scale, b * scale, xs, ys, zs);
+        cxLight = hn::IfThenElse(overflowed, xs, cxLight);
+        cyLight = hn::IfThenElse(overflowed, ys, cyLight);
+        w = hn::IfThenElse(overflowed, xs + ys + zs, w);
+    }
+    cx = hn::IfThenElseZero(lit, cxLight / w);
+    cy = hn::IfThenElseZero(lit, cyLight / w);
 }
 
 // The luminance alone, as ToYxy gives it.
 HWY_INLINE VF ToLuminance(DF d, VF r, VF g, VF b) {
     VF x, y, z;
     ToXyz(d, r, g, b, x, y, z);
-    return hn::IfThenElseZero(x + y + z > hn::Zero(d), y);
+    const auto lit = hn::And(AllFinite(r, g, b), x + y + z > hn::Zero(d));
+    return hn::IfThenElseZero(lit, hn::Min(y, hn::Set(d, FLT_MAX)));
 }
 
 // Processes a row in whole vectors; the last, partial one is copied into a
@@ -149,22 +178,29 @@ HWY_INLINE void ForEachVector(const float* rgb, size_t width, uint8_t* bgr, cons
     if (bgr) std::memcpy(bgr + 3 * x, tailOut, 3 * valid);
 }
 
-// The largest luminance of a row and the sum of log(kLogOffset + Y) over it,
-// the logarithms taken in double precision.
-void RowStatistics(const float* rgb, size_t width, float* largest, double* logSum) {
+// The largest luminance of a row, the sum of log(kLogOffset + Y) over it
+// (the logarithms taken in double precision) and how many pixels the sum
+// counts: those with finite channels.
+void RowStatistics(const float* rgb, size_t width, float* largest, double* logSum,
+                   size_t* counted) {
     const DF d;
     const hn::ScalableTag<double> dd;
     const hn::Rebind<float, decltype(dd)> dHalf;
     const size_t nd = hn::Lanes(dd);
     VF maxima = hn::Zero(d);
     auto sums = hn::Zero(dd);
+    size_t count = 0;
     HWY_ALIGN float offsetLum[hn::MaxLanes(d)];
     ForEachVector(rgb, width, nullptr, [&](const float* in, size_t valid, uint8_t*) {
         VF r, g, b;
         hn::LoadInterleaved3(d, in, r, g, b);
         const VF lum = hn::Max(ToLuminance(d, r, g, b), hn::Zero(d));
         maxima = hn::Max(maxima, lum);
-        hn::Store(hn::Set(d, kLogOffset) + lum, d, offsetLum);
+        // A pixel left out adds log(1) = 0.
+        const auto finite = AllFinite(r, g, b);
+        count += hn::CountTrue(d, hn::And(finite, hn::FirstN(d, valid)));
+        hn::Store(hn::IfThenElse(finite, hn::Set(d, kLogOffset) + lum, hn::Set(d, 1.0f)), d,
+                  offsetLum);
         for (size_t i = 0; i < valid; i += nd) {
             const auto wide = hn::PromoteTo(dd, hn::Load(dHalf, offsetLum + i));
             sums = sums + hn::IfThenElseZero(hn::FirstN(dd, valid - i), hn::Log(dd, wide));
@@ -172,6 +208,7 @@ void RowStatistics(const float* rgb, size_t width, float* largest, double* logSu
     });
     *largest = hn::GetLane(hn::MaxOfLanes(d, maxima));
     *logSum = hn::GetLane(hn::SumOfLanes(dd, sums));
+    *counted = count;
 }
 
 // Maps a row of RGB floats to blue, green, red bytes.
@@ -190,8 +227,20 @@ void MapRow(const float* rgb, size_t width, const Mapping& p, uint8_t* bgr) {
         // The Drago curve on the luminance.
         const VF yw = lum / hn::Set(d, p.logAverage) * hn::Set(d, p.exposure);
         const VF ratio = yw * hn::Set(d, p.inverseMaxRatio);
-        const VF biased =
+        VF biased =
             hn::IfThenElseZero(yw > zero, hn::Exp(d, hn::Set(d, p.bias) * hn::Log(d, ratio)));
+        // Where Yw overflows (or the range is too wide), its logarithm
+        // stands in for it.
+        const auto overflowed = hn::Not(hn::IsFinite(yw));
+        const auto fromLogarithms =
+            hn::Or(overflowed, hn::FirstN(d, p.wideRange ? hn::Lanes(d) : 0));
+        VF logYw = zero;
+        if (!hn::AllFalse(d, fromLogarithms)) {
+            logYw = hn::Log(d, hn::Max(lum, hn::Set(d, FLT_MIN))) + hn::Set(d, p.logScale);
+            const VF power =
+                hn::Exp(d, hn::Set(d, p.bias) * (logYw + hn::Set(d, p.logInverseMaxRatio)));
+            biased = hn::IfThenElse(fromLogarithms, hn::IfThenElseZero(yw > zero, power), biased);
+        }
         const VF interpolation = hn::Log(d, two + biased * hn::Set(d, 8.0f));
         // log(yw + 1): one of the two approximations below 2, the logarithm
         // itself (only worked out when a lane needs it) from 2 on.
@@ -204,6 +253,7 @@ void MapRow(const float* rgb, size_t width, const Mapping& p, uint8_t* bgr) {
         const auto large = yw >= two;
         if (!hn::AllFalse(d, large)) {
             logPlus1 = hn::IfThenElse(large, hn::Log(d, yw + one), logPlus1);
+            logPlus1 = hn::IfThenElse(overflowed, logYw, logPlus1);
         }
         const VF mapped = logPlus1 / interpolation * hn::Set(d, p.inverseDivider);
 
@@ -253,6 +303,10 @@ namespace {
 
 constexpr size_t kRowsPerTask = 8;
 
+// Beyond this ratio of the largest luminance to the log-average, its
+// inverse nears float's smallest normal numbers and loses precision.
+constexpr double kWideRange = 1e30;
+
 const float* RowPixels(FIBITMAP* image, unsigned y) {
     return reinterpret_cast<const float*>(FreeImage_GetScanLine(image, static_cast<int>(y)));
 }
@@ -288,18 +342,22 @@ Bitmap MapRgbf(FIBITMAP* image, double gamma, double exposure,
     // on how the rows were shared out.
     std::vector<float> rowLargest(height);
     std::vector<double> rowLogSum(height);
+    std::vector<size_t> rowCounted(height);
     tbb::parallel_for(tbb::blocked_range<unsigned>(0, height, kRowsPerTask),
                       [&](const tbb::blocked_range<unsigned>& rows) {
                           for (unsigned y = rows.begin(); y != rows.end(); ++y) {
                               HWY_DYNAMIC_DISPATCH(drago::RowStatistics)
-                              (RowPixels(image, y), width, &rowLargest[y], &rowLogSum[y]);
+                              (RowPixels(image, y), width, &rowLargest[y], &rowLogSum[y],
+                               &rowCounted[y]);
                           }
                       });
     float largest = 0;
     double logSum = 0;
+    size_t counted = 0;
     for (unsigned y = 0; y < height; ++y) {
         largest = std::max(largest, rowLargest[y]);
         logSum += rowLogSum[y];
+        counted += rowCounted[y];
     }
     // Without light the curve would divide zero by zero: the picture stays
     // black, which is what a new 24-bit picture of FreeImage's is.
@@ -312,12 +370,19 @@ Bitmap MapRgbf(FIBITMAP* image, double gamma, double exposure,
     const unsigned padding = FreeImage_GetPitch(result.get()) - rowBytes;
 
     drago::Mapping p{};
-    p.logAverage = static_cast<float>(std::exp(logSum / (static_cast<double>(width) * height)));
+    p.logAverage = static_cast<float>(std::exp(logSum / static_cast<double>(counted)));
     p.exposure = static_cast<float>(std::pow(2.0, exposure));
-    const float maxRatio = largest / p.logAverage;
+    // The ratio is taken in float as it always was; only where that
+    // overflows (a huge largest luminance over a dim log-average) in double.
+    const float floatMaxRatio = largest / p.logAverage;
+    const double maxRatio = std::isfinite(floatMaxRatio) ? double{floatMaxRatio}
+                                                         : double{largest} / double{p.logAverage};
     p.inverseMaxRatio = static_cast<float>(1.0 / maxRatio);
     p.bias = static_cast<float>(std::log(double{0.85f}) / double{-0.693147f});
-    p.inverseDivider = static_cast<float>(1.0 / std::log10(double{maxRatio} + 1));
+    p.inverseDivider = static_cast<float>(1.0 / std::log10(maxRatio + 1));
+    p.wideRange = maxRatio > kWideRange;
+    p.logScale = static_cast<float>(std::log(double{p.exposure}) - std::log(double{p.logAverage}));
+    p.logInverseMaxRatio = static_cast<float>(-std::log(maxRatio));
     SetGammaCurve(gamma, &p);
 
     // Should the workers throw, the result is unloaded on the way out.

@@ -13,7 +13,9 @@ namespace orvex {
 // `gamma` (> 0, 1 for none) is applied after the mapping with a linear toe,
 // `exposure` is in stops (0 for none). The luminance is scaled by the
 // picture's largest luminance and its log-average, as the Drago curve asks;
-// a picture without any light (largest luminance 0) becomes black. Returns
+// a picture without any light (largest luminance 0) becomes black. Pixels up
+// to float's largest values keep their colour; a pixel with a channel that is
+// not a finite number is black and does not count in the statistics. Returns
 // null for other pictures and when memory runs out. The result's memory comes
 // from `pixels` when given.
 Bitmap DragoToneMap(FIBITMAP* source, double gamma, double exposure,

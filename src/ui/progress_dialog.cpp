@@ -6,6 +6,11 @@
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QStyle>
+#include <QTextDocument>
+#include <QTextEdit>
+#include <algorithm>
+#include <cmath>
 
 #include "text/text_table.h"
 #include "ui/dialogs.h"
@@ -34,8 +39,8 @@ ProgressDialog::ProgressDialog(QWidget* parent, const TextTable& texts, DesktopD
     m_fileLabel->setGeometry(10, 13, kLabelWidth, 20);
     m_timeLabel = new QLabel(this);
     m_timeLabel->setGeometry(10, 33, kLabelWidth, 20);
-    m_timeLabel->setText(UiText(texts, "Dialog", "Time Remaining",
-                                m_texts.Text("Dialog", "Time Unknown")));
+    m_timeLabel->setText(
+        UiText(texts, "Dialog", "Time Remaining", m_texts.Text("Dialog", "Time Unknown")));
     m_bar = new QProgressBar(this);
     m_bar->setGeometry(10, 60, kLabelWidth, 20);
     m_bar->setRange(0, m_total + 1);
@@ -48,6 +53,18 @@ ProgressDialog::ProgressDialog(QWidget* parent, const TextTable& texts, DesktopD
     connect(m_button, &QPushButton::clicked, this, [this] {
         if (m_finished) accept();
     });
+    // Read-only and frameless, so it reads like a label; it wraps at word
+    // boundaries and, for a long path without spaces, anywhere.
+    m_failureText = new QTextEdit(this);
+    m_failureText->setReadOnly(true);
+    m_failureText->setFrameShape(QFrame::NoFrame);
+    m_failureText->setLineWrapMode(QTextEdit::FixedPixelWidth);
+    m_failureText->setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+    m_failureText->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    m_failureText->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    m_failureText->viewport()->setAutoFillBackground(false);
+    m_failureText->setFocusPolicy(Qt::NoFocus);
+    m_failureText->hide();
 
     // One file needs no estimate: the bar moves up into the time label's place.
     if (!m_showTime) {
@@ -97,29 +114,52 @@ void ProgressDialog::ShowResults() {
     m_finished = true;
     m_timer.stop();
     const int32_t converted = m_run->FilesConverted();
+    // A run that was stopped or in which a file failed is not complete.
+    const bool complete = !m_stopped && converted >= m_total;
+    const QString outcome =
+        UiText(m_texts, "Msg", complete ? "Conversion complete" : "Conversion is not complete");
+    m_setStatus(outcome);
+    setWindowTitle(outcome + QStringLiteral(" ") + ProgressText(m_shown));
     if (m_stopped) {
-        QString stopped = UiText(m_texts, "Msg", "Conversion is not complete");
-        m_setStatus(stopped);
-        setWindowTitle(stopped + QStringLiteral(" ") + ProgressText(m_shown));
-        m_fileLabel->setText(stopped);
+        m_fileLabel->setText(outcome);
     } else {
-        QString complete = UiText(m_texts, "Msg", "Conversion complete");
-        m_setStatus(complete);
-        setWindowTitle(complete + QStringLiteral(" ") + ProgressText(m_shown));
         m_fileLabel->setText(UiText(m_texts, "Msg", "Files converted", std::to_string(converted),
                                     std::to_string(m_total)));
-        // A run of one file that failed says why, in the place of the count.
-        const std::string failure = m_run->LastFailure();
-        if (m_total == 1 && converted == 0 && !failure.empty()) {
-            m_fileLabel->setText(
-                QString::fromStdString(ShortenFileLabel(failure, m_charWidth, kLabelWidth)));
-            m_fileLabel->setToolTip(QString::fromStdString(failure));
-        }
         m_timeLabel->setText(UiText(m_texts, "Dialog", "Time Remaining", "00:00:00"));
         m_bar->setValue(m_total + 1);
     }
+    const std::string failure = m_run->LastFailure();
+    if (converted < m_total && !failure.empty()) ShowFailure(QString::fromStdString(failure));
     m_button->setEnabled(true);
     m_button->setFocus();
+}
+
+// The reason goes below the file label; the dialog grows by its height (up
+// to a limit beyond which the text scrolls) and nothing of it is cut.
+void ProgressDialog::ShowFailure(const QString& reason) {
+    constexpr int kMostHeight = 240;
+    m_failureText->setPlainText(reason);
+    m_failureText->document()->setDocumentMargin(0);
+    const auto textHeight = [this](int wrapWidth) {
+        m_failureText->setLineWrapColumnOrWidth(wrapWidth);
+        return static_cast<int>(std::ceil(m_failureText->document()->size().height()));
+    };
+    int shown = textHeight(kLabelWidth);
+    if (shown > kMostHeight) {
+        // Past the limit a scroll bar reaches the rest; the text is wrapped
+        // to the width beside it.
+        m_failureText->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+        textHeight(kLabelWidth - style()->pixelMetric(QStyle::PM_ScrollBarExtent));
+        shown = kMostHeight;
+    }
+    m_failureText->setGeometry(10, 35, kLabelWidth, shown);
+    m_failureText->show();
+    const int shift = shown + 4;
+    for (QWidget* below : {static_cast<QWidget*>(m_timeLabel), static_cast<QWidget*>(m_bar),
+                           static_cast<QWidget*>(m_button)}) {
+        below->move(below->x(), below->y() + shift);
+    }
+    setFixedSize(width(), height() + shift);
 }
 
 // While the question is open the worker waits at its next checkpoint, so the

@@ -12,6 +12,7 @@
 class QLabel;
 class QProgressBar;
 class QPushButton;
+class QTextEdit;
 
 namespace orvex {
 
@@ -44,6 +45,9 @@ class ProgressDialog : public QDialog {
     QLabel* timeLabel() const { return m_timeLabel; }
     QProgressBar* bar() const { return m_bar; }
     QPushButton* okButton() const { return m_button; }
+    // Why a file failed, shown whole below the file label once a run with a
+    // failed file has ended; hidden otherwise.
+    QTextEdit* failureText() const { return m_failureText; }
 
   protected:
     void closeEvent(QCloseEvent* event) override;
@@ -52,6 +56,7 @@ class ProgressDialog : public QDialog {
   private:
     QString ProgressText(int32_t shown) const;
     void ShowResults();
+    void ShowFailure(const QString& reason);
 
     const TextTable& m_texts;
     DesktopDialogs& m_dialogs;
@@ -62,6 +67,7 @@ class ProgressDialog : public QDialog {
     QLabel* m_timeLabel;
     QProgressBar* m_bar;
     QPushButton* m_button;
+    QTextEdit* m_failureText;
     int32_t m_total = 0;
     bool m_showTime = false;
     int32_t m_shown = 0;

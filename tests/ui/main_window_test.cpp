@@ -9,6 +9,7 @@
 #include <QPushButton>
 #include <QLabel>
 #include <QStatusBar>
+#include <QTextEdit>
 #include <QToolBar>
 #include <QToolButton>
 #include <QUrl>
@@ -288,6 +289,30 @@ class MainWindowTest : public QObject {
         QVERIFY(jpeg.size() > 2 && jpeg[0] == '\xFF' && jpeg[1] == '\xD8');
         QCOMPARE(RecentOutFolder(d.settings.RecentOutFolders, 0), temp.File("out/"));
         QCOMPARE(d.project.FileCounter, 2);  // "%n%" goes on in the next run
+    }
+
+    // A file that fails ends the run as incomplete in the dialog and in the
+    // status bar, with the failure's reason shown whole.
+    void aFailedFileEndsTheRunIncomplete() {
+        Desktop d;
+        ScopedTempFolder temp("failed");
+        std::filesystem::create_directory(temp.File("out"));
+        const std::string broken = temp.WriteFile("broken.hdr", "this is no picture at all\n");
+        d.form().inputField->setText(QString::fromStdString(broken));
+        d.form().outputField->addItem(QString::fromStdString(temp.File("out")));
+        d.form().outputField->setCurrentIndex(d.form().outputField->count() - 1);
+        d.form().convertButton->click();
+        ProgressDialog* dialog = d.window->progressDialog();
+        QVERIFY(dialog != nullptr);
+        QTRY_VERIFY_WITH_TIMEOUT(dialog->Finished(), 20000);
+        QCOMPARE(dialog->windowTitle(), QString("Conversion stopped (1/1)"));
+        QCOMPARE(dialog->fileLabel()->text(), QString("Files converted: 0 of 1"));
+        QCOMPARE(d.window->statusText(), QString("Conversion stopped"));
+        QVERIFY(!dialog->failureText()->isHidden());
+        QVERIFY(!dialog->failureText()->toPlainText().isEmpty());
+        QVERIFY(!dialog->failureText()->toPlainText().contains("..."));
+        QVERIFY(!std::filesystem::exists(temp.File("out/broken.jpg")));
+        dialog->okButton()->click();
     }
 
     void exitStoresTheWindowAndWritesTheConfiguration() {

@@ -4,6 +4,8 @@
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScrollBar>
+#include <QTextEdit>
 #include <QtTest>
 
 #include "fake_dialogs.h"
@@ -95,22 +97,79 @@ class ProgressDialogTest : public QObject {
         QVERIFY(f.dialog->okButton()->isEnabled());
     }
 
-    void oneFailedFileShowsItsReason() {
+    // The reason is shown whole: wrapped to the dialog's width (a path
+    // without spaces too), every line of it within the visible text.
+    static void ExpectWholeReason(const Fixture& f, const QString& reason) {
+        f.dialog->show();
+        QCoreApplication::processEvents();
+        const QTextEdit* text = f.dialog->failureText();
+        QVERIFY(!text->isHidden());
+        QCOMPARE(text->toPlainText(), reason);
+        QVERIFY(text->document()->idealWidth() <= text->viewport()->width());
+        QVERIFY(text->geometry().bottom() < f.dialog->timeLabel()->y() ||
+                f.dialog->timeLabel()->isHidden());
+        QVERIFY(text->geometry().bottom() < f.dialog->bar()->y());
+        QVERIFY(f.dialog->okButton()->geometry().bottom() < f.dialog->height());
+        if (text->verticalScrollBarPolicy() == Qt::ScrollBarAlwaysOff)
+            QCOMPARE(text->verticalScrollBar()->maximum(), 0);
+    }
+
+    void aFailedRunEndsIncompleteWithTheWholeReason() {
         Fixture f(1);
         f.Begin(1, 0);
-        f.script.failure = "the Radiance header declares a width of 0, so there is no picture to convert";
+        const QString reason =
+            "a 400 x 294 picture asks for 9 GiB to convert at the chosen size, while only 23 GiB "
+            "of the 64 GiB of this machine remain and the other files of the run hold the rest; "
+            "/a/very/long/folder/name/without/any/spaces/in/it/at/all/picture.hdr";
+        f.script.failure = reason.toStdString();
+        const int before = f.dialog->height();
         f.End(0);
-        QCOMPARE(f.dialog->windowTitle(), QString("Conversion complete (1/1)"));
-        QCOMPARE(f.dialog->fileLabel()->toolTip(),
-                 QString("the Radiance header declares a width of 0, so there is no picture to convert"));
-        QVERIFY(f.dialog->fileLabel()->text().startsWith("the Radi"));
-        QVERIFY(f.dialog->fileLabel()->text().contains("..."));
-        // Several files show the count; failures are not named one by one.
+        QCOMPARE(f.dialog->windowTitle(), QString("Conversion stopped (1/1)"));
+        QCOMPARE(f.status, QString("Conversion stopped"));
+        QCOMPARE(f.dialog->fileLabel()->text(), QString("Files converted: 0 of 1"));
+        QVERIFY(f.dialog->okButton()->isEnabled());
+        ExpectWholeReason(f, reason);
+        QVERIFY(f.dialog->failureText()->height() > 20);  // more than one line
+        QVERIFY(f.dialog->height() > before);
+        QCOMPARE(f.dialog->failureText()->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOff);
+
+        // Several files: the count, and the last reason.
         Fixture many(5);
         many.Begin(5, 0);
         many.script.failure = "unreadable";
         many.End(4);
+        QCOMPARE(many.dialog->windowTitle(), QString("Conversion stopped (5/5)"));
+        QCOMPARE(many.status, QString("Conversion stopped"));
         QCOMPARE(many.dialog->fileLabel()->text(), QString("Files converted: 4 of 5"));
+        ExpectWholeReason(many, "unreadable");
+
+        // A reason longer than the screen could hold scrolls; none of it is lost.
+        Fixture huge(1);
+        huge.Begin(1, 0);
+        QString endless;
+        for (int i = 0; i < 200; ++i) endless += QString("part %1 of a reason; ").arg(i);
+        huge.script.failure = endless.toStdString();
+        huge.End(0);
+        ExpectWholeReason(huge, endless);
+        QVERIFY(huge.dialog->height() < 400);
+        QVERIFY(huge.dialog->failureText()->verticalScrollBar()->maximum() > 0);
+    }
+
+    // A failure without a reason still ends incomplete; a run in which every
+    // file was converted shows no reason box.
+    void onlyAFullyConvertedRunIsComplete() {
+        Fixture f(3);
+        f.Begin(3, 1500);
+        f.End(2);
+        QCOMPARE(f.dialog->windowTitle(), QString("Conversion stopped (3/3)"));
+        QCOMPARE(f.status, QString("Conversion stopped"));
+        QVERIFY(f.dialog->failureText()->isHidden());
+        Fixture done(3);
+        done.Begin(3, 1500);
+        done.End(3);
+        QCOMPARE(done.dialog->windowTitle(), QString("Conversion complete (3/3)"));
+        QCOMPARE(done.status, QString("Conversion complete"));
+        QVERIFY(done.dialog->failureText()->isHidden());
     }
 
     void fiveFilesKeepUnknownUntilAFileSucceeded() {
