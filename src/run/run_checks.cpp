@@ -332,13 +332,6 @@ const char* MessageKey(RunFault fault) {
     return "";
 }
 
-RunCheck CheckResizeSize(const ConversionSettings& settings) {
-    if (settings.DoImageResize == 0) return {};
-    if (settings.ImageWidth == 0) return Fault(RunFault::InvalidWidth);
-    if (settings.ImageHeight == 0) return Fault(RunFault::InvalidHeight);
-    return {};
-}
-
 RunCheck LoadWatermarkFont(const ConversionSettings& settings,
                            std::shared_ptr<const WatermarkFont>& font) {
     font = WatermarkFont::Load(settings);

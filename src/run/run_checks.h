@@ -137,8 +137,7 @@ RunCheck ReportWatermark(const ConversionSettings&, const RunReport&, SharedFont
 // File-name mask, time stamp and sub-folder lines.
 void ReportFileOptions(const ConversionSettings& settings, const RunReport& report);
 
-// The single checks, for a face that asks them in its own order.
-RunCheck CheckResizeSize(const ConversionSettings& settings);
+// The watermark's own checks, which the watermark step's report makes.
 RunCheck LoadWatermarkFont(const ConversionSettings& settings,
                            std::shared_ptr<const WatermarkFont>& font);
 // Image watermark: an empty name, a missing, empty or undecodable picture.

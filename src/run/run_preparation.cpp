@@ -13,8 +13,6 @@
 namespace orvex {
 namespace {
 
-RunCheck Fault(RunFault fault, std::string detail = {}) { return RunCheck{fault, std::move(detail)}; }
-
 // An input or output fault names its path, for the console's cause line.
 RunCheck About(RunCheck check, const std::string& path) {
     check.path = path;
@@ -37,10 +35,10 @@ RunCheck QueueRequest(const ConversionSettings& settings, const RunRequest& requ
         prepared.job.queue =
             request.inputs.empty() ? FileQueue() : QueueInputFile(request.inputs.front());
         if (prepared.job.queue.empty())
-            return About(Fault(RunFault::EmptyInputFiles), request.inputs.front());
+            return About(RunCheck(RunFault::EmptyInputFiles), request.inputs.front());
         return {};
     }
-    if (request.inputs.empty()) return Fault(RunFault::InvalidInputFile);
+    if (request.inputs.empty()) return RunCheck(RunFault::InvalidInputFile);
     prepared.batch = request.inputs.size() > 1 || IsInputFolder(request.inputs.front());
     if (prepared.batch) {
         RunCheck check = QueueInputs(request.inputs, settings.KeepSubfolders != 0,
@@ -57,7 +55,7 @@ RunCheck QueueRequest(const ConversionSettings& settings, const RunRequest& requ
 RunCheck ResolveOutput(const RunRequest& request, const RunReport& report, PreparedRun& prepared) {
     std::string folder = request.outputFolder;
     if (folder.empty()) {
-        if (request.face == RunFace::Desktop) return About(Fault(RunFault::EmptyOutputFolder), "");
+        if (request.face == RunFace::Desktop) return About(RunCheck(RunFault::EmptyOutputFolder), "");
         folder = FolderForOutput(request.inputs.front());
     }
     report.Debug("Output: " + report.Path(folder));
@@ -72,7 +70,7 @@ RunCheck ResolveOutput(const RunRequest& request, const RunReport& report, Prepa
     report.Debug("Conversion: " + prepared.outputExtension);
     const auto& outputs = OutputExtensions();
     if (std::find(outputs.begin(), outputs.end(), prepared.outputExtension) == outputs.end())
-        return Fault(RunFault::InvalidConversionType, prepared.outputExtension);
+        return RunCheck(RunFault::InvalidConversionType, prepared.outputExtension);
     return {};
 }
 
@@ -92,9 +90,9 @@ Result<PreparedRun> PrepareRun(const ConversionSettings& settings, const RunRequ
     // Values outside their option's range, before the chain's checks load
     // anything (a font size of 0 is the size's fault, not the font's).
     if (std::optional<RangeFault> range = CheckSettingRanges(settings)) {
-        return Fault(RunFault::InvalidValue, SettingName(*range->row) + ": " +
-                                                 FormatSettingNumber(range->value) + " (accepted: " +
-                                                 AcceptedValuesText(*range->row) + ")");
+        return RunCheck(RunFault::InvalidValue,
+                        SettingName(*range->row) + ": " + FormatSettingNumber(range->value) +
+                            " (accepted: " + AcceptedValuesText(*range->row) + ")");
     }
     ConversionJob& job = prepared.job;
     if (RunCheck check = CheckChainOptions(settings, report, job.font); !check.ok()) return check;
