@@ -333,8 +333,7 @@ void SetGammaCurve(double gamma, drago::Mapping* p) {
     }
 }
 
-Bitmap MapRgbf(FIBITMAP* image, double gamma, double exposure,
-               const std::shared_ptr<PixelPool>& pixels) {
+DragoStatistics MeasureRgbf(FIBITMAP* image) {
     const unsigned width = FreeImage_GetWidth(image);
     const unsigned height = FreeImage_GetHeight(image);
 
@@ -359,9 +358,28 @@ Bitmap MapRgbf(FIBITMAP* image, double gamma, double exposure,
         logSum += rowLogSum[y];
         counted += rowCounted[y];
     }
+    DragoStatistics statistics;
+    statistics.largestLuminance = largest;
+    if (counted > 0) {
+        statistics.logAverageLuminance =
+            static_cast<float>(std::exp(logSum / static_cast<double>(counted)));
+    }
+    return statistics;
+}
+
+Bitmap MapRgbf(FIBITMAP* image, const DragoControls& controls,
+               const std::shared_ptr<PixelPool>& pixels) {
+    const unsigned width = FreeImage_GetWidth(image);
+    const unsigned height = FreeImage_GetHeight(image);
+    const DragoStatistics statistics = controls.statistics ? *controls.statistics : MeasureRgbf(image);
+    const float largest = statistics.largestLuminance;
+    const double gamma = controls.gamma;
+    const double exposure = controls.exposure;
     // Without light the curve would divide zero by zero: the picture stays
     // black, which is what a new 24-bit picture of FreeImage's is.
-    if (!(largest > 0)) return AllocateBlack24(width, height);
+    if (!(largest > 0) || !(statistics.logAverageLuminance > 0)) {
+        return AllocateBlack24(width, height);
+    }
     // Every pixel and every row's padding is written below, so the memory
     // need not be cleared first (on one core, for a large picture).
     Bitmap result = AllocateUncleared24(width, height, pixels);
@@ -370,7 +388,7 @@ Bitmap MapRgbf(FIBITMAP* image, double gamma, double exposure,
     const unsigned padding = FreeImage_GetPitch(result.get()) - rowBytes;
 
     drago::Mapping p{};
-    p.logAverage = static_cast<float>(std::exp(logSum / static_cast<double>(counted)));
+    p.logAverage = statistics.logAverageLuminance;
     p.exposure = static_cast<float>(std::pow(2.0, exposure));
     // The ratio is taken in float as it always was; only where that
     // overflows (a huge largest luminance over a dim log-average) in double.
@@ -400,19 +418,41 @@ Bitmap MapRgbf(FIBITMAP* image, double gamma, double exposure,
 
 }  // namespace
 
-Bitmap DragoToneMap(FIBITMAP* source, double gamma, double exposure,
-                    const std::shared_ptr<PixelPool>& pixels) {
-    if (!source || !FreeImage_HasPixels(source) || !(gamma > 0)) return {};
+namespace {
+
+// The picture as the operator reads it: itself when 96-bit, otherwise a
+// 96-bit copy in `copy`. Null for pictures the operator cannot map.
+FIBITMAP* MappableRgbf(FIBITMAP* source, Bitmap& copy) {
+    if (!source || !FreeImage_HasPixels(source)) return nullptr;
     const FREE_IMAGE_TYPE type = FreeImage_GetImageType(source);
-    if (type != FIT_RGBF && type != FIT_RGBAF && type != FIT_RGB16 && type != FIT_RGBA16) {
-        return {};
+    if (type == FIT_RGBF) return source;
+    if (type != FIT_RGBAF && type != FIT_RGB16 && type != FIT_RGBA16) return nullptr;
+    copy = AdoptBitmap(FreeImage_ConvertToRGBF(source));
+    return copy.get();
+}
+
+}  // namespace
+
+std::optional<DragoStatistics> MeasureDragoStatistics(FIBITMAP* source) {
+    Bitmap copy;
+    FIBITMAP* image = MappableRgbf(source, copy);
+    if (!image) return std::nullopt;
+    try {
+        return MeasureRgbf(image);
+    } catch (const std::exception&) {
+        return std::nullopt;  // out of memory for the row statistics
     }
-    // Other deep pictures are mapped from a 96-bit copy.
-    Bitmap copy = type == FIT_RGBF ? Bitmap() : AdoptBitmap(FreeImage_ConvertToRGBF(source));
-    if (type != FIT_RGBF && !copy) return {};
+}
+
+Bitmap DragoToneMap(FIBITMAP* source, const DragoControls& controls,
+                    const std::shared_ptr<PixelPool>& pixels) {
+    if (!(controls.gamma > 0)) return {};
+    Bitmap copy;
+    FIBITMAP* image = MappableRgbf(source, copy);
+    if (!image) return {};
     Bitmap result;
     try {
-        result = MapRgbf(copy ? copy.get() : source, gamma, exposure, pixels);
+        result = MapRgbf(image, controls, pixels);
     } catch (const std::exception&) {
         // out of memory for the row statistics or the workers
     }

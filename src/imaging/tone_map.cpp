@@ -4,7 +4,6 @@
 #include "imaging/tone_map.h"
 
 #include "imaging/bitmap_step.h"
-#include "imaging/drago_operator.h"
 
 namespace orvex {
 namespace {
@@ -47,10 +46,11 @@ bool HasPositiveLuminance(FIBITMAP* image) {
     return false;
 }
 
-Bitmap ToneMapImage(Bitmap image, const std::shared_ptr<PixelPool>& pixels) {
+Bitmap ToneMapImage(Bitmap image, const std::shared_ptr<PixelPool>& pixels,
+                    const DragoControls& controls) {
     if (!image || FreeImage_GetBPP(image.get()) <= 32) return image;
     // The mapped picture is a new one; the deep one is unloaded on return.
-    return DragoToneMap(image.get(), 1.0, 0.0, pixels);
+    return DragoToneMap(image.get(), controls, pixels);
 }
 
 }  // namespace orvex

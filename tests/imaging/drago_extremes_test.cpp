@@ -127,7 +127,7 @@ std::vector<Expected> Reference(int width, int height, const PixelFunction& pixe
 void ExpectLikeTheCurve(int width, int height, const PixelFunction& pixel, double exposure = 0,
                         int tolerance = 4) {
     const Bitmap source(test::MakeRgbf(width, height, pixel));
-    const Bitmap mapped(DragoToneMap(source.get(), 1.0, exposure));
+    const Bitmap mapped(DragoToneMap(source.get(), test::Controls(1.0, exposure)));
     ASSERT_NE(mapped.get(), nullptr);
     const std::vector<Expected> expected = Reference(width, height, pixel, exposure);
     int failures = 0;
@@ -152,7 +152,7 @@ TEST(DragoExtremes, TheBrightestRadianceWhiteIsWhite) {
     const FIRGBF white{kRgbeLargest, kRgbeLargest, kRgbeLargest};
     for (const double gamma : {1.0, 2.2}) {
         const Bitmap source(test::MakeUniformRgbf(19, 5, white));
-        const Bitmap mapped(DragoToneMap(source.get(), gamma, 0.0));
+        const Bitmap mapped(DragoToneMap(source.get(), test::Controls(gamma, 0.0)));
         ASSERT_NE(mapped.get(), nullptr);
         for (int y = 0; y < 5; ++y) {
             for (int x = 0; x < 19; ++x) {
@@ -202,7 +202,7 @@ TEST(DragoExtremes, ChannelsThatAreNotFiniteAreBlackAndLeaveTheRestRight) {
     ExpectLikeTheCurve(64, 48, picture);
     // Nothing finite at all: black, not a failure.
     const Bitmap source(test::MakeUniformRgbf(4, 4, FIRGBF{kNaN, kInfinity, kNaN}));
-    const Bitmap mapped(DragoToneMap(source.get(), 1.0, 0.0));
+    const Bitmap mapped(DragoToneMap(source.get(), test::Controls(1.0, 0.0)));
     ASSERT_NE(mapped.get(), nullptr);
     const test::Colour c = test::ColourAt(mapped.get(), 2, 2);
     EXPECT_EQ(c.red + c.green + c.blue, 0);

@@ -69,7 +69,7 @@ std::pair<int, int> GammaStep(double gamma) {
 // other side of it (at most one in 10,000).
 void ExpectLikeTheLibrary(FIBITMAP* source, double gamma, double exposure) {
     const Bitmap reference(FreeImage_TmoDrago03(source, gamma, exposure));
-    const Bitmap ours(DragoToneMap(source, gamma, exposure));
+    const Bitmap ours(DragoToneMap(source, test::Controls(gamma, exposure)));
     ASSERT_NE(reference.get(), nullptr);
     ASSERT_NE(ours.get(), nullptr);
     ASSERT_EQ(FreeImage_GetBPP(ours.get()), 24u);
@@ -210,7 +210,7 @@ TEST(DragoToneMap, MapsHalfAndAlphaPicturesLikeTheLibrary) {
 TEST(DragoToneMap, APictureWithoutLightIsBlackAndTheSourceIsKept) {
     for (const FIRGBF value : {FIRGBF{0, 0, 0}, FIRGBF{-1.0f, -2.0f, -3.0f}}) {
         const Bitmap source(test::MakeUniformRgbf(33, 17, value));
-        const Bitmap mapped(DragoToneMap(source.get(), 1.0, 0.0));
+        const Bitmap mapped(DragoToneMap(source.get(), test::Controls(1.0, 0.0)));
         ASSERT_NE(mapped.get(), nullptr);
         EXPECT_EQ(FreeImage_GetBPP(mapped.get()), 24u);
         EXPECT_EQ(FreeImage_GetWidth(mapped.get()), 33u);
@@ -231,7 +231,7 @@ TEST(DragoToneMap, ACurveBelowZeroGivesBlackNotBright) {
         return FIRGBF{v, v, v};
     }));
     const Bitmap reference(FreeImage_TmoDrago03(source.get(), 0.2, 0.0));
-    const Bitmap ours(DragoToneMap(source.get(), 0.2, 0.0));
+    const Bitmap ours(DragoToneMap(source.get(), test::Controls(0.2, 0.0)));
     const Comparison c = Compare(ours.get(), reference.get());
     ASSERT_FALSE(c.apart.empty());
     for (const auto& [mine, theirs] : c.apart) {
@@ -252,7 +252,7 @@ TEST(DragoToneMap, WritesEveryByteOfMemoryAnEarlierPictureLeft) {
                     size_t{FreeImage_GetPitch(earlier.get())} * kHeight);
     }
     const Bitmap source(test::MakeRgbf(kWidth, kHeight, Noise));
-    const Bitmap ours(DragoToneMap(source.get(), 1.0, 0.0, pool));
+    const Bitmap ours(DragoToneMap(source.get(), test::Controls(1.0, 0.0), pool));
     const Bitmap reference(FreeImage_TmoDrago03(source.get(), 1.0, 0.0));
     ASSERT_NE(ours, nullptr);
     EXPECT_EQ(pool->KeptBytes(), 0u);  // the earlier picture's memory was taken
@@ -264,12 +264,38 @@ TEST(DragoToneMap, WritesEveryByteOfMemoryAnEarlierPictureLeft) {
     }
 }
 
+// A sequence of pictures can share one set of statistics: given the
+// picture's own, the mapping is the measured one to the byte; given those of
+// a brighter scene, the same picture comes out darker.
+TEST(DragoToneMap, SharedStatisticsReplaceTheMeasuredOnes) {
+    const Bitmap source(test::MakeRgbf(300, 40, [](int x, int y) { return Gradient(x * 999 / 299, y); }));
+    const std::optional<DragoStatistics> own = MeasureDragoStatistics(source.get());
+    ASSERT_TRUE(own.has_value());
+    EXPECT_GT(own->largestLuminance, 900.0f);
+    EXPECT_LT(own->logAverageLuminance, own->largestLuminance / 100);
+    const Bitmap measured(DragoToneMap(source.get(), DragoControls{}));
+    const Bitmap given(DragoToneMap(source.get(), test::Controls(1.0, 0.0, own)));
+    ASSERT_NE(measured.get(), nullptr);
+    ASSERT_NE(given.get(), nullptr);
+    EXPECT_EQ(Compare(given.get(), measured.get()).largestDifference, 0);
+
+    DragoStatistics brighter = *own;
+    brighter.largestLuminance *= 100;
+    brighter.logAverageLuminance *= 100;
+    const Bitmap darker(DragoToneMap(source.get(), test::Controls(1.0, 0.0, brighter)));
+    ASSERT_NE(darker.get(), nullptr);
+    const BYTE* a = FreeImage_GetScanLine(measured.get(), 20);
+    const BYTE* b = FreeImage_GetScanLine(darker.get(), 20);
+    EXPECT_LT(b[3 * 150 + 1], a[3 * 150 + 1]);
+    EXPECT_FALSE(MeasureDragoStatistics(nullptr).has_value());
+}
+
 TEST(DragoToneMap, RefusesWhatItCannotMap) {
     const Bitmap standard(FreeImage_Allocate(4, 4, 24));
-    EXPECT_EQ(DragoToneMap(standard.get(), 1.0, 0.0), nullptr);
-    EXPECT_EQ(DragoToneMap(nullptr, 1.0, 0.0), nullptr);
+    EXPECT_EQ(DragoToneMap(standard.get(), test::Controls(1.0, 0.0)), nullptr);
+    EXPECT_EQ(DragoToneMap(nullptr, test::Controls(1.0, 0.0)), nullptr);
     const Bitmap source(test::MakeUniformRgbf(2, 2, FIRGBF{1, 1, 1}));
-    EXPECT_EQ(DragoToneMap(source.get(), 0.0, 0.0), nullptr);
+    EXPECT_EQ(DragoToneMap(source.get(), test::Controls(0.0, 0.0)), nullptr);
 }
 
 }  // namespace

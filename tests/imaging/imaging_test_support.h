@@ -6,9 +6,11 @@
 
 #include <filesystem>
 #include <functional>
+#include <optional>
 #include <string>
 
 #include "formats/bitmap.h"
+#include "imaging/drago_operator.h"
 #include "settings/file_context.h"
 
 namespace orvex::test {
@@ -26,6 +28,17 @@ inline Bitmap MakeRgbf(int width, int height, const std::function<FIRGBF(int x, 
         for (int x = 0; x < width; ++x) row[x] = colour(x, y);
     }
     return image;
+}
+
+// The Drago operator's controls with the given curve and, when given, shared
+// statistics.
+inline DragoControls Controls(double gamma, double exposure,
+                              std::optional<DragoStatistics> statistics = std::nullopt) {
+    DragoControls controls;
+    controls.gamma = gamma;
+    controls.exposure = exposure;
+    controls.statistics = statistics;
+    return controls;
 }
 
 inline Bitmap MakeUniformRgbf(int width, int height, FIRGBF value) {
