@@ -97,6 +97,7 @@ class ConsoleRun {
         Status("General", "Importing");
         int32_t imported = static_cast<int32_t>(run.job.queue.size());
         Status(FillPlaceholders(m_texts.Text("Msg", "Import complete"), std::to_string(imported)));
+        ReportSkipped(run.skipped);
         if (imported == 0) {
             m_out.PrintLine(m_texts.Text("Msg", "Conversion is not complete"));
             m_out.PrintLine(m_texts.Text("Msg", "Empty input files"));
@@ -125,6 +126,18 @@ class ConsoleRun {
     }
     void Status(const char* group, const char* key) { Status(m_texts.Text(group, key)); }
 
+    // Each folder entry the walk passed over: one line on standard error,
+    // one in the debug output, and their count.
+    void ReportSkipped(const std::vector<SkippedInput>& skipped) {
+        if (skipped.empty()) return;
+        for (const SkippedInput& entry : skipped) {
+            m_out.PrintErrorText(CauseLine(m_programName, entry.path, "skipped: " + entry.reason));
+            m_report.Debug("Skipped: " + PrintablePath(entry.path) + " (" + entry.reason + ")");
+        }
+        Status(FillPlaceholders(m_texts.Text("Msg", "Files skipped"),
+                                std::to_string(skipped.size())));
+    }
+
     // The error line, and for a refused input or output folder a second
     // line that names the path and what is wrong with it.
     void Stop(const RunCheck& check) {
@@ -143,6 +156,18 @@ class ConsoleRun {
             case RunFault::IncorrectOutputFolder:
                 m_out.PrintErrorText(
                     CauseLine(m_programName, check.path, "leads out of the working folder"));
+                break;
+            case RunFault::DuplicateOutput:
+                m_out.PrintErrorText(CauseLine(m_programName, check.detail,
+                                               "would be written from both " +
+                                                   PrintablePath(check.path) + " and " +
+                                                   PrintablePath(check.otherPath)));
+                break;
+            case RunFault::OutputOverInput:
+                m_out.PrintErrorText(CauseLine(m_programName, check.detail,
+                                               "is the input " + PrintablePath(check.path) +
+                                                   " and would be written from " +
+                                                   PrintablePath(check.otherPath)));
                 break;
             default:
                 break;

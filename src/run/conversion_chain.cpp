@@ -10,12 +10,15 @@
 
 #include "formats/image_io.h"
 #include "run/chain_steps.h"
+#include "run/output_names.h"
 #include "imaging/chain_memory.h"
 #include "platform/available_memory.h"
 #include "run/run_resources.h"
 #include "settings/conversion_settings.h"
 #include "settings/file_context.h"
 #include "settings/file_name_mask.h"
+#include "settings/project_state.h"
+#include "text/unicode_case.h"
 
 namespace orvex {
 namespace {
@@ -112,16 +115,32 @@ Result<Bitmap> ProcessImage(Bitmap image, const ConversionSettings& settings, Fi
 
 namespace {
 
-// Names the output (file.OutputPath), refuses to replace the input and
-// creates the kept sub-folder; then the name checkpoint.
+// How often a "%rnd%" name that is taken in this run is drawn again before
+// the file fails; with 99,999 numbers, only a run of tens of thousands of
+// files comes near.
+constexpr int kNameDraws = 100;
+
+bool MaskDrawsPerFile(const ConversionSettings& settings) {
+    return ToLowerUtf8(settings.FilenameMask).find("%rnd%") != std::string::npos;
+}
+
+// Names the output (file.OutputPath), refuses to replace the input (any
+// input of the run, and an output the run wrote, when `outputs` are given)
+// and creates the kept sub-folder; then the name checkpoint.
 RunCheck NameChainOutput(const ConversionSettings& settings, FileContext& file,
-                         const StepCheckpoint& checkpoint) {
-    const std::string name = ExpandFileNameMask(settings, file);
-    if (!IsPlainFileName(name))
-        return FileFailure("The file-name mask gives no plain file name: " + name);
-    file.OutputPath = BuildOutputPath(settings, file);
-    if (IsSameFile(file.InputPath, file.OutputPath))
-        return FileFailure("The output file would replace the input file");
+                         const StepCheckpoint& checkpoint, const RunOutputs* outputs) {
+    for (int draw = 1;; ++draw) {
+        const std::string name = ExpandFileNameMask(settings, file);
+        if (!IsPlainFileName(name))
+            return FileFailure("The file-name mask gives no plain file name: " + name);
+        file.OutputPath = BuildOutputPath(settings, file);
+        if (IsSameFile(file.InputPath, file.OutputPath))
+            return FileFailure("The output file would replace the input file");
+        const std::string refusal = outputs ? outputs->Refusal(file.OutputPath, file.InputPath) : "";
+        if (refusal.empty()) break;
+        if (!MaskDrawsPerFile(settings) || draw == kNameDraws) return FileFailure(refusal);
+        file.RandomNumber = DrawRandomNumber();
+    }
     if (RunCheck folder = PrepareOutputFolder(settings, file); !folder.ok()) return folder;
     if (checkpoint && !checkpoint(ChainStep::Name)) return FileFailure(kStoppedReason);
     return {};
@@ -134,12 +153,14 @@ RunCheck SaveFailed(const std::string& saveReason) {
 }  // namespace
 
 RunCheck SaveChainOutput(Bitmap image, const ConversionSettings& settings, FileContext& file,
-                         const StepCheckpoint& checkpoint) {
+                         const StepCheckpoint& checkpoint, RunOutputs* outputs) {
     if (!image) return FileFailure("No picture to save");
-    if (RunCheck named = NameChainOutput(settings, file, checkpoint); !named.ok()) return named;
+    if (RunCheck named = NameChainOutput(settings, file, checkpoint, outputs); !named.ok())
+        return named;
     std::string saveReason;
     if (!SaveImage(image.get(), file.OutputPath, file.OutputFormatId, file.SaveFlags, &saveReason))
         return SaveFailed(saveReason);
+    if (outputs) outputs->Written(file.OutputPath, file.InputPath);
     return {};
 }
 
@@ -153,11 +174,13 @@ Result<std::string> EncodeChainOutput(Bitmap image, const FileContext& file) {
 
 RunCheck SaveEncodedChainOutput(const Result<std::string>& output,
                                 const ConversionSettings& settings, FileContext& file,
-                                const StepCheckpoint& checkpoint) {
-    if (RunCheck named = NameChainOutput(settings, file, checkpoint); !named.ok()) return named;
+                                const StepCheckpoint& checkpoint, RunOutputs* outputs) {
+    if (RunCheck named = NameChainOutput(settings, file, checkpoint, outputs); !named.ok())
+        return named;
     if (!output.ok()) return output.fault();
     std::string saveReason;
     if (!SaveEncoded(output.value(), file.OutputPath, &saveReason)) return SaveFailed(saveReason);
+    if (outputs) outputs->Written(file.OutputPath, file.InputPath);
     return {};
 }
 
@@ -170,10 +193,11 @@ Result<Bitmap> LoadAndProcess(const ConversionSettings& settings, FileContext& f
 }
 
 RunCheck ConvertCurrentFile(const ConversionSettings& settings, FileContext& file,
-                            const RunResources* resources, const StepCheckpoint& checkpoint) {
+                            const RunResources* resources, const StepCheckpoint& checkpoint,
+                            RunOutputs* outputs) {
     Result<Bitmap> image = LoadAndProcess(settings, file, resources, checkpoint);
     if (!image.ok()) return image.fault();
-    return SaveChainOutput(std::move(image.value()), settings, file, checkpoint);
+    return SaveChainOutput(std::move(image.value()), settings, file, checkpoint, outputs);
 }
 
 }  // namespace orvex

@@ -13,6 +13,7 @@ namespace orvex {
 
 struct ConversionSettings;
 struct FileContext;
+class RunOutputs;
 class RunResources;
 
 // The steps of the chain in their fixed order.
@@ -57,9 +58,12 @@ Result<Bitmap> LoadAndProcess(const ConversionSettings& settings, FileContext& f
                               const StepCheckpoint& checkpoint = {});
 
 // Names the output (file.OutputPath), refuses to replace the input, creates the
-// kept sub-folder and saves. Ok when the output file was written.
+// kept sub-folder and saves. Ok when the output file was written. With the
+// run's `outputs`, a name an earlier file of the run wrote, or one that is
+// another input of the run, fails the file (a "%rnd%" name is drawn again
+// first), and a written output is recorded there.
 RunCheck SaveChainOutput(Bitmap image, const ConversionSettings& settings, FileContext& file,
-                         const StepCheckpoint& checkpoint = {});
+                         const StepCheckpoint& checkpoint = {}, RunOutputs* outputs = nullptr);
 
 // The processed picture written into memory with the output's writer and
 // flags (file.OutputFormatId, file.SaveFlags), while its file name is not
@@ -71,10 +75,12 @@ Result<std::string> EncodeChainOutput(Bitmap image, const FileContext& file);
 // writer's reason when it failed).
 RunCheck SaveEncodedChainOutput(const Result<std::string>& output,
                                 const ConversionSettings& settings, FileContext& file,
-                                const StepCheckpoint& checkpoint = {});
+                                const StepCheckpoint& checkpoint = {},
+                                RunOutputs* outputs = nullptr);
 
 // The three parts in a row for file.InputPath.
 RunCheck ConvertCurrentFile(const ConversionSettings& settings, FileContext& file,
-                            const RunResources* resources, const StepCheckpoint& checkpoint = {});
+                            const RunResources* resources, const StepCheckpoint& checkpoint = {},
+                            RunOutputs* outputs = nullptr);
 
 }  // namespace orvex

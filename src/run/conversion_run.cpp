@@ -2,9 +2,11 @@
 // job and its worker thread.
 #include "run/conversion_run.h"
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstring>
 #include <algorithm>
 #include <cstdio>
 #include <filesystem>
@@ -117,43 +119,95 @@ FileQueue QueueInputFile(const std::string& path) {
     return queue;
 }
 
+namespace {
+
+// Why an entry that names a picture by its extension cannot be taken as one
+// ("" when it can): what the walk reports as skipped, and what an input named
+// in a batch fails with.
+std::string UnusableInput(const std::string& path) {
+    struct stat link {};
+    if (::lstat(path.c_str(), &link) != 0) return std::strerror(errno);
+    struct stat target {};
+    if (::stat(path.c_str(), &target) != 0) {
+        return S_ISLNK(link.st_mode) ? "a dangling symbolic link" : std::strerror(errno);
+    }
+    if (S_ISDIR(target.st_mode)) return "a folder";
+    if (!S_ISREG(target.st_mode)) return "not a regular file";
+    if (target.st_size == 0) return "empty";
+    if (::access(path.c_str(), R_OK) != 0) return std::string("unreadable (") + std::strerror(errno) + ")";
+    return {};
+}
+
+bool HasAcceptedExtension(const std::string& path, const std::vector<std::string>& accepted) {
+    const std::string extension = LowerExtensionOf(path);
+    return !extension.empty() && std::find(accepted.begin(), accepted.end(), extension) != accepted.end();
+}
+
+}  // namespace
+
 RunCheck QueueInputs(const std::vector<std::string>& inputs, bool withSubfolders,
-                     FileQueue& queue) {
+                     FileQueue& queue, std::vector<SkippedInput>* skipped) {
     namespace fs = std::filesystem;
     queue.clear();
     std::set<std::string> seen;
-    auto add = [&](const std::string& path, const std::string& subfolder) {
-        if (seen.insert(path).second) queue.push_back(QueuedFile{path, subfolder});
+    auto add = [&](QueuedFile file) {
+        if (seen.insert(file.path).second) queue.push_back(std::move(file));
     };
     const std::vector<std::string> accepted = BuildAcceptedInputExtensions(InputExtensions());
     for (const std::string& input : inputs) {
         if (!IsInputFolder(input)) {
+            // A picture named in the batch that exists but cannot be read as
+            // one fails by itself; the others are still converted.
+            struct stat entry {};
+            if (HasExtension(input) && HasAcceptedExtension(input, accepted) &&
+                ::lstat(input.c_str(), &entry) == 0) {
+                if (std::string unusable = UnusableInput(input); !unusable.empty()) {
+                    add(QueuedFile{input, "", "The input is " + unusable});
+                    continue;
+                }
+            }
             if (RunCheck check = CheckInputFile(input); !check.ok()) return check;
-            for (const QueuedFile& file : QueueInputFile(input)) add(file.path, "");
+            for (const QueuedFile& file : QueueInputFile(input)) add(file);
             continue;
         }
         // A folder: its accepted files in name order; symbolic links to
-        // folders are not followed, so a loop cannot hold the run.
+        // folders are not followed, so a loop cannot hold the run. An entry
+        // named like a picture that is none is skipped and said so.
         std::string root = input;
         if (root.back() != '/') root += '/';
         std::vector<std::string> found;
+        std::vector<SkippedInput> passed;
+        auto look = [&](const fs::directory_entry& item, bool walkedInto) {
+            const std::string path = item.path().string();
+            if (!HasAcceptedExtension(path, accepted)) return;
+            if (walkedInto) return;  // a folder named like a picture, walked as a folder
+            if (std::string unusable = UnusableInput(path); !unusable.empty())
+                passed.push_back(SkippedInput{path, unusable});
+            else
+                found.push_back(path);
+        };
         std::error_code error;
         if (withSubfolders) {
             for (fs::recursive_directory_iterator it(root, error), end; !error && it != end;
                  it.increment(error)) {
-                if (it->is_regular_file(error)) found.push_back(it->path().string());
+                std::error_code kind;
+                look(*it, it->is_directory(kind) && !it->is_symlink(kind));
             }
         } else {
             for (fs::directory_iterator it(root, error), end; !error && it != end;
                  it.increment(error)) {
-                if (it->is_regular_file(error)) found.push_back(it->path().string());
+                look(*it, false);
             }
         }
         std::sort(found.begin(), found.end());
         for (const std::string& path : found) {
-            if (!IsAcceptedInputFile(path, accepted)) continue;
             const std::string folder = FolderOf(path);
-            add(path, folder.size() > root.size() ? folder.substr(root.size()) : std::string());
+            add(QueuedFile{path, folder.size() > root.size() ? folder.substr(root.size()) : std::string(), ""});
+        }
+        if (skipped) {
+            std::sort(passed.begin(), passed.end(),
+                      [](const SkippedInput& a, const SkippedInput& b) { return a.path < b.path; });
+            skipped->insert(skipped->end(), passed.begin(), passed.end());
         }
     }
     return {};
@@ -165,6 +219,7 @@ int32_t FilesAtOnceFor(const FileQueue& queue, int32_t wanted) {
     // The largest picture of the queue, as its header declares it.
     uint64_t largest = 0;
     for (const QueuedFile& file : queue) {
+        if (!file.failure.empty()) continue;  // never opened: it may be a pipe
         std::FILE* stream = std::fopen(file.path.c_str(), "rb");
         if (stream == nullptr) continue;
         std::error_code error;

@@ -41,13 +41,23 @@ FileQueue QueueInputFile(const std::string& path);
 // whose name does not end in an input file's extension.
 bool IsInputFolder(const std::string& path);
 
+// A folder entry named like a picture that the walk passed over, and why
+// ("empty", "not a regular file", "a dangling symbolic link", ...).
+struct SkippedInput {
+    std::string path;
+    std::string reason;
+};
+
 // The queue of several inputs in the order given: a file as QueueInputFile
 // takes it, a folder with its accepted input files in name order (and those
 // of its sub-folders, each with its sub-folder, when `withSubfolders`). A file
 // named twice is queued once. A missing input, or a file that CheckInputFile
-// refuses, is InvalidInputFile (with the input as detail).
+// refuses, is InvalidInputFile (with the input as detail); but a named
+// picture that exists and cannot be read as one (empty, a pipe, a dangling
+// link) is queued with its failure, so that it alone fails. Folder entries
+// named like pictures that are none are added to `skipped`, in name order.
 RunCheck QueueInputs(const std::vector<std::string>& inputs, bool withSubfolders,
-                     FileQueue& queue);
+                     FileQueue& queue, std::vector<SkippedInput>* skipped = nullptr);
 
 // How many files of `queue` may be converted at once: `wanted` (0 = one per
 // processor core), but never more than the memory the largest picture needs

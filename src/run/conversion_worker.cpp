@@ -18,6 +18,7 @@
 
 #include "formats/bitmap.h"
 #include "formats/image_io.h"
+#include "run/output_names.h"
 #include "run/run_resources.h"
 #include "settings/file_context.h"
 #include "settings/project_state.h"
@@ -98,10 +99,10 @@ bool WorkerHold::WaitUntilWorkerHolds(std::chrono::milliseconds timeout) const {
 
 namespace {
 
-// The file context of queue entry `entry` with the job's save target and the
-// numbers the next converted file will show.
-FileContext ContextFor(const ConversionJob& job, const QueuedFile& entry, int32_t fileNumber,
-                       int32_t randomNumber) {
+}  // namespace
+
+FileContext FileContextFor(const ConversionJob& job, const QueuedFile& entry, int32_t fileNumber,
+                           int32_t randomNumber) {
     FileContext file;
     file.InputPath = entry.path;
     file.InputSubfolder = entry.subfolder;
@@ -115,6 +116,8 @@ FileContext ContextFor(const ConversionJob& job, const QueuedFile& entry, int32_
     file.FileCounter = fileNumber;
     return file;
 }
+
+namespace {
 
 int64_t MillisSince(std::chrono::steady_clock::time_point begin) {
     return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() -
@@ -207,7 +210,8 @@ struct FileWork {
 // it does not depend on the file's name, and done in the ordered stage it
 // would hold up every file behind it.
 WorkerOutcome ConvertSideBySide(const ConversionJob& job, RunResources& resources,
-                                WorkerControl& control, ConversionObserver& events) {
+                                WorkerControl& control, ConversionObserver& events,
+                                RunOutputs& outputs) {
     ProgressState& progress = control.progress;
     WorkerOutcome outcome = StartingOutcome(job);
     int64_t lastMillis = 0;
@@ -235,8 +239,12 @@ WorkerOutcome ConvertSideBySide(const ConversionJob& job, RunResources& resource
                 tbb::filter_mode::parallel,
                 [&](std::shared_ptr<FileWork> work) {
                     // The numbers are not known yet; the naming stage sets them.
-                    work->file = ContextFor(job, *work->entry, 0, 0);
+                    work->file = FileContextFor(job, *work->entry, 0, 0);
                     work->begin = std::chrono::steady_clock::now();
+                    if (!work->entry->failure.empty()) {
+                        work->result.reason = work->entry->failure;
+                        return work;
+                    }
                     FreeImageMessageScope scope([&work](const std::string& message) {
                         work->result.libraryMessages.push_back(message);
                     });
@@ -263,7 +271,8 @@ WorkerOutcome ConvertSideBySide(const ConversionJob& job, RunResources& resource
                         });
                         const RunCheck saved = SaveEncodedChainOutput(
                             *work->output, job.settings, work->file,
-                            CheckpointFor(control, events, work->index, work->stopped));
+                            CheckpointFor(control, events, work->index, work->stopped),
+                            &outputs);
                         result.converted = saved.ok();
                         result.reason = saved.detail;
                         work->output.reset();
@@ -279,7 +288,8 @@ WorkerOutcome ConvertSideBySide(const ConversionJob& job, RunResources& resource
 
 // One file after another.
 WorkerOutcome ConvertInTurn(const ConversionJob& job, RunResources& resources,
-                            WorkerControl& control, ConversionObserver& events) {
+                            WorkerControl& control, ConversionObserver& events,
+                            RunOutputs& outputs) {
     ProgressState& progress = control.progress;
 
     WorkerOutcome outcome = StartingOutcome(job);
@@ -295,7 +305,7 @@ WorkerOutcome ConvertInTurn(const ConversionJob& job, RunResources& resources,
         events.FileStarted(index, entry.path);
 
         FileContext file =
-            ContextFor(job, entry, outcome.nextFileNumber, outcome.nextRandomNumber);
+            FileContextFor(job, entry, outcome.nextFileNumber, outcome.nextRandomNumber);
 
         bool stopped = false;
         const StepCheckpoint checkpoint = CheckpointFor(control, events, index, stopped);
@@ -304,11 +314,14 @@ WorkerOutcome ConvertInTurn(const ConversionJob& job, RunResources& resources,
         result.index = index;
         result.inputPath = entry.path;
         const auto begin = std::chrono::steady_clock::now();
-        {
+        if (!entry.failure.empty()) {
+            result.reason = entry.failure;
+        } else {
             FreeImageMessageScope scope([&result](const std::string& message) {
                 result.libraryMessages.push_back(message);
             });
-            const RunCheck converted = ConvertCurrentFile(job.settings, file, &resources, checkpoint);
+            const RunCheck converted =
+                ConvertCurrentFile(job.settings, file, &resources, checkpoint, &outputs);
             result.converted = converted.ok();
             result.reason = converted.detail;
         }
@@ -336,11 +349,13 @@ WorkerOutcome ConversionWorker(const ConversionJob& job, RunResources& resources
     } keptPixelsRelease{*resources.pixels()};
     // Every parallel loop of the run, the chain's own included, runs in the
     // run's arena and so on at most its cores.
+    // No file of the run writes over another's output or over an input.
+    RunOutputs outputs(job.queue);
     WorkerOutcome outcome;
     resources.Run([&] {
         outcome = job.filesAtOnce > 1 && job.queue.size() > 1 && !WatermarkShowsNumbers(job.settings)
-                      ? ConvertSideBySide(job, resources, control, events)
-                      : ConvertInTurn(job, resources, control, events);
+                      ? ConvertSideBySide(job, resources, control, events, outputs)
+                      : ConvertInTurn(job, resources, control, events, outputs);
     });
     return outcome;
 }

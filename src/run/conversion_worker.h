@@ -11,11 +11,13 @@
 #include <memory>
 #include <mutex>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "formats/output_formats.h"
 #include "run/conversion_chain.h"
 #include "settings/conversion_settings.h"
+#include "settings/file_context.h"
 
 namespace orvex {
 
@@ -26,8 +28,15 @@ class WatermarkFont;
 // ending with "/"), which is kept below the output folder when sub-folders
 // are kept.
 struct QueuedFile {
+    QueuedFile() = default;
+    QueuedFile(std::string file, std::string folder = {}, std::string why = {})
+        : path(std::move(file)), subfolder(std::move(folder)), failure(std::move(why)) {}
+
     std::string path;
     std::string subfolder;
+    // Why an input named in the run cannot be converted (not a regular file,
+    // empty, unreadable): the file fails with it without being opened.
+    std::string failure;
 };
 using FileQueue = std::vector<QueuedFile>;
 
@@ -47,6 +56,11 @@ struct ConversionJob {
     // asked for one job on a shared machine uses one core.
     int32_t cores = 0;
 };
+
+// The file context of queue entry `entry` with the job's save target and the
+// numbers the file would show.
+FileContext FileContextFor(const ConversionJob& job, const QueuedFile& entry, int32_t fileNumber,
+                           int32_t randomNumber);
 
 // What the worker reports of one file.
 struct FileResult {

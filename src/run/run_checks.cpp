@@ -301,6 +301,8 @@ std::string ConsoleErrorLine(const RunCheck& check) {
         case RunFault::EmptyWatermarkImage:
         case RunFault::InvalidWatermarkImage: return "Error: Invalid watermark image";
         case RunFault::InvalidValue: return "Error: Invalid value for " + check.detail;
+        case RunFault::DuplicateOutput: return "Error: Duplicate output file";
+        case RunFault::OutputOverInput: return "Error: Output file replaces an input file";
         case RunFault::FileFailed: return {};  // a file's failure is reported per file
     }
     return {};
@@ -327,6 +329,8 @@ const char* MessageKey(RunFault fault) {
         case RunFault::EmptyWatermarkImage: return "Empty watermark image";
         case RunFault::InvalidWatermarkImage: return "Invalid watermark image";
         case RunFault::InvalidValue: return "Invalid value";
+        case RunFault::DuplicateOutput: return "Duplicate output file";
+        case RunFault::OutputOverInput: return "Output replaces input";
         case RunFault::FileFailed: return "";
     }
     return "";

@@ -34,6 +34,8 @@ enum class RunFault {
     EmptyWatermarkImage,    // an image watermark without a file name
     InvalidWatermarkImage,  // missing, empty, a folder, or not a picture we can decode
     InvalidValue,           // a setting outside its option's range: detail names both
+    DuplicateOutput,        // two inputs would write one output: detail, path and otherPath
+    OutputOverInput,        // an output would replace another input: detail, path and otherPath
     FileFailed,             // one file could not be converted: detail says why
 };
 
@@ -41,6 +43,7 @@ struct RunCheck {
     RunFault fault = RunFault::None;
     std::string detail;  // what the message names: the extension, folder, font or picture
     std::string path;    // the input or output folder an input or output fault is about
+    std::string otherPath;  // the second input an output-name fault is about
 
     RunCheck() = default;
     RunCheck(RunFault what, std::string named = {}, std::string about = {})

@@ -7,6 +7,7 @@
 #include "formats/input_formats.h"
 #include "formats/output_formats.h"
 #include "run/conversion_run.h"
+#include "run/output_names.h"
 #include "settings/program_identity.h"
 #include "settings/setting_ranges.h"
 
@@ -42,7 +43,7 @@ RunCheck QueueRequest(const ConversionSettings& settings, const RunRequest& requ
     prepared.batch = request.inputs.size() > 1 || IsInputFolder(request.inputs.front());
     if (prepared.batch) {
         RunCheck check = QueueInputs(request.inputs, settings.KeepSubfolders != 0,
-                                     prepared.job.queue);
+                                     prepared.job.queue, &prepared.skipped);
         return About(check, check.detail);
     }
     const std::string& file = request.inputs.front();
@@ -104,6 +105,9 @@ Result<PreparedRun> PrepareRun(const ConversionSettings& settings, const RunRequ
     job.randomNumber = request.randomNumber;
     job.filesAtOnce = FilesAtOnceFor(job.queue, request.jobs);
     job.cores = request.jobs;
+    // Names known before the run are checked before any work: no two inputs
+    // write one output, and no output replaces another input.
+    if (RunCheck names = CheckOutputNames(job); !names.ok()) return names;
     return prepared;
 }
 

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "run/conversion_run.h"
 #include "run/conversion_worker.h"
 #include "run/run_checks.h"
 
@@ -35,6 +36,7 @@ struct PreparedRun {
     std::string inputExtension;
     std::string outputExtension;
     bool batch = false;         // several inputs, or a folder
+    std::vector<SkippedInput> skipped;  // what the folder walk passed over, and why
 };
 
 // Checks and prepares the run `request` asks for with `settings`, printing

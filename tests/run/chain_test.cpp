@@ -7,6 +7,7 @@
 #include "imaging/bit_depth.h"
 #include "imaging/colour_correction.h"
 #include "run/conversion_chain.h"
+#include "run/output_names.h"
 #include "imaging/dither.h"
 #include "imaging/greyscale.h"
 #include "imaging/rotate.h"
@@ -226,6 +227,41 @@ TEST_F(ChainTest, AnOutputThatIsTheInputIsRefusedAndTheInputKept) {
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.Path()),
                             std::filesystem::directory_iterator()),
               2);  // the input and the out folder, no temporary file left
+}
+
+// With the run's record of outputs: a name the run wrote fails the file, a
+// per-file random name is drawn again instead, and another input of the run
+// is never written over.
+TEST_F(ChainTest, TheRunsOutputRecordRefusesTakenNamesAndDrawsRandomOnesAgain) {
+    Input("first.hdr", 16, 16);
+    const std::string other = folder.File("other.hdr");
+    std::filesystem::copy_file(project.InputPath, other);
+    RunOutputs outputs(FileQueue{QueuedFile{project.InputPath}, QueuedFile{other}});
+    const std::string taken = project.OutputFolder + "taken.jpg";
+    outputs.Written(taken, other);
+
+    settings.FilenameMask = "taken.%ext%";
+    RunCheck saved = ConvertCurrentFile(settings, project, nullptr, {}, &outputs);
+    EXPECT_EQ(saved.detail, "The output file " + taken + " was already written in this run from " + other);
+    EXPECT_FALSE(std::filesystem::exists(taken));
+
+    settings.FilenameMask = "%rnd%.%ext%";
+    project.RandomNumber = 4242;
+    outputs.Written(project.OutputFolder + "04242.jpg", other);
+    saved = ConvertCurrentFile(settings, project, nullptr, {}, &outputs);
+    EXPECT_TRUE(saved.ok()) << saved.detail;
+    EXPECT_NE(project.RandomNumber, 4242);
+    EXPECT_NE(project.OutputPath, project.OutputFolder + "04242.jpg");
+    EXPECT_TRUE(std::filesystem::exists(project.OutputPath));
+    // The written name is now taken in this run.
+    EXPECT_FALSE(outputs.Refusal(project.OutputPath, other).empty());
+
+    project.OutputFolder = folder.Path();
+    settings.FilenameMask = "other.hdr";
+    const std::string before = test_support::ReadFileBytes(other);
+    saved = ConvertCurrentFile(settings, project, nullptr, {}, &outputs);
+    EXPECT_EQ(saved.detail, "The output file would replace another input of this run: " + other);
+    EXPECT_EQ(test_support::ReadFileBytes(other), before);
 }
 
 TEST_F(ChainTest, KeptSubfoldersAreCreatedBelowTheOutputFolder) {

@@ -94,7 +94,7 @@ TEST_F(TextTableTest, GroupsAndTheirSizesFollowTheDataOrder) {
     }
     const std::vector<std::pair<std::string, int>> expected = {{"Menu", 28},
                                                                {"General", 10},
-                                                               {"Msg", 47},
+                                                               {"Msg", 50},
                                                                {"Dialog", 18},
                                                                {"Preferences", 223},
                                                                {"About", 4},
