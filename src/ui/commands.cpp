@@ -122,7 +122,8 @@ void CommandActions::FillMenuBar(QMenuBar* bar, const TextTable& texts) const {
             titleLetters += shortcut.back().toLower();
     }
     for (const MenuRow& menuRow : MenuLayout()) {
-        QMenu* menu = bar->addMenu(WithMnemonic(UiText(texts, "Menu", menuRow.textKey), titleLetters));
+        QMenu* menu =
+            bar->addMenu(WithMnemonic(UiText(texts, "Menu", menuRow.textKey), titleLetters));
         QString itemLetters;
         for (int item : menuRow.items) {
             if (item < 0) {
@@ -130,8 +131,8 @@ void CommandActions::FillMenuBar(QMenuBar* bar, const TextTable& texts) const {
                 continue;
             }
             QAction* entry = action(static_cast<Command>(item));
-            entry->setText(WithMnemonic(MenuItemText(texts, *FindCommand(static_cast<Command>(item))),
-                                        itemLetters));
+            entry->setText(WithMnemonic(
+                MenuItemText(texts, *FindCommand(static_cast<Command>(item))), itemLetters));
             menu->addAction(entry);
         }
     }

@@ -363,11 +363,14 @@ class MainWindowTest : public QObject {
         QCOMPARE(d.dialogs.shown.back().kind, QString("open"));
 
         MainForm& form = d.form();
-        auto button = [](QToolBar* tools) { return tools->widgetForAction(tools->actions().front()); };
+        auto button = [](QToolBar* tools) {
+            return tools->widgetForAction(tools->actions().front());
+        };
         form.inputField->setFocus();
-        for (QWidget* next : {button(form.inputTools), static_cast<QWidget*>(form.outputField),
-                              button(form.outputTools), static_cast<QWidget*>(form.formatField),
-                              button(form.formatTools), static_cast<QWidget*>(form.convertButton)}) {
+        const QList<QWidget*> tabOrder{button(form.inputTools),  form.outputField,
+                                       button(form.outputTools), form.formatField,
+                                       button(form.formatTools), form.convertButton};
+        for (QWidget* next : tabOrder) {
             QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
             QCOMPARE(QApplication::focusWidget(), next);
         }

@@ -565,7 +565,8 @@ class PreferencesDialogTest : public QObject {
         QVERIFY(passedADropDown);
         QVERIFY(dialog->page(transform)->verticalScrollBar()->value() > 0);
         dialog->okButton()->click();
-        QVERIFY(test_support::ReadFileBytes(file).find("Image Height = 0\r\n") != std::string::npos);
+        const std::string saved = test_support::ReadFileBytes(file);
+        QVERIFY(saved.find("Image Height = 0\r\n") != std::string::npos);
 
         window.actions().action(Command::Preferences)->trigger();
         dialog = window.preferencesDialog();
