@@ -333,6 +333,16 @@ class MainWindowTest : public QObject {
         QVERIFY(d.settings.RecentOutFolders.empty());
     }
 
+    // Underlined letters: a word's first letter when free, else any free
+    // letter, else none; a "&" of the text stays a visible "&".
+    void mnemonicsAvoidTakenLettersAndKeepAmpersands() {
+        QString taken = "t";
+        QCOMPARE(WithMnemonic("Tone & Colour\tCtrl+T", taken), QString("Tone && &Colour\tCtrl+T"));
+        QCOMPARE(WithMnemonic("Cut", taken), QString("C&ut"));
+        QCOMPARE(taken, QString("tcu"));
+        QCOMPARE(WithMnemonic("T.C.", taken), QString("T.C."));
+    }
+
     // Alt+F opens File and a letter runs its item; every menu and item has
     // a letter of its own within its menu; Tab reaches each field's button;
     // Ctrl+, opens the preferences.
