@@ -21,7 +21,7 @@ const std::vector<CommandRow>& CommandTable() {
         {Command::OutputFormatOptions, "Output Format Options", "", "OutFormat"},
         {Command::Convert, "Convert", "F5", "Convert"},
         {Command::CustomConverter, "Custom Converter", "", "CustomConverter"},
-        {Command::Preferences, "Preferences", "", "Preferences"},
+        {Command::Preferences, "Preferences", "Ctrl+,", "Preferences"},
         {Command::Manual, "Manual", "F1", "Help"},
         {Command::SendFeedback, "Send Feedback", "", "Email"},
         {Command::VisitHomepage, "Visit Homepage", "", "Web"},
@@ -60,6 +60,28 @@ QString MenuItemText(const TextTable& texts, const CommandRow& row) {
 
 int ToolbarIconSize(int uiSize) { return ToolbarIconPixels(uiSize); }
 
+QString WithMnemonic(const QString& text, QString& taken) {
+    const qsizetype tab = text.indexOf(QLatin1Char('\t'));
+    QString label = tab < 0 ? text : text.left(tab);
+    const QString rest = tab < 0 ? QString() : text.mid(tab);
+    label.replace(QStringLiteral("&"), QStringLiteral("&&"));
+    const auto free = [&](qsizetype i) {
+        return label[i].isLetterOrNumber() && !taken.contains(label[i].toLower()) &&
+               (i == 0 || label[i - 1] != QLatin1Char('&'));
+    };
+    qsizetype chosen = -1;
+    // A word's first letter reads best; any other letter is the fallback.
+    for (qsizetype i = 0; i < label.size() && chosen < 0; ++i) {
+        if ((i == 0 || label[i - 1].isSpace()) && free(i)) chosen = i;
+    }
+    for (qsizetype i = 0; i < label.size() && chosen < 0; ++i) {
+        if (free(i)) chosen = i;
+    }
+    if (chosen < 0) return label + rest;
+    taken += label[chosen].toLower();
+    return label.left(chosen) + QLatin1Char('&') + label.mid(chosen) + rest;
+}
+
 void CommandActions::Create(std::function<void(Command)> trigger) {
     for (const CommandRow& row : CommandTable()) {
         auto* action = new QAction(m_owner);
@@ -91,13 +113,27 @@ void CommandActions::Retranslate(const TextTable& texts, const IconMap& menuIcon
 
 void CommandActions::FillMenuBar(QMenuBar* bar, const TextTable& texts) const {
     bar->clear();
+    // Alt+letter opens a menu, so the menus leave out the letters of the
+    // commands' own Alt shortcuts.
+    QString titleLetters;
+    for (const CommandRow& row : CommandTable()) {
+        const QString shortcut = QString::fromLatin1(row.shortcut);
+        if (shortcut.size() == 5 && shortcut.startsWith(QStringLiteral("Alt+")))
+            titleLetters += shortcut.back().toLower();
+    }
     for (const MenuRow& menuRow : MenuLayout()) {
-        QMenu* menu = bar->addMenu(UiText(texts, "Menu", menuRow.textKey));
+        QMenu* menu =
+            bar->addMenu(WithMnemonic(UiText(texts, "Menu", menuRow.textKey), titleLetters));
+        QString itemLetters;
         for (int item : menuRow.items) {
-            if (item < 0)
+            if (item < 0) {
                 menu->addSeparator();
-            else
-                menu->addAction(action(static_cast<Command>(item)));
+                continue;
+            }
+            QAction* entry = action(static_cast<Command>(item));
+            entry->setText(WithMnemonic(
+                MenuItemText(texts, *FindCommand(static_cast<Command>(item))), itemLetters));
+            menu->addAction(entry);
         }
     }
 }

@@ -57,6 +57,12 @@ const std::vector<int>& ToolbarLayout();
 // The menu item text: the Menu text, then a TAB and the shortcut when it has one.
 QString MenuItemText(const TextTable& texts, const CommandRow& row);
 
+// `text` with its underlined letter for the keyboard: the first letter of a
+// word that `taken` (lower case) lacks, else any such letter, else none; the
+// letter joins `taken`. A "&" of the text stays visible, and a shortcut after
+// the TAB is left alone.
+QString WithMnemonic(const QString& text, QString& taken);
+
 // Toolbar icon size in pixels for UiSize: 1 24, 2 32, 3 48, 4 64, else 16.
 int ToolbarIconSize(int uiSize);
 
@@ -73,6 +79,8 @@ class CommandActions {
     QAction* action(Command command) const;
     // Texts, tooltips and icons (menu icons for items).
     void Retranslate(const TextTable& texts, const IconMap& menuIcons);
+    // The menus in order; every menu and item gets an underlined letter,
+    // unique within its menu (the menus' among themselves).
     void FillMenuBar(QMenuBar* bar, const TextTable& texts) const;
     // The main toolbar's buttons, with toolbar icons at `iconSize`.
     void FillToolbar(QToolBar* toolbar, const IconMap& toolbarIcons, int iconSize) const;

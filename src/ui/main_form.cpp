@@ -21,6 +21,7 @@
 #include <QStatusBar>
 #include <QToolBar>
 #include <QToolButton>
+#include <algorithm>
 
 namespace orvex {
 
@@ -94,7 +95,10 @@ void MainForm::Relayout(int w, int h) {
     outputTools->setGeometry(w - 146, 59, 24, 24);
     formatTools->setGeometry(w - 146, 99, 24, 24);
     convertButton->setGeometry(w - 110, convertButton->y(), 100, 100);
-    noticeLabel->setGeometry(10, h - 70, 350, 20);
+    // The notice sits above the status bar, or just below the format field
+    // when the taller toolbar of the largest icons pushes the form down.
+    const int formatBottom = panel->y() + formatField->y() + formatField->height();
+    noticeLabel->setGeometry(10, std::max(h - 70, formatBottom + 4), 350, 20);
     update();
 }
 

@@ -12,6 +12,8 @@
 #include <QToolBar>
 #include <QToolButton>
 #include <QUrl>
+#include <algorithm>
+#include <utility>
 
 #include "settings/program_identity.h"
 #include "formats/output_formats.h"
@@ -43,6 +45,18 @@ MainWindow::MainWindow(DesktopContext& context) : m_context(context) {
     m_form->inputTools->addAction(m_actions->action(Command::SelectInputFile));
     m_form->outputTools->addAction(m_actions->action(Command::SelectOutputFolder));
     m_form->formatTools->addAction(m_actions->action(Command::OutputFormatOptions));
+    // Tab walks the form row by row: each field, then its button.
+    QWidget* previous = m_form->inputField;
+    for (auto [tools, field] :
+         {std::pair<QToolBar*, QWidget*>{m_form->inputTools, m_form->outputField},
+          {m_form->outputTools, m_form->formatField},
+          {m_form->formatTools, m_form->convertButton}}) {
+        QWidget* button = tools->widgetForAction(tools->actions().front());
+        button->setFocusPolicy(Qt::TabFocus);
+        setTabOrder(previous, button);
+        setTabOrder(button, field);
+        previous = field;
+    }
     // Shortcuts work wherever the focus is in this window.
     for (const CommandRow& row : CommandTable()) addAction(m_actions->action(row.command));
 
@@ -98,12 +112,23 @@ void MainWindow::ApplyIcons() {
     for (int i = 0; i < m_form->formatField->count(); ++i) m_form->formatField->setItemIcon(i, format);
 
     m_form->layoutState().menuHeight = menuBar()->sizeHint().height();
+    ApplySizeLimits();
+}
+
+int MainWindow::minimumInnerWidth() const {
+    // Every toolbar button stays in sight: no overflow arrow at any icon size.
+    return std::max(kMinimumWidth, m_form->mainToolbar->sizeHint().width());
+}
+
+void MainWindow::ApplySizeLimits() {
     // The height is fixed: the form area is always the same height, the
     // menu bar sits above it.
     const int menuHeight = m_form->layoutState().menuHeight;
-    setMinimumSize(kMinimumWidth, kFixedHeight + menuHeight);
+    const int width = minimumInnerWidth();
+    setMinimumSize(width, kFixedHeight + menuHeight);
     setMaximumSize(QWIDGETSIZE_MAX, kFixedHeight + menuHeight);
-    m_form->Relayout(m_form->width() > 0 ? m_form->width() : kMinimumWidth, kFixedHeight);
+    if (this->width() < width) resize(width, kFixedHeight + menuHeight);
+    m_form->Relayout(std::max(m_form->width(), width), kFixedHeight);
 }
 
 void MainWindow::FillFormatField() {
@@ -191,7 +216,7 @@ void MainWindow::ApplyPreferences(int interfaceRefresh) {
         LoadIconSets(m_context.icons, settings, m_context.appFolder, false, false, true);
         m_actions->FillToolbar(m_form->mainToolbar, m_context.icons.toolbar,
                                ToolbarIconSize(settings.UiSize));
-        m_form->Relayout(m_form->width() > 0 ? m_form->width() : kMinimumWidth, kFixedHeight);
+        ApplySizeLimits();
     } else if (interfaceRefresh == kRefreshAll) {
         LoadIconSets(m_context.icons, settings, m_context.appFolder, true, true, true);
         ApplyIcons();
@@ -223,7 +248,7 @@ QSize MainWindow::innerSize() const { return QSize(m_form->width(), kFixedHeight
 
 void MainWindow::SetInnerGeometry(int x, int y, int width) {
     const int menuHeight = m_form->layoutState().menuHeight;
-    setGeometry(x, y, width < kMinimumWidth ? kMinimumWidth : width, kFixedHeight + menuHeight);
+    setGeometry(x, y, std::max(width, minimumInnerWidth()), kFixedHeight + menuHeight);
     m_form->Relayout(m_form->width(), kFixedHeight);
 }
 

@@ -33,7 +33,8 @@ struct DesktopContext {
 class MainWindow : public QMainWindow {
     Q_OBJECT
   public:
-    // Inner (client) size limits: at least 510 x 260, the height fixed.
+    // Inner (client) size limits: at least 510 x 260 (wider when the main
+    // toolbar needs it), the height fixed.
     static constexpr int kMinimumWidth = 510;
     static constexpr int kFixedHeight = 260;
 
@@ -69,6 +70,8 @@ class MainWindow : public QMainWindow {
     void StoreGeometry();
     // The inner size of the form area.
     QSize innerSize() const;
+    // The narrowest form: 510, or the main toolbar's whole width.
+    int minimumInnerWidth() const;
     void SetInnerGeometry(int x, int y, int width);
 
     MainForm* form() const { return m_form; }
@@ -91,6 +94,8 @@ class MainWindow : public QMainWindow {
 
   private:
     void Retranslate();
+    // The window's size limits from the menu bar and the main toolbar.
+    void ApplySizeLimits();
     void FillFormatField();
     void OnOutputFieldActivated();
     void OnFormatFieldActivated(int index);

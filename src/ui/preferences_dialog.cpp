@@ -9,6 +9,7 @@
 #include "settings/conversion_settings.h"
 #include "ui/dialogs.h"
 #include "ui/ui_text.h"
+#include "ui/wheel_guard.h"
 
 namespace orvex {
 
@@ -80,6 +81,9 @@ PreferencesDialog::PreferencesDialog(QWidget* parent, ConversionSettings& settin
     connect(m_cancel, &QPushButton::clicked, this, [this] { reject(); });
     connect(m_defaults, &QPushButton::clicked, this, [this] { OnDefaults(); });
 
+    // The wheel scrolls the pages; a control takes it only once clicked or
+    // reached with Tab.
+    KeepWheelForFocusedControls(this);
     m_binding->Load(settings);
     ShowPage(page);
 }

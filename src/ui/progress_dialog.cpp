@@ -37,6 +37,7 @@ ProgressDialog::ProgressDialog(QWidget* parent, const TextTable& texts, DesktopD
 
     m_fileLabel = new QLabel(this);
     m_fileLabel->setGeometry(10, 13, kLabelWidth, 20);
+    m_fileLabel->setTextFormat(Qt::PlainText);  // a name with "<" is no markup
     m_timeLabel = new QLabel(this);
     m_timeLabel->setGeometry(10, 33, kLabelWidth, 20);
     m_timeLabel->setText(
@@ -72,10 +73,6 @@ ProgressDialog::ProgressDialog(QWidget* parent, const TextTable& texts, DesktopD
         m_bar->move(10, 50);
     }
 
-    // The average character width decides how much of a path fits the label.
-    const int sample = QFontMetrics(font()).horizontalAdvance(QStringLiteral("abc123:\\-"));
-    if (sample / 9 > 0) m_charWidth = sample / 9;
-
     m_timer.setInterval(kPollMillis);
     connect(&m_timer, &QTimer::timeout, this, &ProgressDialog::Poll);
 }
@@ -98,8 +95,11 @@ void ProgressDialog::Poll() {
         m_shown = progress.filesStarted;
         setWindowTitle(UiText(m_texts, "Dialog", "Convert Progress") + QStringLiteral(" ") +
                        ProgressText(m_shown));
-        m_fileLabel->setText(QString::fromStdString(
-            ShortenFileLabel(progress.currentFile, m_charWidth, kLabelWidth)));
+        // A path too long for the label loses its middle, measured in the
+        // label's own font, so the folder's start and the file name stay.
+        m_fileLabel->setText(m_fileLabel->fontMetrics().elidedText(
+            QString::fromStdString(progress.currentFile), Qt::ElideMiddle,
+            m_fileLabel->contentsRect().width()));
         if (m_showTime && progress.lastFileMillis != 0) {
             int64_t remaining = RemainingMillis(progress.lastFileMillis, m_total, m_shown);
             m_timeLabel->setText(

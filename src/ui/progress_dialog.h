@@ -40,7 +40,6 @@ class ProgressDialog : public QDialog {
 
     bool Finished() const { return m_finished; }
     bool Stopped() const { return m_stopped; }
-    int32_t CharWidth() const { return m_charWidth; }
     QLabel* fileLabel() const { return m_fileLabel; }
     QLabel* timeLabel() const { return m_timeLabel; }
     QProgressBar* bar() const { return m_bar; }
@@ -74,7 +73,6 @@ class ProgressDialog : public QDialog {
     bool m_stopped = false;
     bool m_finished = false;
     bool m_asking = false;
-    int32_t m_charWidth = 7;
 };
 
 }  // namespace orvex

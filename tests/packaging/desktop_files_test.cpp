@@ -38,6 +38,9 @@ TEST(DesktopFiles, AgreeOnIdCommandAndMediaTypes) {
     EXPECT_EQ(DesktopValue(entry, "Exec"), "orvex %f");
     EXPECT_EQ(DesktopValue(entry, "TryExec"), "orvex");
     EXPECT_EQ(DesktopValue(entry, "Icon"), kAppId);
+    // Under X11 the windows carry the class "orvex" (the application's
+    // name); under Wayland the entry's id itself names them.
+    EXPECT_EQ(DesktopValue(entry, "StartupWMClass"), "orvex");
     EXPECT_TRUE(Holds(metainfo, "<id>" + kAppId + "</id>"));
     EXPECT_TRUE(Holds(metainfo, "<launchable type=\"desktop-id\">" + kAppId + ".desktop<"));
     EXPECT_TRUE(Holds(metainfo, "<binary>orvex</binary>"));

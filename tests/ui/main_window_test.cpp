@@ -3,6 +3,7 @@
 // the configuration written on exit.
 #include <QComboBox>
 #include <QLineEdit>
+#include <QMenu>
 #include <QMenuBar>
 #include <QMimeData>
 #include <QProgressBar>
@@ -21,6 +22,7 @@
 #include "settings/conversion_settings.h"
 #include "settings/project_state.h"
 #include "support/hdr_writer.h"
+#include "support/scoped_env.h"
 #include "support/temp_folder.h"
 #include "text/text_table.h"
 #include "ui/commands.h"
@@ -28,6 +30,7 @@
 #include "ui/folder_history.h"
 #include "ui/main_form.h"
 #include "ui/main_window.h"
+#include "ui/preferences_dialog.h"
 #include "ui/progress_dialog.h"
 
 using namespace orvex;
@@ -93,17 +96,17 @@ class MainWindowTest : public QObject {
         Desktop d;
         QList<QAction*> menus = d.window->menuBar()->actions();
         QCOMPARE(menus.size(), 3);
-        QCOMPARE(menus[0]->text(), QString("File"));
+        QCOMPARE(menus[0]->text(), QString("&File"));
         QList<QAction*> file = menus[0]->menu()->actions();
         QCOMPARE(file.size(), 6);
-        QCOMPARE(file[0]->text(), QString("New\tCtrl+N"));
+        QCOMPARE(file[0]->text(), QString("&New\tCtrl+N"));
         QVERIFY(file[1]->isSeparator());
-        QCOMPARE(file[2]->text(), QString("Add Input File..."));
-        QCOMPARE(file[5]->text(), QString("Exit\tAlt+X"));
+        QCOMPARE(file[2]->text(), QString("&Add Input File..."));
+        QCOMPARE(file[5]->text(), QString("&Exit\tAlt+X"));
         QList<QAction*> converter = menus[1]->menu()->actions();
-        QCOMPARE(converter[0]->text(), QString("Convert\tF5"));
+        QCOMPARE(converter[0]->text(), QString("&Convert\tF5"));
         QCOMPARE(converter[0]->shortcut(), QKeySequence(Qt::Key_F5));
-        QCOMPARE(menus[2]->menu()->actions()[0]->text(), QString("User Manual...\tF1"));
+        QCOMPARE(menus[2]->menu()->actions()[0]->text(), QString("&User Manual...\tF1"));
         // Twelve places on the main toolbar: nine buttons, three separators.
         QList<QAction*> buttons = d.form().mainToolbar->actions();
         QCOMPARE(buttons.size(), 12);
@@ -328,6 +331,100 @@ class MainWindowTest : public QObject {
         QVERIFY(text.find("Width = 640") != std::string::npos);
         QVERIFY(text.find("Height = 260") != std::string::npos);
         QVERIFY(d.settings.RecentOutFolders.empty());
+    }
+
+    // Underlined letters: a word's first letter when free, else any free
+    // letter, else none; a "&" of the text stays a visible "&".
+    void mnemonicsAvoidTakenLettersAndKeepAmpersands() {
+        QString taken = "t";
+        QCOMPARE(WithMnemonic("Tone & Colour\tCtrl+T", taken), QString("Tone && &Colour\tCtrl+T"));
+        QCOMPARE(WithMnemonic("Cut", taken), QString("C&ut"));
+        QCOMPARE(taken, QString("tcu"));
+        QCOMPARE(WithMnemonic("T.C.", taken), QString("T.C."));
+    }
+
+    // Alt+F opens File and a letter runs its item; every menu and item has
+    // a letter of its own within its menu; Tab reaches each field's button;
+    // Ctrl+, opens the preferences.
+    void theKeyboardReachesMenusFormAndPreferences() {
+        Desktop d;
+        d.window->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(d.window.get()));
+        const QList<QAction*> menus = d.window->menuBar()->actions();
+        QStringList titles{QKeySequence(Qt::ALT | Qt::Key_X).toString()};  // Exit's shortcut
+        for (QAction* menu : menus) {
+            titles << QKeySequence::mnemonic(menu->text()).toString();
+            QStringList items;
+            for (QAction* item : menu->menu()->actions()) {
+                if (item->isSeparator()) continue;
+                items << QKeySequence::mnemonic(item->text()).toString();
+                QVERIFY2(!items.back().isEmpty(), qPrintable(item->text()));
+            }
+            QCOMPARE(items.removeDuplicates(), 0);
+        }
+        QCOMPARE(titles.removeDuplicates(), 0);
+
+        QMenu* file = menus[0]->menu();
+        QTest::keyClick(d.window.get(), Qt::Key_F, Qt::AltModifier);
+        QTRY_VERIFY(file->isVisible());
+        QTest::keyClick(file, Qt::Key_A, Qt::NoModifier);  // Add Input File...
+        QTRY_VERIFY(!file->isVisible());
+        QTRY_COMPARE(d.dialogs.shown.size(), size_t(1));
+        QCOMPARE(d.dialogs.shown.back().kind, QString("open"));
+
+        MainForm& form = d.form();
+        auto button = [](QToolBar* tools) {
+            return tools->widgetForAction(tools->actions().front());
+        };
+        form.inputField->setFocus();
+        const QList<QWidget*> tabOrder{button(form.inputTools),  form.outputField,
+                                       button(form.outputTools), form.formatField,
+                                       button(form.formatTools), form.convertButton};
+        for (QWidget* next : tabOrder) {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+            QCOMPARE(QApplication::focusWidget(), next);
+        }
+        QTest::keyClick(button(form.outputTools), Qt::Key_Space);
+        QCOMPARE(d.dialogs.shown.back().kind, QString("folder"));
+
+        QCOMPARE(d.window->actions().action(Command::Preferences)->shortcut(),
+                 QKeySequence(Qt::CTRL | Qt::Key_Comma));
+        QTest::keyClick(d.window.get(), Qt::Key_Comma, Qt::ControlModifier);
+        QTRY_VERIFY(d.window->preferencesDialog() != nullptr);
+        d.window->preferencesDialog()->reject();
+    }
+
+    // With 48- and 64-pixel icons the window is at least as wide as the
+    // whole toolbar, so no button hides behind an overflow arrow, and the
+    // notice stays clear of the format field; small icons keep 510.
+    void theMainToolbarIsAlwaysWhole() {
+        ScopedTempFolder home("toolbar");
+        test_support::ScopedEnv config("XDG_CONFIG_HOME", home.Path().c_str());
+        Desktop d;
+        MainForm& form = d.form();
+        for (int uiSize : {3, 4, 1}) {
+            d.settings.UiSize = uiSize;
+            d.window->ApplyPreferences(kRefreshToolbar);
+            d.window->SetInnerGeometry(100, 100, MainWindow::kMinimumWidth);
+            QCOMPARE(form.mainToolbar->iconSize().width(), ToolbarIconSize(uiSize));
+            if (uiSize == 1) {
+                QCOMPARE(d.window->minimumInnerWidth(), MainWindow::kMinimumWidth);
+                QTRY_COMPARE(form.width(), MainWindow::kMinimumWidth);
+            } else {
+                QVERIFY(d.window->minimumInnerWidth() > MainWindow::kMinimumWidth);
+                QTRY_COMPARE(form.width(), d.window->minimumInnerWidth());
+            }
+            for (QAction* action : form.mainToolbar->actions()) {
+                if (action->isSeparator()) continue;
+                QWidget* shown = form.mainToolbar->widgetForAction(action);
+                QTRY_VERIFY2(shown->isVisible(), qPrintable(action->toolTip()));
+                QVERIFY(form.mainToolbar->rect().contains(shown->geometry()));
+            }
+            const QRect notice = form.noticeLabel->geometry();
+            const QRect format(form.formatField->mapTo(&form, QPoint(0, 0)),
+                               form.formatField->size());
+            QVERIFY2(!notice.intersects(format), qPrintable(QString::number(uiSize)));
+        }
     }
 
     // The desktop file name the window system gets is the id of the entry,

@@ -11,13 +11,16 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScrollArea>
+#include <QScrollBar>
 #include <QSlider>
 #include <QToolBar>
 #include <QToolButton>
 #include <QTreeWidget>
+#include <QWheelEvent>
 #include <QtTest>
 #include <cmath>
 #include <filesystem>
+#include <fstream>
 
 #include "fake_dialogs.h"
 #include "settings/configuration_file.h"
@@ -207,6 +210,21 @@ S SettingsA(const PreferencesBinding& binding) {
     ResetSettingsToDefaults(settings, false);
     for (const BoundControl& bound : binding.controls()) SetVariant(settings, *bound.row, 0);
     return settings;
+}
+
+// One notch of the wheel (down) at `pos` of `window`, delivered as the window
+// system delivers it: to the widget under the pointer, then to each parent
+// in turn until one takes it.
+void WheelNotch(QWidget* window, QPoint pos) {
+    QWidget* under = window->childAt(pos);
+    for (QWidget* widget = under != nullptr ? under : window; widget != nullptr;
+         widget = widget->isWindow() ? nullptr : widget->parentWidget()) {
+        QWheelEvent event(widget->mapFrom(window, QPointF(pos)), window->mapToGlobal(QPointF(pos)),
+                          QPoint(), QPoint(0, -120), Qt::NoButton, Qt::NoModifier,
+                          Qt::NoScrollPhase, false);
+        QApplication::sendEvent(widget, &event);
+        if (event.isAccepted()) return;
+    }
 }
 
 }  // namespace
@@ -508,6 +526,59 @@ class PreferencesDialogTest : public QObject {
         QCOMPARE(RefreshFor("a", 2, "a", 3), int(kRefreshToolbar));
         QCOMPARE(RefreshFor("a", 2, "b", 2), int(kRefreshAll));
         QCOMPARE(RefreshFor("a", 2, "b", 3), int(kRefreshAll));
+    }
+
+    // Five notches over the Transform page scroll it and leave the controls
+    // that pass under the pointer alone: the saved height stays 0. A control
+    // with the focus still takes the wheel.
+    void theWheelScrollsThePageNotTheControlsUnderIt() {
+        ScopedTempFolder home("wheel");
+        ScopedEnv config("XDG_CONFIG_HOME", home.Path().c_str());
+        const std::filesystem::path file = ConfigFilePath();
+        std::filesystem::create_directories(file.parent_path());
+        std::ofstream(file) << "[Transform]\nDo Image Resize = 1\nImage Height = 0\n";
+        S settings;
+        QVERIFY(LoadConfiguration(settings, file, std::nullopt));
+        QCOMPARE(settings.DoImageResize, int8_t(1));
+        ProjectState project;
+        TextTable texts;
+        texts.Build();
+        test::FakeDialogs dialogs;
+        IconSets icons;
+        LoadIconSets(icons, settings, "/nonexistent/", true, true, true);
+        DesktopContext context{settings, project, texts, dialogs, icons, "/nonexistent/"};
+        MainWindow window(context);
+        window.show();
+
+        const int transform = int(PreferencesPage::Transform);
+        window.actions().action(Command::Preferences)->trigger();
+        PreferencesDialog* dialog = window.preferencesDialog();
+        dialog->pageTree()->setCurrentItem(dialog->pageTree()->topLevelItem(transform));
+        QVERIFY(QTest::qWaitForWindowActive(dialog));
+        dialog->pageTree()->setFocus();
+        bool passedADropDown = false;
+        for (int notch = 0; notch < 5; ++notch) {
+            WheelNotch(dialog, QPoint(400, 200));
+            for (QWidget* under = dialog->childAt(400, 200); under; under = under->parentWidget())
+                passedADropDown |= qobject_cast<QComboBox*>(under) != nullptr;
+        }
+        QVERIFY(passedADropDown);
+        QVERIFY(dialog->page(transform)->verticalScrollBar()->value() > 0);
+        dialog->okButton()->click();
+        const std::string saved = test_support::ReadFileBytes(file);
+        QVERIFY(saved.find("Image Height = 0\r\n") != std::string::npos);
+
+        window.actions().action(Command::Preferences)->trigger();
+        dialog = window.preferencesDialog();
+        dialog->ShowPage(transform);
+        QVERIFY(QTest::qWaitForWindowActive(dialog));
+        auto* height = static_cast<QComboBox*>(dialog->binding().Find(&S::ImageHeight)->control);
+        QCOMPARE(height->focusPolicy(), Qt::StrongFocus);
+        height->setFocus();
+        QVERIFY(height->hasFocus());
+        WheelNotch(dialog, height->mapTo(dialog, height->rect().center()));
+        QCOMPARE(height->currentText(), QString("1"));  // the next of 0,1,2,5,...
+        dialog->reject();
     }
 
     void mainWindowOpensOnTheAskedPageAndSavesOnOk() {

@@ -230,34 +230,40 @@ class ProgressDialogTest : public QObject {
         QVERIFY(!f.dialog->isVisible());
     }
 
-    void longPathsAreShortenedInTheMiddle() {
-        Fixture f(1);
-        const int32_t width = f.dialog->CharWidth();
-        QVERIFY(width > 0);
-        const int32_t maxChars = MaxLabelChars(280, width);
-        const std::string longPath = "/" + std::string(200, 'a') + "/end.hdr";
-        f.Begin(1, 0, longPath);
-        const std::string shown = f.dialog->fileLabel()->text().toStdString();
-        const size_t keep = size_t((maxChars - 3) / 2);
-        QCOMPARE(shown.size(), keep * 2 + 3);
-        QCOMPARE(shown.substr(keep, 3), std::string("..."));
-        QVERIFY(longPath.ends_with(shown.substr(keep + 3)));
-    }
-
-    void shorteningCountsCharacters() {
-        // 280 / 7 = 40 characters fit; longer texts keep 18 at each end.
-        const std::string exact(40, 'x');
-        QCOMPARE(ShortenFileLabel(exact, 7, 280), exact);
-        const std::string digits = "0123456789012345678901234567890123456789ABCDEFGHIJ";
-        QCOMPARE(ShortenFileLabel(digits, 7, 280),
-                 std::string("012345678901234567...23456789ABCDEFGHIJ"));
-        // Two-byte letters are counted once and never cut in half.
-        std::string umlauts;
-        for (int i = 0; i < 50; ++i) umlauts += "\xC3\xA4";  // "ä"
-        const std::string shortened = ShortenFileLabel(umlauts, 7, 280);
-        QCOMPARE(QString::fromStdString(shortened).size(), 39);
-        QVERIFY(QString::fromStdString(shortened).contains("..."));
-        QVERIFY(!QString::fromStdString(shortened).contains(QChar::ReplacementCharacter));
+    // A path wider than the label loses its middle, measured in the label's
+    // font: what is shown fits, and one more character at either end would not.
+    void longPathsLoseTheirMiddleToTheLabelsWidth() {
+        Fixture f(3);
+        QLabel* label = f.dialog->fileLabel();
+        const int width = label->contentsRect().width();
+        QCOMPARE(width, ProgressDialog::kLabelWidth);
+        const QFontMetrics metrics(label->font());
+        const std::string wide = "/" + std::string(120, 'W') + "/end.hdr";
+        const std::string narrow = "/" + std::string(300, 'i') + "/end.hdr";
+        std::string umlauts = "/";
+        for (int i = 0; i < 80; ++i) umlauts += "\xC3\xA4";  // "ä"
+        umlauts += "/<b>bold</b>.hdr";
+        int file = 0;
+        for (const std::string& path : {wide, narrow, umlauts}) {
+            f.Begin(++file, 0, path);
+            const QString whole = QString::fromStdString(path);
+            const QString shown = label->text();
+            QVERIFY2(metrics.horizontalAdvance(shown) <= width, qPrintable(shown));
+            const qsizetype cut = shown.indexOf(QChar(0x2026));
+            QVERIFY2(cut > 0, qPrintable(shown));
+            const QString head = shown.left(cut);
+            const QString tail = shown.mid(cut + 1);
+            QVERIFY(whole.startsWith(head) && whole.endsWith(tail));
+            const QString more = whole.left(head.size() + 1) + QChar(0x2026) +
+                                 whole.right(tail.size() + 1);
+            QVERIFY2(metrics.horizontalAdvance(more) > width, qPrintable(shown));
+            QVERIFY(!shown.contains(QChar::ReplacementCharacter));
+        }
+        // Shown as plain text, never as markup.
+        QCOMPARE(label->textFormat(), Qt::PlainText);
+        // A path that fits is shown whole.
+        f.Begin(4, 0, "/p/short.hdr");
+        QCOMPARE(label->text(), QString("/p/short.hdr"));
     }
 
     void durationText() {
