@@ -57,8 +57,9 @@ struct PreviewRenderer::Cache {
     std::unique_ptr<RunResources> resources;
 };
 
-PreviewRenderer::PreviewRenderer(Deliver deliver, int longestSide)
+PreviewRenderer::PreviewRenderer(Deliver deliver, int longestSide, StepObserver onStep)
     : m_deliver(std::move(deliver)),
+      m_onStep(std::move(onStep)),
       m_longestSide(longestSide),
       m_cache(std::make_unique<Cache>()) {
     m_thread = std::thread([this] { Work(); });
@@ -111,7 +112,10 @@ void PreviewRenderer::Work() {
 std::shared_ptr<PreviewFrame> PreviewRenderer::Render(const PreviewRequest& request,
                                                       uint64_t number) {
     const auto started = std::chrono::steady_clock::now();
-    const PreviewGoOn goOn = [this, number] { return m_newest.load() == number; };
+    const PreviewGoOn goOn = [this, number] {
+        if (m_onStep) m_onStep(number);
+        return m_newest.load() == number;
+    };
     auto frame = std::make_shared<PreviewFrame>();
     frame->request = number;
     frame->fullSize = request.fullSize;

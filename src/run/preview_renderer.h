@@ -44,8 +44,11 @@ struct PreviewFrame {
 class PreviewRenderer {
   public:
     using Deliver = std::function<void(std::shared_ptr<const PreviewFrame>)>;
-    // `deliver` runs on the render thread; `longestSide` bounds the reduced copy.
-    explicit PreviewRenderer(Deliver deliver, int longestSide = 1600);
+    using StepObserver = std::function<void(uint64_t request)>;
+    // `deliver` runs on the render thread; `longestSide` bounds the reduced
+    // copy; `onStep`, when given, is told on the render thread before each
+    // step of a render looks whether a newer request came.
+    explicit PreviewRenderer(Deliver deliver, int longestSide = 1600, StepObserver onStep = {});
     ~PreviewRenderer();
     PreviewRenderer(const PreviewRenderer&) = delete;
     PreviewRenderer& operator=(const PreviewRenderer&) = delete;
@@ -65,6 +68,7 @@ class PreviewRenderer {
     std::shared_ptr<PreviewFrame> Render(const PreviewRequest& request, uint64_t number);
 
     Deliver m_deliver;
+    StepObserver m_onStep;
     int m_longestSide;
     std::mutex m_lock;
     std::condition_variable m_wake;
