@@ -11,6 +11,8 @@
 #include "run/run_preparation.h"
 #include "run/run_resources.h"
 #include "settings/option_fields.h"
+#include "settings/setting_ranges.h"
+#include "drawing/watermark_font.h"
 
 namespace orvex {
 namespace {
@@ -148,38 +150,40 @@ std::shared_ptr<PreviewFrame> PreviewRenderer::Render(const PreviewRequest& requ
     frame->lowestLuminance = source.lowestLuminance;
     frame->highestLuminance = source.highestLuminance;
 
-    // The run prepared as Convert prepares it; the reduced copy needs the
-    // sizes shrunk, and the font is loaded at the shrunk size. Kept while
-    // only the tone controls change.
+    // The run prepared as Convert prepares it, with the same checks and
+    // faults. The reduced copy is drawn on with its sizes shrunk, so its font
+    // is loaded at the shrunk size. Kept while only the tone controls change
+    // (and stay in their ranges).
     std::error_code error;
     std::string folder = request.outputFolder;
     if (folder.empty() || !std::filesystem::is_directory(folder, error))
         folder = FolderOf(request.inputPath);
-    ConversionSettings settings = request.settings;
-    if (!request.fullSize && source.factor > 1) {
-        int width = 0, height = 0;
-        // The rotation is left to RenderPreview; this only fixes the font
-        // and frame sizes the preparation sees.
-        settings = ReducedSettings(request.settings, source.factor, source.fullWidth,
-                                   source.fullHeight, &width, &height);
-    }
+    const bool reduced = !request.fullSize && source.factor > 1;
     const std::string preparedFor = request.inputPath + "\n" + folder + "\n" +
-                                    request.outputExtension + (request.fullSize ? "\nfull" : "");
+                                    request.outputExtension + (reduced ? "\nreduced" : "");
     if (!cache.prepared || cache.preparedFor != preparedFor ||
-        !SameButTone(cache.preparedSettings, settings)) {
+        !SameButTone(cache.preparedSettings, request.settings) ||
+        CheckSettingRanges(request.settings).has_value()) {
         cache.resources.reset();
         RunRequest run;
         run.face = RunFace::Desktop;
         run.inputs.push_back(request.inputPath);
         run.outputFolder = folder;
         run.outputExtension = request.outputExtension;
-        cache.run = PrepareRun(settings, run, RunReport());
+        cache.run = PrepareRun(request.settings, run, RunReport());
         cache.prepared = true;
         cache.preparedFor = preparedFor;
-        cache.preparedSettings = settings;
+        cache.preparedSettings = request.settings;
         if (cache.run.ok()) {
-            cache.resources =
-                std::make_unique<RunResources>(settings, cache.run.value().job.font, 0);
+            std::shared_ptr<const WatermarkFont> font = cache.run.value().job.font;
+            ConversionSettings drawn = request.settings;
+            if (reduced) {
+                int width = 0, height = 0;
+                drawn = ReducedSettings(request.settings, source.factor, source.fullWidth,
+                                        source.fullHeight, &width, &height);
+                if (font) font = WatermarkFont::Load(drawn);
+            }
+            cache.resources = std::make_unique<RunResources>(drawn, font, 0);
         }
     }
     if (!cache.run.ok()) {

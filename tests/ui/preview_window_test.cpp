@@ -2,6 +2,7 @@
 // render that uses the moved setting, the before picture, pictures taken in
 // only on the interface thread, and F6 opening it beside the main window,
 // following the input field.
+#include <QAction>
 #include <QCheckBox>
 #include <QLineEdit>
 #include <QSignalSpy>
@@ -18,6 +19,7 @@
 #include "support/temp_folder.h"
 #include "test_desktop.h"
 #include "text/text_table.h"
+#include "ui/main_form.h"
 #include "ui/preview_window.h"
 
 using namespace orvex;
@@ -126,7 +128,9 @@ class PreviewWindowTest : public QObject {
         test_support::WriteHdr(input, 40, 30, Scene);
         test::TestDesktop desktop(folder.Path());
         QVERIFY(desktop.window->previewWindow() == nullptr);
-        QTest::keyClick(desktop.window.get(), Qt::Key_F6);
+        QAction* command = desktop.window->actions().action(Command::Preview);
+        QCOMPARE(command->shortcut(), QKeySequence(Qt::Key_F6));
+        command->trigger();
         PreviewWindow* preview = desktop.window->previewWindow();
         QVERIFY(preview != nullptr);
         QVERIFY(preview->isVisible());
