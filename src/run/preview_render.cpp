@@ -11,6 +11,7 @@
 #include <cmath>
 #include <limits>
 
+#include "formats/image_io.h"
 #include "imaging/resize.h"
 #include "imaging/rotate.h"
 #include "run/conversion_chain.h"
@@ -104,6 +105,25 @@ int32_t Shrunk(int32_t length, int factor) {
 
 Result<std::shared_ptr<const PreviewSource>> LoadPreviewSource(const std::string& path,
                                                                int longestSide) {
+    // Most pictures are reduced straight from the file, without the whole
+    // picture ever being held.
+    ReducedLoad load;
+    std::string reason;
+    Bitmap direct = LoadReducedInputImage(path, static_cast<uint32_t>(std::max(1, longestSide)),
+                                          &load, &reason);
+    if (!direct && !reason.empty()) return FileFailure(reason);
+    if (direct) {
+        auto source = std::make_shared<PreviewSource>();
+        source->path = path;
+        source->fullWidth = static_cast<int>(load.fullWidth);
+        source->fullHeight = static_cast<int>(load.fullHeight);
+        source->factor = static_cast<int>(load.factor);
+        source->sourceBitDepth = static_cast<int32_t>(FreeImage_GetBPP(direct.get()));
+        source->lowestLuminance = load.lowestLuminance;
+        source->highestLuminance = load.highestLuminance;
+        source->reduced = std::move(direct);
+        return std::shared_ptr<const PreviewSource>(std::move(source));
+    }
     FileContext file;
     file.InputPath = path;
     Result<Bitmap> loaded = LoadChainInput(file, nullptr);
