@@ -69,7 +69,10 @@ int main(int argc, char** argv) {
     TextTable texts;
     texts.Build();
     PreviewWindow window(nullptr, settings, texts,
-                         [&] { return PreviewTarget{input, folder, "jpg"}; }, {});
+                         [&] {
+                             return PreviewTarget{input, folder, "jpg"};
+                         },
+                         {});
     window.resize(1000, 800);
     window.show();
     QSignalSpy shown(&window, &PreviewWindow::pictureShown);
@@ -91,9 +94,10 @@ int main(int argc, char** argv) {
         times.push_back(static_cast<double>(clock.nsecsElapsed()) / 1e6);
     }
     std::sort(times.begin(), times.end());
-    std::printf("slider change to new picture, median of %d: %.0f ms (goal 150 ms); "
-                "fastest %.0f ms, slowest %.0f ms\n",
-                changes, times[times.size() / 2], times.front(), times.back());
+    std::printf(
+        "slider change to new picture, median of %d: %.0f ms (goal 150 ms); "
+        "fastest %.0f ms, slowest %.0f ms\n",
+        changes, times[times.size() / 2], times.front(), times.back());
 
     // The 100 % view: the file itself through the chain, at full size.
     clock.restart();

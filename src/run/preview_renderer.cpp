@@ -7,12 +7,12 @@
 #include <filesystem>
 #include <variant>
 
+#include "drawing/watermark_font.h"
 #include "run/conversion_run.h"
 #include "run/run_preparation.h"
 #include "run/run_resources.h"
 #include "settings/option_fields.h"
 #include "settings/setting_ranges.h"
-#include "drawing/watermark_font.h"
 
 namespace orvex {
 namespace {

@@ -16,7 +16,8 @@ using test_support::Rgb;
 
 // Colours that change from pixel to pixel, over four orders of magnitude.
 Rgb Busy(int x, int y) {
-    const float light = std::pow(10.0f, -2.0f + 4.0f * static_cast<float>((x * 7 + y * 13) % 50) / 49.0f);
+    const float light =
+        std::pow(10.0f, -2.0f + 4.0f * static_cast<float>((x * 7 + y * 13) % 50) / 49.0f);
     return Rgb{light, light * (x % 3 == 0 ? 0.25f : 0.75f), light * (y % 4 == 0 ? 1.5f : 0.5f)};
 }
 
@@ -24,8 +25,8 @@ float Luminance(const Rgb& c) { return 0.2126f * c.r + 0.7152f * c.g + 0.0722f *
 
 TEST(LoadReducedInputImage, EachPixelIsTheMeanOfItsBlockOfTheWholeDecode) {
     test_support::ScopedTempFolder folder("reduced_load");
-    for (auto encoding : {test_support::ScanlineEncoding::kFlat,
-                          test_support::ScanlineEncoding::kRunLength}) {
+    for (auto encoding :
+         {test_support::ScanlineEncoding::kFlat, test_support::ScanlineEncoding::kRunLength}) {
         test_support::HdrLayout layout;
         layout.encoding = encoding;
         const std::string path = folder.File("busy.hdr");

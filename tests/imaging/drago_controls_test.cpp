@@ -28,57 +28,18 @@ struct Byte3 {
     int red, green, blue;
 };
 
-// sRGB primaries and D65 white, in double.
-struct Matrix {
-    double m[3][3];
-};
-void Primaries(Matrix& toXyz, Matrix& toRgb) {
-    const double x[3] = {0.64, 0.30, 0.15}, y[3] = {0.33, 0.60, 0.06};
-    const double xw = 0.3127, yw = 0.3290;
-    double p[3][3];
-    for (int i = 0; i < 3; ++i) {
-        p[0][i] = x[i] / y[i];
-        p[1][i] = 1;
-        p[2][i] = (1 - x[i] - y[i]) / y[i];
-    }
-    // Scales so that RGB 1, 1, 1 is the white point.
-    const double white[3] = {xw / yw, 1, (1 - xw - yw) / yw};
-    auto det = [](const double a[3][3]) {
-        return a[0][0] * (a[1][1] * a[2][2] - a[1][2] * a[2][1]) -
-               a[0][1] * (a[1][0] * a[2][2] - a[1][2] * a[2][0]) +
-               a[0][2] * (a[1][0] * a[2][1] - a[1][1] * a[2][0]);
-    };
-    double inverse[3][3];
-    const double d = det(p);
-    for (int r = 0; r < 3; ++r) {
-        for (int c = 0; c < 3; ++c) {
-            const int r1 = (c + 1) % 3, r2 = (c + 2) % 3, c1 = (r + 1) % 3, c2 = (r + 2) % 3;
-            inverse[r][c] = (p[r1][c1] * p[r2][c2] - p[r1][c2] * p[r2][c1]) / d;
-        }
-    }
-    double s[3];
-    for (int i = 0; i < 3; ++i)
-        s[i] = inverse[i][0] * white[0] + inverse[i][1] * white[1] + inverse[i][2] * white[2];
-    for (int r = 0; r < 3; ++r)
-        for (int c = 0; c < 3; ++c) toXyz.m[r][c] = p[r][c] * s[c];
-    const double dx = det(toXyz.m);
-    for (int r = 0; r < 3; ++r) {
-        for (int c = 0; c < 3; ++c) {
-            const int r1 = (c + 1) % 3, r2 = (c + 2) % 3, c1 = (r + 1) % 3, c2 = (r + 2) % 3;
-            toRgb.m[r][c] =
-                (toXyz.m[r1][c1] * toXyz.m[r2][c2] - toXyz.m[r1][c2] * toXyz.m[r2][c1]) / dx;
-        }
-    }
-}
+// The sRGB (D65) matrices as published.
+constexpr double kToXyz[3][3] = {
+    {0.4124, 0.3576, 0.1805}, {0.2126, 0.7152, 0.0722}, {0.0193, 0.1192, 0.9505}};
+constexpr double kToRgb[3][3] = {
+    {3.2406, -1.5372, -0.4986}, {-0.9689, 1.8758, 0.0415}, {0.0557, -0.2040, 1.0570}};
 
 // One pixel through the curve as the mapper documents it.
 Byte3 Expected(const FIRGBF& pixel, const DragoStatistics& stats, const DragoControls& c) {
-    Matrix toXyz{}, toRgb{};
-    Primaries(toXyz, toRgb);
     const double rgb[3] = {pixel.red, pixel.green, pixel.blue};
     double xyz[3];
     for (int i = 0; i < 3; ++i)
-        xyz[i] = toXyz.m[i][0] * rgb[0] + toXyz.m[i][1] * rgb[1] + toXyz.m[i][2] * rgb[2];
+        xyz[i] = kToXyz[i][0] * rgb[0] + kToXyz[i][1] * rgb[1] + kToXyz[i][2] * rgb[2];
     const double sum = xyz[0] + xyz[1] + xyz[2];
     const double cx = xyz[0] / sum, cy = xyz[1] / sum;
     const double yw = xyz[1] / stats.logAverageLuminance * std::pow(2.0, c.exposure);
@@ -94,8 +55,8 @@ Byte3 Expected(const FIRGBF& pixel, const DragoStatistics& stats, const DragoCon
     const double mappedXyz[3] = {cx * mapped / cy, mapped, (1 - cx - cy) * mapped / cy};
     int out[3];
     for (int i = 0; i < 3; ++i) {
-        double v = toRgb.m[i][0] * mappedXyz[0] + toRgb.m[i][1] * mappedXyz[1] +
-                   toRgb.m[i][2] * mappedXyz[2];
+        double v =
+            kToRgb[i][0] * mappedXyz[0] + kToRgb[i][1] * mappedXyz[1] + kToRgb[i][2] * mappedXyz[2];
         v = mapped + c.saturation * (v - mapped);
         if (c.gamma != 1) {
             const double g = c.gamma;

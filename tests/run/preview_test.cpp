@@ -177,7 +177,8 @@ TEST_F(PreviewTest, ANewerRequestStopsTheRenderUnderWay) {
     renderer.Request(Request(path));
     {
         std::unique_lock<std::mutex> guard(lock);
-        ASSERT_TRUE(changed.wait_for(guard, std::chrono::seconds(60), [&] { return firstStarted; }));
+        ASSERT_TRUE(
+            changed.wait_for(guard, std::chrono::seconds(60), [&] { return firstStarted; }));
     }
     settings.DragoExposure = 2;
     const uint64_t second = renderer.Request(Request(path));

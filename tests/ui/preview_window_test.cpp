@@ -2,6 +2,8 @@
 // render that uses the moved setting, the before picture, pictures taken in
 // only on the interface thread, and F6 opening it beside the main window,
 // following the input field.
+#include "ui/preview_window.h"
+
 #include <QAction>
 #include <QCheckBox>
 #include <QLineEdit>
@@ -20,7 +22,6 @@
 #include "test_desktop.h"
 #include "text/text_table.h"
 #include "ui/main_form.h"
-#include "ui/preview_window.h"
 
 using namespace orvex;
 
@@ -68,7 +69,10 @@ class PreviewWindowTest : public QObject {
             test_support::WriteHdr(input, 96, 64, Scene);
             window = std::make_unique<PreviewWindow>(
                 nullptr, settings, texts,
-                [this] { return PreviewTarget{input, folder.Path(), "jpg"}; }, [this] { ++saves; });
+                [this] {
+                    return PreviewTarget{input, folder.Path(), "jpg"};
+                },
+                [this] { ++saves; });
             window->show();
         }
         // Waits for the next picture; true when one came.
