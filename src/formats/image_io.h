@@ -23,10 +23,10 @@ Bitmap LoadInputImage(const std::string& path, std::string* failureReason = null
 
 // What a reduced load gives besides the picture.
 struct ReducedLoad {
-    uint32_t factor = 1;      // full size / reduced size
-    uint32_t fullWidth = 0;   // the picture's own size
+    uint32_t factor = 1;     // full size / reduced size
+    uint32_t fullWidth = 0;  // the picture's own size
     uint32_t fullHeight = 0;
-    float lowestLuminance = 0;   // over every pixel of the picture
+    float lowestLuminance = 0;  // over every pixel of the picture
     float highestLuminance = 0;
 };
 

@@ -26,8 +26,8 @@
 
 #include <algorithm>
 #include <atomic>
-#include <cfloat>
 #include <cerrno>
+#include <cfloat>
 #include <cmath>
 #include <cstring>
 #include <exception>
@@ -247,7 +247,8 @@ bool DecodeInOrder(const Input& in, const RadianceHeader& header, const Layout& 
 
 // Where each scanline starts, as far as a flat scanline without repeats
 // would have it; false when the packets do not add up.
-bool FindScanlineStarts(const Input& in, const RadianceHeader& header, std::vector<size_t>& starts) {
+bool FindScanlineStarts(const Input& in, const RadianceHeader& header,
+                        std::vector<size_t>& starts) {
     const uint32_t length = header.ScanlineLength();
     const uint32_t count = header.ScanlineCount();
     starts.resize(count);
@@ -317,7 +318,8 @@ bool DecodeReducedRows(const Input& in, const RadianceHeader& header, uint32_t f
     std::vector<float> rowLowest(reducedHeight, 0.0f), rowHighest(reducedHeight, 0.0f);
     std::atomic<bool> failed{false};
     tbb::parallel_for(
-        tbb::blocked_range<uint32_t>(0, reducedHeight), [&](const tbb::blocked_range<uint32_t>& rows) {
+        tbb::blocked_range<uint32_t>(0, reducedHeight),
+        [&](const tbb::blocked_range<uint32_t>& rows) {
             std::vector<unsigned char> planes(4 * size_t{width});
             std::vector<float> sums(3 * size_t{reducedWidth});
             for (uint32_t ry = rows.begin(); ry != rows.end(); ++ry) {
@@ -347,8 +349,8 @@ bool DecodeReducedRows(const Input& in, const RadianceHeader& header, uint32_t f
                     }
                 }
                 // FreeImage keeps the bottom row first.
-                auto* out = reinterpret_cast<float*>(FreeImage_GetScanLine(
-                    reduced, static_cast<int>(reducedHeight - 1 - ry)));
+                auto* out = reinterpret_cast<float*>(
+                    FreeImage_GetScanLine(reduced, static_cast<int>(reducedHeight - 1 - ry)));
                 const float area = static_cast<float>(factor) * static_cast<float>(factor);
                 for (size_t i = 0; i < sums.size(); ++i) out[i] = sums[i] / area;
                 rowLowest[ry] = low;
@@ -469,8 +471,8 @@ Bitmap DecodeRadianceFile(int fd, uint64_t fileSize, const RadianceHeader& heade
 }
 
 Bitmap DecodeRadianceFileReduced(int fd, uint64_t fileSize, const RadianceHeader& header,
-                                 uint32_t factor, float* lowestLuminance,
-                                 float* highestLuminance, std::string* reason) {
+                                 uint32_t factor, float* lowestLuminance, float* highestLuminance,
+                                 std::string* reason) {
     const RadianceOrientation& o = header.orientation;
     if (o.columns || o.rightToLeft || o.bottomToTop || factor == 0 || header.width < factor ||
         header.height < factor) {
@@ -479,8 +481,9 @@ Bitmap DecodeRadianceFileReduced(int fd, uint64_t fileSize, const RadianceHeader
     uint64_t got = 0;
     const std::unique_ptr<unsigned char[]> data = ReadPixelData(fd, fileSize, header, &got, reason);
     if (!data) return nullptr;
-    Bitmap reduced = AdoptBitmap(FreeImage_AllocateT(FIT_RGBF, static_cast<int>(header.width / factor),
-                                                     static_cast<int>(header.height / factor)));
+    Bitmap reduced =
+        AdoptBitmap(FreeImage_AllocateT(FIT_RGBF, static_cast<int>(header.width / factor),
+                                        static_cast<int>(header.height / factor)));
     if (!reduced) {
         if (reason) *reason = "not enough memory for the picture";
         return nullptr;

@@ -174,8 +174,8 @@ RunCheck ReportResize(const CS& s, const RunReport& report, SharedFont&) {
 // them reports what it always did.
 RunCheck ReportToneMapping(const CS& s, const RunReport& report, SharedFont&) {
     const CS defaults;
-    for (float CS::*member : {&CS::DragoExposure, &CS::DragoBias, &CS::DragoGamma,
-                              &CS::DragoSaturation}) {
+    for (float CS::*member :
+         {&CS::DragoExposure, &CS::DragoBias, &CS::DragoGamma, &CS::DragoSaturation}) {
         if (s.*member != defaults.*member) report.Debug(Line(s, member));
     }
     return {};
