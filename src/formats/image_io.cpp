@@ -151,6 +151,43 @@ Bitmap LoadInputImage(const std::string& path, std::string* failureReason,
     return picture;
 }
 
+Bitmap LoadReducedInputImage(const std::string& path, uint32_t longestSide, ReducedLoad* load,
+                             std::string* failureReason) {
+    std::string ignored;
+    std::string& reason = failureReason ? *failureReason : ignored;
+    reason.clear();
+    const int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    std::FILE* file = fd >= 0 ? fdopen(fd, "rb") : nullptr;
+    if (!file) {
+        reason = "the file could not be opened: " + ErrnoText(errno);
+        if (fd >= 0) close(fd);
+        return {};
+    }
+    struct FileCloser {
+        std::FILE* file;
+        ~FileCloser() { std::fclose(file); }
+    } closer{file};
+    struct stat info {};
+    if (fstat(fileno(file), &info) != 0 || !S_ISREG(info.st_mode)) {
+        reason = "not a regular file";
+        return {};
+    }
+    const auto fileSize = static_cast<uint64_t>(info.st_size);
+    RadianceHeader header;
+    if (!ReadRadianceHeader(file, fileSize, &header, &reason)) return {};
+    const uint32_t longer = std::max(header.width, header.height);
+    const uint32_t side = std::max<uint32_t>(1, longestSide);
+    load->factor = (longer + side - 1) / side;
+    load->fullWidth = header.width;
+    load->fullHeight = header.height;
+    if (load->factor <= 1) return {};
+    Bitmap picture =
+        DecodeRadianceFileReduced(fileno(file), fileSize, header, load->factor,
+                                  &load->lowestLuminance, &load->highestLuminance, &reason);
+    if (!picture && !reason.empty()) reason = "could not decode the pixel data: " + reason;
+    return picture;
+}
+
 namespace {
 
 // Runs `write` on a pending file in the folder of `path` and puts the file in

@@ -4,6 +4,7 @@
 
 #include <FreeImage.h>
 
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <string_view>
@@ -19,6 +20,23 @@ namespace orvex {
 // memory comes from `pixels` when given.
 Bitmap LoadInputImage(const std::string& path, std::string* failureReason = nullptr,
                       const std::shared_ptr<PixelPool>& pixels = nullptr);
+
+// What a reduced load gives besides the picture.
+struct ReducedLoad {
+    uint32_t factor = 1;     // full size / reduced size
+    uint32_t fullWidth = 0;  // the picture's own size
+    uint32_t fullHeight = 0;
+    float lowestLuminance = 0;  // over every pixel of the picture
+    float highestLuminance = 0;
+};
+
+// Decodes `path` reduced by the smallest whole factor that brings its longer
+// side to at most `longestSide`, straight from the file (see
+// DecodeRadianceFileReduced). Null with a reason when the file cannot be
+// loaded; null without one when it is better loaded whole (no reduction
+// needed, or a layout the reduced decode does not take).
+Bitmap LoadReducedInputImage(const std::string& path, uint32_t longestSide, ReducedLoad* load,
+                             std::string* failureReason = nullptr);
 
 // Writes `image` with writer `formatId` and `flags` into a temporary file in
 // the target's folder and renames it over `path` only when the writer

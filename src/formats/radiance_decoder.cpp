@@ -27,6 +27,7 @@
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
+#include <cfloat>
 #include <cmath>
 #include <cstring>
 #include <exception>
@@ -244,13 +245,13 @@ bool DecodeInOrder(const Input& in, const RadianceHeader& header, const Layout& 
     return true;
 }
 
-// The quick way; false when the picture must be decoded the careful way.
-bool DecodeInParallel(const Input& in, const RadianceHeader& header, const Layout& layout) {
+// Where each scanline starts, as far as a flat scanline without repeats
+// would have it; false when the packets do not add up.
+bool FindScanlineStarts(const Input& in, const RadianceHeader& header,
+                        std::vector<size_t>& starts) {
     const uint32_t length = header.ScanlineLength();
     const uint32_t count = header.ScanlineCount();
-    // Where each scanline starts, as far as a flat scanline without repeats
-    // would have it.
-    std::vector<size_t> starts(count);
+    starts.resize(count);
     size_t pos = 0;
     for (uint32_t s = 0; s < count; ++s) {
         starts[s] = pos;
@@ -263,6 +264,15 @@ bool DecodeInParallel(const Input& in, const RadianceHeader& header, const Layou
             pos += 4 * size_t{length};
         }
     }
+    return true;
+}
+
+// The quick way; false when the picture must be decoded the careful way.
+bool DecodeInParallel(const Input& in, const RadianceHeader& header, const Layout& layout) {
+    const uint32_t length = header.ScanlineLength();
+    const uint32_t count = header.ScanlineCount();
+    std::vector<size_t> starts;
+    if (!FindScanlineStarts(in, header, starts)) return false;
     std::atomic<bool> repeatsFound{false};
     tbb::parallel_for(
         tbb::blocked_range<uint32_t>(0, count, 8), [&](const tbb::blocked_range<uint32_t>& range) {
@@ -279,6 +289,85 @@ bool DecodeInParallel(const Input& in, const RadianceHeader& header, const Layou
         });
     return !repeatsFound.load();
 }
+
+// One scanline as four byte planes (red, green, blue, exponent), from either
+// stored form; false for a flat scanline with old-style repeats.
+bool ScanlinePlanes(const Input& in, size_t at, uint32_t length, uint32_t scanline,
+                    unsigned char* planes) {
+    if (IsRunLengthMarker(in, at, length))
+        return RunLengthScanline<true>(in, &at, length, scanline, planes, nullptr) == Outcome::kOk;
+    if (in.size - at < 4 * uint64_t{length}) return false;
+    const unsigned char* pixel = in.data + at;
+    for (uint32_t x = 0; x < length; ++x, pixel += 4) {
+        if (pixel[0] == 1 && pixel[1] == 1 && pixel[2] == 1) return false;
+        for (int c = 0; c < 4; ++c) planes[c * size_t{length} + x] = pixel[c];
+    }
+    return true;
+}
+
+// Every factor x factor block of a picture stored row by row from the top
+// left, averaged into one pixel, rows in parallel; the luminance range over
+// every pixel. False when the picture must be decoded whole.
+bool DecodeReducedRows(const Input& in, const RadianceHeader& header, uint32_t factor,
+                       FIBITMAP* reduced, float* lowest, float* highest) {
+    std::vector<size_t> starts;
+    if (!FindScanlineStarts(in, header, starts)) return false;
+    const uint32_t width = header.width;
+    const auto reducedWidth = static_cast<uint32_t>(FreeImage_GetWidth(reduced));
+    const auto reducedHeight = static_cast<uint32_t>(FreeImage_GetHeight(reduced));
+    std::vector<float> rowLowest(reducedHeight, 0.0f), rowHighest(reducedHeight, 0.0f);
+    std::atomic<bool> failed{false};
+    tbb::parallel_for(
+        tbb::blocked_range<uint32_t>(0, reducedHeight),
+        [&](const tbb::blocked_range<uint32_t>& rows) {
+            std::vector<unsigned char> planes(4 * size_t{width});
+            std::vector<float> sums(3 * size_t{reducedWidth});
+            for (uint32_t ry = rows.begin(); ry != rows.end(); ++ry) {
+                if (failed.load(std::memory_order_relaxed)) return;
+                std::fill(sums.begin(), sums.end(), 0.0f);
+                float low = FLT_MAX, high = 0.0f;
+                for (uint32_t dy = 0; dy < factor; ++dy) {
+                    const uint32_t s = ry * factor + dy;
+                    if (!ScanlinePlanes(in, starts[s], width, s, planes.data())) {
+                        failed.store(true, std::memory_order_relaxed);
+                        return;
+                    }
+                    const unsigned char* r = planes.data();
+                    const unsigned char* g = r + width;
+                    const unsigned char* b = g + width;
+                    const unsigned char* e = b + width;
+                    for (uint32_t x = 0; x < reducedWidth * factor; ++x) {
+                        const float scale = kScale.value[e[x]];
+                        const float red = r[x] * scale, green = g[x] * scale, blue = b[x] * scale;
+                        const float y = 0.2126f * red + 0.7152f * green + 0.0722f * blue;
+                        low = std::min(low, y);
+                        high = std::max(high, y);
+                        float* sum = sums.data() + 3 * size_t{x / factor};
+                        sum[0] += red;
+                        sum[1] += green;
+                        sum[2] += blue;
+                    }
+                }
+                // FreeImage keeps the bottom row first.
+                auto* out = reinterpret_cast<float*>(
+                    FreeImage_GetScanLine(reduced, static_cast<int>(reducedHeight - 1 - ry)));
+                const float area = static_cast<float>(factor) * static_cast<float>(factor);
+                for (size_t i = 0; i < sums.size(); ++i) out[i] = sums[i] / area;
+                rowLowest[ry] = low;
+                rowHighest[ry] = high;
+            }
+        });
+    if (failed.load()) return false;
+    *lowest = *std::min_element(rowLowest.begin(), rowLowest.end());
+    *highest = *std::max_element(rowHighest.begin(), rowHighest.end());
+    return true;
+}
+
+// The pixel data of the open file `fd` after `header`, read in blocks on all
+// cores; `got` bytes of it are usable. Null with a reason when it cannot be read.
+std::unique_ptr<unsigned char[]> ReadPixelData(int fd, uint64_t fileSize,
+                                               const RadianceHeader& header, uint64_t* got,
+                                               std::string* reason);
 
 }  // namespace
 
@@ -311,8 +400,11 @@ Bitmap DecodeRadiancePixels(const unsigned char* data, size_t size, const Radian
     return picture;
 }
 
-Bitmap DecodeRadianceFile(int fd, uint64_t fileSize, const RadianceHeader& header,
-                          std::string* reason, const std::shared_ptr<PixelPool>& pixels) {
+namespace {
+
+std::unique_ptr<unsigned char[]> ReadPixelData(int fd, uint64_t fileSize,
+                                               const RadianceHeader& header, uint64_t* got,
+                                               std::string* reason) {
     if (header.dataOffset > fileSize) {
         if (reason) *reason = "the file holds no pixel data";
         return nullptr;
@@ -360,12 +452,49 @@ Bitmap DecodeRadianceFile(int fd, uint64_t fileSize, const RadianceHeader& heade
     }
     // A file that became shorter while it was read: decode what there is up
     // to the first block that came back short.
-    uint64_t got = 0;
+    *got = 0;
     for (uint64_t block = 0; block < blocks; ++block) {
-        got += filled[block];
+        *got += filled[block];
         if (filled[block] < std::min(kReadBlock, wanted - block * kReadBlock)) break;
     }
-    return DecodeRadiancePixels(buffer.get(), got, header, reason, pixels);
+    return buffer;
+}
+
+}  // namespace
+
+Bitmap DecodeRadianceFile(int fd, uint64_t fileSize, const RadianceHeader& header,
+                          std::string* reason, const std::shared_ptr<PixelPool>& pixels) {
+    uint64_t got = 0;
+    const std::unique_ptr<unsigned char[]> data = ReadPixelData(fd, fileSize, header, &got, reason);
+    if (!data) return nullptr;
+    return DecodeRadiancePixels(data.get(), got, header, reason, pixels);
+}
+
+Bitmap DecodeRadianceFileReduced(int fd, uint64_t fileSize, const RadianceHeader& header,
+                                 uint32_t factor, float* lowestLuminance, float* highestLuminance,
+                                 std::string* reason) {
+    const RadianceOrientation& o = header.orientation;
+    if (o.columns || o.rightToLeft || o.bottomToTop || factor == 0 || header.width < factor ||
+        header.height < factor) {
+        return nullptr;
+    }
+    uint64_t got = 0;
+    const std::unique_ptr<unsigned char[]> data = ReadPixelData(fd, fileSize, header, &got, reason);
+    if (!data) return nullptr;
+    Bitmap reduced =
+        AdoptBitmap(FreeImage_AllocateT(FIT_RGBF, static_cast<int>(header.width / factor),
+                                        static_cast<int>(header.height / factor)));
+    if (!reduced) {
+        if (reason) *reason = "not enough memory for the picture";
+        return nullptr;
+    }
+    try {
+        if (DecodeReducedRows(Input{data.get(), static_cast<size_t>(got)}, header, factor,
+                              reduced.get(), lowestLuminance, highestLuminance))
+            return reduced;
+    } catch (const std::exception&) {
+    }
+    return nullptr;
 }
 
 }  // namespace orvex

@@ -28,4 +28,15 @@ Bitmap DecodeRadiancePixels(const unsigned char* data, size_t size, const Radian
 Bitmap DecodeRadianceFile(int fd, uint64_t fileSize, const RadianceHeader& header,
                           std::string* reason, const std::shared_ptr<PixelPool>& pixels = nullptr);
 
+// A reduced decode of a picture stored row by row from the top left (the
+// usual "-Y N +X M"): each factor x factor block becomes one pixel, the mean
+// of its pixels (the last partial blocks are left out), without the whole
+// picture ever being held; the lowest and highest luminance (Y of linear
+// RGB) are taken over every pixel. Null without a reason for pictures this
+// cannot reduce (other orientations, old-style run-lengths, a factor larger
+// than the picture): decode those whole.
+Bitmap DecodeRadianceFileReduced(int fd, uint64_t fileSize, const RadianceHeader& header,
+                                 uint32_t factor, float* lowestLuminance, float* highestLuminance,
+                                 std::string* reason);
+
 }  // namespace orvex

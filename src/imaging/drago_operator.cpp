@@ -6,8 +6,9 @@
 //   RGB -> XYZ (sRGB primaries, D65 white) -> Y and chromaticity x, y
 //   Yw = Y / log-average x 2^exposure
 //   Y' = log(Yw + 1) / log(2 + 8 (Yw / Ymax)^b) / log10(Ymax + 1),
-//        b = log(0.85) / log(0.5), Ymax = largest Y / log-average
-//   Y', x, y -> XYZ -> RGB, then the gamma curve and rounding to bytes.
+//        b = log(bias) / log(0.5) (bias 0.85 by default), Ymax = largest Y / log-average
+//   Y', x, y -> XYZ -> RGB; each channel c -> Y' + saturation (c - Y'), then
+//   the gamma curve and rounding to bytes.
 // log(Yw + 1) is taken from two rational approximations below 2 (one up
 // to 1, one from 1 to 2), so the curve has small steps at 1 and 2; they are
 // kept as they are, since pictures mapped before must not change.
@@ -98,6 +99,8 @@ struct Mapping {
     float logScale;            // log(exposure / logAverage)
     float logInverseMaxRatio;  // log(logAverage / largest luminance)
     bool gammaCurve;           // apply the curve below (gamma != 1)
+    bool saturate;             // move the colours about their luminance (saturation != 1)
+    float saturation;
     float gammaPower, gammaToe, gammaSlope;
 };
 
@@ -266,6 +269,11 @@ void MapRow(const float* rgb, size_t width, const Mapping& p, uint8_t* bgr) {
             channel[i] =
                 hn::Set(d, m[i][0]) * x + hn::Set(d, m[i][1]) * mapped + hn::Set(d, m[i][2]) * z;
         }
+        if (p.saturate) {
+            // The colour's distance from its luminance, scaled in linear light.
+            const VF saturation = hn::Set(d, p.saturation);
+            for (VF& c : channel) c = hn::MulAdd(saturation, c - mapped, mapped);
+        }
         hn::Vec<decltype(d8)> bytes[3];
         for (int i = 0; i < 3; ++i) {
             VF v = channel[i];
@@ -396,12 +404,15 @@ Bitmap MapRgbf(FIBITMAP* image, const DragoControls& controls,
     const double maxRatio = std::isfinite(floatMaxRatio) ? double{floatMaxRatio}
                                                          : double{largest} / double{p.logAverage};
     p.inverseMaxRatio = static_cast<float>(1.0 / maxRatio);
-    p.bias = static_cast<float>(std::log(double{0.85f}) / double{-0.693147f});
+    p.bias = static_cast<float>(std::log(double{static_cast<float>(controls.bias)}) /
+                                double{-0.693147f});
     p.inverseDivider = static_cast<float>(1.0 / std::log10(maxRatio + 1));
     p.wideRange = maxRatio > kWideRange;
     p.logScale = static_cast<float>(std::log(double{p.exposure}) - std::log(double{p.logAverage}));
     p.logInverseMaxRatio = static_cast<float>(-std::log(maxRatio));
     SetGammaCurve(gamma, &p);
+    p.saturate = controls.saturation != 1;
+    p.saturation = static_cast<float>(controls.saturation);
 
     // Should the workers throw, the result is unloaded on the way out.
     tbb::parallel_for(tbb::blocked_range<unsigned>(0, height, kRowsPerTask),
@@ -444,9 +455,21 @@ std::optional<DragoStatistics> MeasureDragoStatistics(FIBITMAP* source) {
     }
 }
 
+namespace {
+
+// The controls the curve can work with: a bias of 0 or below has no
+// logarithm, and one above 1 would darken the brightest pixels below the
+// darker ones.
+bool ControlsInRange(const DragoControls& c) {
+    return c.gamma > 0 && std::isfinite(c.gamma) && std::isfinite(c.exposure) && c.bias > 0 &&
+           c.bias <= 1 && c.saturation >= 0 && std::isfinite(c.saturation);
+}
+
+}  // namespace
+
 Bitmap DragoToneMap(FIBITMAP* source, const DragoControls& controls,
                     const std::shared_ptr<PixelPool>& pixels) {
-    if (!(controls.gamma > 0)) return {};
+    if (!ControlsInRange(controls)) return {};
     Bitmap copy;
     FIBITMAP* image = MappableRgbf(source, copy);
     if (!image) return {};

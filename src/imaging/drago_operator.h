@@ -22,6 +22,12 @@ struct DragoStatistics {
 struct DragoControls {
     double gamma = 1.0;     // > 0, 1 for none
     double exposure = 0.0;  // stops
+    // The bias of the curve, more than 0 and at most 1: lower values lift
+    // the shadows, higher ones keep more contrast.
+    double bias = 0.85;
+    // How far each colour stands from its luminance after the mapping, in
+    // linear light before the gamma curve: 0 grey, 1 as mapped, 2 twice.
+    double saturation = 1.0;
     std::optional<DragoStatistics> statistics;  // measured when empty
 };
 
@@ -31,12 +37,15 @@ std::optional<DragoStatistics> MeasureDragoStatistics(FIBITMAP* source);
 
 // Maps a colour picture deeper than 32 bits (96- or 128-bit floating point,
 // 48- or 64-bit integer) to a new 24-bit picture; `source` is left as it is.
-// The gamma is applied after the mapping with a linear toe. The luminance is
+// The gamma is applied after the mapping with a linear toe, the saturation
+// just before it. The luminance is
 // scaled by the largest luminance and the log-average, as the Drago curve
 // asks; a picture without any light (largest luminance 0) becomes black. Pixels up
 // to float's largest values keep their colour; a pixel with a channel that is
 // not a finite number is black and does not count in the statistics. Returns
-// null for other pictures and when memory runs out. The result's memory comes
+// null for other pictures, for controls outside their ranges (gamma not
+// above 0, bias outside (0, 1], a negative saturation, anything not finite)
+// and when memory runs out. The result's memory comes
 // from `pixels` when given.
 Bitmap DragoToneMap(FIBITMAP* source, const DragoControls& controls,
                     const std::shared_ptr<PixelPool>& pixels = nullptr);

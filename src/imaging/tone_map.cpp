@@ -4,6 +4,7 @@
 #include "imaging/tone_map.h"
 
 #include "imaging/bitmap_step.h"
+#include "settings/conversion_settings.h"
 
 namespace orvex {
 namespace {
@@ -44,6 +45,15 @@ bool HasPositiveLuminance(FIBITMAP* image) {
         }
     }
     return false;
+}
+
+DragoControls DragoControlsFor(const ConversionSettings& settings) {
+    DragoControls controls;
+    controls.exposure = settings.DragoExposure;
+    controls.bias = settings.DragoBias;
+    controls.gamma = settings.DragoGamma;
+    controls.saturation = settings.DragoSaturation;
+    return controls;
 }
 
 Bitmap ToneMapImage(Bitmap image, const std::shared_ptr<PixelPool>& pixels,

@@ -48,7 +48,9 @@ Bitmap Resize(Bitmap image, StepInput& in) {
 
 Bitmap Normalise(Bitmap image, StepInput&) { return NormalisePixelType(std::move(image)); }
 
-Bitmap ToneMap(Bitmap image, StepInput& in) { return ToneMapImage(std::move(image), PixelsOf(in)); }
+Bitmap ToneMap(Bitmap image, StepInput& in) {
+    return ToneMapImage(std::move(image), PixelsOf(in), DragoControlsFor(in.settings));
+}
 
 Bitmap Flip(Bitmap image, StepInput& in) {
     FlipImage(image.get(), in.settings);
@@ -108,7 +110,7 @@ const std::vector<ChainStepRow>& ChainStepTable() {
         // Always: it tells the later steps the size they place things by.
         {S::Resize, "resize", nullptr, Resize, ReportResize},
         {S::Normalise, "pixel type", nullptr, Normalise, nullptr},
-        {S::ToneMap, "tone mapping", nullptr, ToneMap, nullptr},
+        {S::ToneMap, "tone mapping", nullptr, ToneMap, ReportToneMapping},
         {S::Flip, "flip", FlipOn, Flip, ReportFlip},
         {S::ColourCorrection, "colour correction", ColoursOn, Colours, ReportColourCorrection},
         {S::Greyscale, "greyscale", GreyscaleOn, Greyscale, ReportGreyscale},

@@ -170,6 +170,17 @@ RunCheck ReportResize(const CS& s, const RunReport& report, SharedFont&) {
     return {};
 }
 
+// Only the controls moved from their defaults are shown, so a run without
+// them reports what it always did.
+RunCheck ReportToneMapping(const CS& s, const RunReport& report, SharedFont&) {
+    const CS defaults;
+    for (float CS::*member :
+         {&CS::DragoExposure, &CS::DragoBias, &CS::DragoGamma, &CS::DragoSaturation}) {
+        if (s.*member != defaults.*member) report.Debug(Line(s, member));
+    }
+    return {};
+}
+
 RunCheck ReportFlip(const CS& s, const RunReport& report, SharedFont&) {
     report.Debug(Line(s, &CS::DoImageFlipHorizontal));
     report.Debug(Line(s, &CS::DoImageFlipVertical));

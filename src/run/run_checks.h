@@ -129,6 +129,7 @@ RunCheck CheckChainOptions(const ConversionSettings& settings, const RunReport& 
 using SharedFont = std::shared_ptr<const WatermarkFont>;
 RunCheck ReportRotation(const ConversionSettings&, const RunReport&, SharedFont&);
 RunCheck ReportResize(const ConversionSettings&, const RunReport&, SharedFont&);
+RunCheck ReportToneMapping(const ConversionSettings&, const RunReport&, SharedFont&);
 RunCheck ReportFlip(const ConversionSettings&, const RunReport&, SharedFont&);
 RunCheck ReportColourCorrection(const ConversionSettings&, const RunReport&, SharedFont&);
 RunCheck ReportGreyscale(const ConversionSettings&, const RunReport&, SharedFont&);

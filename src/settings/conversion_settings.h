@@ -97,6 +97,12 @@ struct ConversionSettings {
     int8_t DoImageFlipHorizontal = 0;
     int8_t DoImageFlipVertical = 0;
 
+    // Tone mapping (the Drago operator's controls; the defaults map as always)
+    float DragoExposure = 0.0f;
+    float DragoBias = 0.85f;
+    float DragoGamma = 1.0f;
+    float DragoSaturation = 1.0f;
+
     // Adjustment
     int8_t DoImageColorCorrection = 0;
     int32_t ImageBrightness = 0;

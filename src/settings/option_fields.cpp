@@ -543,6 +543,25 @@ std::vector<OptionField> BuildTable() {
             .Report("Flip Vertical: ")
             .Shown("Image Flip Vertical", Page::Transform, Check()),
 
+        // The tone mapping's controls, set on the command line, in a profile
+        // or with the preview window's sliders.
+        Row(Float("Tone Mapping", "Drago Exposure", &S::DragoExposure))
+            .Option(Real("--DRAGO-EXPOSURE"))
+            .Refuses(-8, 8)
+            .Report("Drago exposure: "),
+        Row(Float("Tone Mapping", "Drago Bias", &S::DragoBias))
+            .Option(Real("--DRAGO-BIAS"))
+            .Refuses(0.5, 1)
+            .Report("Drago bias: "),
+        Row(Float("Tone Mapping", "Drago Gamma", &S::DragoGamma))
+            .Option(Real("--DRAGO-GAMMA"))
+            .Refuses(0.1, 5)
+            .Report("Drago gamma: "),
+        Row(Float("Tone Mapping", "Drago Saturation", &S::DragoSaturation))
+            .Option(Real("--DRAGO-SATURATION"))
+            .Refuses(0, 2)
+            .Report("Drago saturation: "),
+
         Row(Int8(adj, "Do Image Color Correction", &S::DoImageColorCorrection)),
         Row(Int32(adj, "Image Brightness", &S::ImageBrightness))
             .Option(SwitchesOn(Number("--BRIGHTNESS"), &S::DoImageColorCorrection))

@@ -27,6 +27,7 @@ constexpr TextRow kBuiltinTexts[] = {
     {"Converter", "Converter"},
     {"Convert", "Convert"},
     {"Batch Convert", "Batch Convert..."},
+    {"Preview", "Preview"},
     {"Custom Converter", "Find a File Converter..."},
     {"Preferences", "Preferences..."},
     {"Help", "Help"},
@@ -372,6 +373,20 @@ constexpr TextRow kBuiltinTexts[] = {
     {"Title", "Uninstall"},
     {"Uninstall Text", "Full Uninstall - Visit Uninstall Center"},
     {"Next", "Next"},
+
+    {"_GROUP_", "Preview"},
+    {"Title", "Preview"},
+    {"Exposure", "Exposure:"},
+    {"Bias", "Bias:"},
+    {"Gamma", "Gamma:"},
+    {"Saturation", "Saturation:"},
+    {"Before", "Before"},
+    {"Actual Size", "100 %"},
+    {"Size", "Picture %s1%, saved as %s2%"},
+    {"Luminance", "Luminance %s1% to %s2%"},
+    {"No Input", "Choose an input file to see it here."},
+    {"Rendering", "Rendering..."},
+    {"Rendered", "Rendered in %s1% ms"},
 
     {"_END_", ""},
 };

@@ -20,6 +20,7 @@ const std::vector<CommandRow>& CommandTable() {
         {Command::SelectOutputFolder, "Select Output Folder", "", "OutFolder"},
         {Command::OutputFormatOptions, "Output Format Options", "", "OutFormat"},
         {Command::Convert, "Convert", "F5", "Convert"},
+        {Command::Preview, "Preview", "F6", "Preview"},
         {Command::CustomConverter, "Custom Converter", "", "CustomConverter"},
         {Command::Preferences, "Preferences", "Ctrl+,", "Preferences"},
         {Command::Manual, "Manual", "F1", "Help"},
@@ -41,14 +42,14 @@ const CommandRow* FindCommand(Command command) {
 const std::vector<MenuRow>& MenuLayout() {
     static const std::vector<MenuRow> menus{
         {"File", {0, -1, 5, 7, -1, 3}},
-        {"Converter", {14, -1, 16, -1, 17}},
+        {"Converter", {14, 15, -1, 16, -1, 17}},
         {"Help", {18, -1, 21, 22, 23, -1, 24}},
     };
     return menus;
 }
 
 const std::vector<int>& ToolbarLayout() {
-    static const std::vector<int> buttons{0, 5, 7, -1, 17, -1, 14, -1, 18, 21, 22, 23};
+    static const std::vector<int> buttons{0, 5, 7, -1, 17, -1, 14, 15, -1, 18, 21, 22, 23};
     return buttons;
 }
 

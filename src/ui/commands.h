@@ -24,6 +24,7 @@ enum class Command : int {
     SelectOutputFolder = 7,
     OutputFormatOptions = 8,
     Convert = 14,
+    Preview = 15,
     CustomConverter = 16,
     Preferences = 17,
     Manual = 18,

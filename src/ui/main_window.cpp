@@ -27,6 +27,7 @@
 #include "ui/links.h"
 #include "ui/main_form.h"
 #include "ui/preferences_dialog.h"
+#include "ui/preview_window.h"
 #include "ui/theme/theme_loader.h"
 #include "ui/progress_dialog.h"
 #include "ui/update_check.h"
@@ -177,6 +178,7 @@ void MainWindow::RunCommand(Command command) {
             ShowPreferences();
             break;
         case Command::Preferences: ShowPreferences(); break;
+        case Command::Preview: ShowPreview(); break;
     }
 }
 
@@ -224,6 +226,7 @@ void MainWindow::ApplyPreferences(int interfaceRefresh) {
     const int format = m_form->formatField->findData(QString::fromStdString(settings.OutputFormat));
     if (format >= 0) m_form->formatField->setCurrentIndex(format);
     if (m_form->outputField->count() != settings.OutFoldersNumber) FillOutFolderField();
+    if (m_preview != nullptr && m_preview->isVisible()) m_preview->Refresh();
 }
 
 void MainWindow::New() {

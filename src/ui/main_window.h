@@ -19,6 +19,7 @@ class DesktopDialogs;
 class MainForm;
 class ProgressDialog;
 class PreferencesDialog;
+class PreviewWindow;
 
 // What the desktop works on; owned by the desktop start.
 struct DesktopContext {
@@ -66,6 +67,10 @@ class MainWindow : public QMainWindow {
     // size) and brings the form in line with the settings.
     void ApplyPreferences(int interfaceRefresh);
     PreferencesDialog* preferencesDialog() const { return m_preferences; }
+    // Opens (or raises) the preview window beside this one; it follows the
+    // input field, drops and the preferences.
+    void ShowPreview();
+    PreviewWindow* previewWindow() const { return m_preview; }
     // Exit: the window geometry into the settings (unless minimised).
     void StoreGeometry();
     // The inner size of the form area.
@@ -108,6 +113,7 @@ class MainWindow : public QMainWindow {
     std::string m_lastOpenFolder;
     PreferencesDialog* m_preferences = nullptr;
     int m_preferencesPage = 0;  // the page the next opening shows
+    PreviewWindow* m_preview = nullptr;
 };
 
 // The desktop's exit: the geometry into the settings, the history emptied

@@ -88,6 +88,8 @@ TEST_F(ConsoleRefusalTest, ValuesOutsideTheirRangeAreRefusedWithTheRange) {
         {{"--wm-image=a.hdr", "--wm-image-opacity=300"}, "Error: Invalid value for --wm-image-opacity: 300 (accepted: a whole number from 1 to 255)"},
         {{"--width=-5", "--height=10"}, "Error: Invalid value for --width: -5 (accepted: a whole number from 0 to 65500)"},
         {{"--width=10", "--height=65501"}, "Error: Invalid value for --height: 65501 (accepted: a whole number from 0 to 65500)"},
+        {{"--drago-bias=1.2"}, "Error: Invalid value for --drago-bias: 1.2 (accepted: a decimal number from 0.5 to 1)"},
+        {{"--drago-exposure=-9"}, "Error: Invalid value for --drago-exposure: -9 (accepted: a decimal number from -8 to 8)"},
         {{"--wm-text=x", "--wm-font-size=0"}, "Error: Invalid value for --wm-font-size: 0 (accepted: a whole number from 1 to 1000)"},
         {{"--wm-text=x", "--wm-font=No Such Face Xyzzy", "--wm-font-size=-3"}, "Error: Invalid value for --wm-font-size: -3 (accepted: a whole number from 1 to 1000)"},
     };

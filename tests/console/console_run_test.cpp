@@ -93,14 +93,18 @@ TEST_F(ConsoleRunTest, DebugLinesOfTheSwitchedOnSteps) {
     ProcessResult result = Run({"-q", "-d", "-i", "a.hdr", "-o", "out", "--width=16", "--height=50",
                                 "--height-unit=percent", "--resize-algorithm=lanczos",
                                 "--gamma=1.5", "--fr-solid-left=2", "--file-timestamp=custom",
-                                "--file-timestamp-custom=1000", "--dither=Bayer4"});
+                                "--file-timestamp-custom=1000", "--dither=Bayer4",
+                                "--drago-exposure=1.5", "--drago-saturation=0.5"});
     Lines lines = result.outLines();
+    // Only the tone controls moved from their defaults are reported.
+    EXPECT_EQ(std::find(lines.begin(), lines.end(), "Drago bias: 0.85"), lines.end());
+    EXPECT_EQ(std::find(lines.begin(), lines.end(), "Drago gamma: 1.00"), lines.end());
     for (const char* line :
          {"Width: 16 PIXELS", "Height: 50 PERCENT", "Keep Aspect Ratio: 0",
           "Image Resize Type: ALLIMAGES", "Image Resize Algorithm: LANCZOS", "Brightness: 0",
           "Contrast: 0", "Gamma: 1.50", "Invert: 0", "Image Dithering Algorithm: BAYER4",
           "Frame: SOLID", "Frame left: 2", "Frame opacity: 255", "File Timestamp: CUSTOM",
-          "Custom Timestamp: 1000"}) {
+          "Custom Timestamp: 1000", "Drago exposure: 1.50", "Drago saturation: 0.50"}) {
         EXPECT_NE(std::find(lines.begin(), lines.end(), line), lines.end()) << line;
     }
 }

@@ -205,6 +205,23 @@ TEST_F(ConfigurationFileTest, MissingKeysTakeDefaultsExceptPositionAndLayout) {
     EXPECT_EQ(s.Text, kNoticeLine);
 }
 
+// Files written before the tone controls existed map as they always did;
+// moved controls are kept.
+TEST_F(ConfigurationFileTest, ToneControlsReadAsDefaultsWhenMissingAndKeepTheirValues) {
+    const ConversionSettings older = Load("[Adjustment]\nImage Gamma = 1.5\n");
+    EXPECT_EQ(older.DragoExposure, 0.0f);
+    EXPECT_EQ(older.DragoBias, 0.85f);
+    EXPECT_EQ(older.DragoGamma, 1.0f);
+    EXPECT_EQ(older.DragoSaturation, 1.0f);
+    const ConversionSettings moved = Load(
+        "[Tone Mapping]\nDrago Exposure = -2.5\nDrago Bias = 0.62\nDrago Gamma = 2.2\n"
+        "Drago Saturation = 1.35\n");
+    EXPECT_EQ(moved.DragoExposure, -2.5f);
+    EXPECT_EQ(moved.DragoBias, 0.62f);
+    EXPECT_EQ(moved.DragoGamma, 2.2f);
+    EXPECT_EQ(moved.DragoSaturation, 1.35f);
+}
+
 TEST_F(ConfigurationFileTest, ReadingTakesTheKeysOfEveryFormat) {
     const ConversionSettings s = Load(
         "[General]\nCFG = 19\n[Input]\nRAW Tone Mapping = 4\nDDS Load As = 2\n"

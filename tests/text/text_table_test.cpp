@@ -92,14 +92,15 @@ TEST_F(TextTableTest, GroupsAndTheirSizesFollowTheDataOrder) {
         if (sizes.empty() || sizes.back().first != entry.group) sizes.emplace_back(entry.group, 0);
         ++sizes.back().second;
     }
-    const std::vector<std::pair<std::string, int>> expected = {{"Menu", 28},
+    const std::vector<std::pair<std::string, int>> expected = {{"Menu", 29},
                                                                {"General", 10},
                                                                {"Msg", 50},
                                                                {"Dialog", 18},
                                                                {"Preferences", 223},
                                                                {"About", 4},
                                                                {"Custom-Converter", 4},
-                                                               {"Uninstall", 3}};
+                                                               {"Uninstall", 3},
+                                                               {"Preview", 12}};
     EXPECT_EQ(sizes, expected);
     EXPECT_STREQ(BuiltinTexts().back().first, kEndMarker);
 }

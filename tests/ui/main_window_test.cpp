@@ -107,9 +107,12 @@ class MainWindowTest : public QObject {
         QCOMPARE(converter[0]->text(), QString("&Convert\tF5"));
         QCOMPARE(converter[0]->shortcut(), QKeySequence(Qt::Key_F5));
         QCOMPARE(menus[2]->menu()->actions()[0]->text(), QString("&User Manual...\tF1"));
-        // Twelve places on the main toolbar: nine buttons, three separators.
+        QCOMPARE(converter[1]->text(), QString("&Preview\tF6"));
+        // Thirteen places on the main toolbar: ten buttons, three separators.
         QList<QAction*> buttons = d.form().mainToolbar->actions();
-        QCOMPARE(buttons.size(), 12);
+        QCOMPARE(buttons.size(), 13);
+        QCOMPARE(buttons[7]->toolTip(), QString("Preview"));
+        QVERIFY(!buttons[7]->icon().isNull());
         QCOMPARE(buttons[1]->toolTip(), QString("Add Input File..."));
         QVERIFY(!buttons[1]->icon().isNull());
         QCOMPARE(d.form().mainToolbar->iconSize(), QSize(32, 32));  // UiSize 2

@@ -112,7 +112,7 @@ const IconTable& IconIdentifierTable(int table) {
         {"ExportFiles", 13}, {"Exit", 14},      {"Copy", 15},        {"Delete", 16},
         {"SelectAll", 17}, {"Convert", 18},     {"Error", 19},       {"Preferences", 20},
         {"CustomConverter", 21}, {"Help", 22},  {"Email", 25},       {"Web", 26},
-        {"Updates", 27},   {"About", 28}};
+        {"Updates", 27},   {"About", 28},       {"Preview", 23}};
     // Table 3 repeats table 2 with every number moved up by 24.
     static const IconTable third = [] {
         IconTable shifted = second;

@@ -20,10 +20,11 @@ inline constexpr std::array<std::string_view, 3> kButtonImageNames = {"Convert",
 
 // Names of the menu icons; the toolbar icons use the same names.
 // clang-format off
-inline constexpr std::array<std::string_view, 22> kIconNames = {
+inline constexpr std::array<std::string_view, 23> kIconNames = {
     "New", "Add", "InFiles", "InFolder", "OutFolder", "OutFormat", "FavFolder",
     "ImportFiles", "ExportFiles", "Exit", "Copy", "Delete", "SelectAll", "Convert",
-    "Error", "Preferences", "CustomConverter", "Help", "Email", "Web", "Updates", "About"};
+    "Error", "Preferences", "CustomConverter", "Help", "Email", "Web", "Updates", "About",
+    "Preview"};
 // clang-format on
 
 using IconTable = std::vector<std::pair<std::string, int>>;

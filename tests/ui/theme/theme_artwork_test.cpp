@@ -95,12 +95,15 @@ TEST(IconTables, NumbersAndNamesFollowTheFixedOrder) {
     EXPECT_EQ(IconIdentifierTable(1)[2], (std::pair<std::string, int>{"InFolder", 4}));
     const auto& second = IconIdentifierTable(2);
     const auto& third = IconIdentifierTable(3);
-    ASSERT_EQ(second.size(), 22u);
-    ASSERT_EQ(third.size(), 22u);
+    ASSERT_EQ(second.size(), 23u);
+    ASSERT_EQ(third.size(), 23u);
     EXPECT_EQ(second.front().second, 5);
-    EXPECT_EQ(second.back(), (std::pair<std::string, int>{"About", 28}));
+    EXPECT_EQ(second[21], (std::pair<std::string, int>{"About", 28}));
     EXPECT_EQ(third.front(), (std::pair<std::string, int>{"New", 29}));
-    EXPECT_EQ(third.back(), (std::pair<std::string, int>{"About", 52}));
+    EXPECT_EQ(third[21], (std::pair<std::string, int>{"About", 52}));
+    // The preview's picture takes a number free in both tables.
+    EXPECT_EQ(second.back(), (std::pair<std::string, int>{"Preview", 23}));
+    EXPECT_EQ(third.back(), (std::pair<std::string, int>{"Preview", 47}));
     EXPECT_TRUE(IconIdentifierTable(4).empty());
     // The picture-name lists the themes are loaded by are the tables' names.
     for (size_t i = 0; i < kButtonImageNames.size(); ++i)
