@@ -18,6 +18,7 @@
 #include "imaging/threshold.h"
 #include "imaging/tone_map.h"
 #include "run/run_resources.h"
+#include "run/sequence_statistics.h"
 #include "settings/conversion_settings.h"
 #include "settings/file_context.h"
 
@@ -48,7 +49,9 @@ Bitmap Resize(Bitmap image, StepInput& in) {
 
 Bitmap Normalise(Bitmap image, StepInput&) { return NormalisePixelType(std::move(image)); }
 
-Bitmap ToneMap(Bitmap image, StepInput& in) { return ToneMapImage(std::move(image), PixelsOf(in)); }
+Bitmap ToneMap(Bitmap image, StepInput& in) {
+    return ToneMapImage(std::move(image), PixelsOf(in), SequenceToneControls(in.file));
+}
 
 Bitmap Flip(Bitmap image, StepInput& in) {
     FlipImage(image.get(), in.settings);

@@ -19,6 +19,7 @@
 #include "formats/bitmap.h"
 #include "formats/image_io.h"
 #include "run/run_resources.h"
+#include "run/skip_existing.h"
 #include "settings/file_context.h"
 #include "settings/project_state.h"
 
@@ -113,7 +114,17 @@ FileContext ContextFor(const ConversionJob& job, const QueuedFile& entry, int32_
     file.AutoBitDepth = job.target.automaticDepth() ? 1 : 0;
     file.RandomNumber = randomNumber;
     file.FileCounter = fileNumber;
+    file.SequenceLargestLuminance = entry.sequenceLargestLuminance;
+    file.SequenceLogAverageLuminance = entry.sequenceLogAverageLuminance;
     return file;
+}
+
+// "%n%" of a file: its position in the whole list when the job numbers by
+// position, otherwise the next number of the files converted so far.
+int32_t FileNumberOf(const ConversionJob& job, const QueuedFile& entry,
+                     const WorkerOutcome& outcome) {
+    return entry.listPosition >= 0 ? job.firstFileNumber + entry.listPosition
+                                   : outcome.nextFileNumber;
 }
 
 int64_t MillisSince(std::chrono::steady_clock::time_point begin) {
@@ -171,7 +182,11 @@ StepCheckpoint CheckpointFor(WorkerControl& control, ConversionObserver& events,
 int64_t FinishFile(const ConversionJob& job, const FileContext& file, FileResult& result,
                    WorkerOutcome& outcome, ConversionObserver& events) {
     int64_t shown = 0;
+    result.inputWidth = file.SourceWidth;
+    result.inputHeight = file.SourceHeight;
     if (result.converted) {
+        result.outputWidth = file.FinalWidth;
+        result.outputHeight = file.FinalHeight;
         result.reason.clear();
         result.outputPath = file.OutputPath;
         events.StepDone(result.index, ChainStep::Save);
@@ -197,6 +212,7 @@ struct FileWork {
     FileResult result;
     std::chrono::steady_clock::time_point begin;
     bool stopped = false;
+    bool skipped = false;  // its output is there already: nothing to do
 };
 
 // Several files at once: a serial stage hands out the queue in order, the
@@ -229,6 +245,14 @@ WorkerOutcome ConvertSideBySide(const ConversionJob& job, RunResources& resource
                 if (next == job.queue.size()) resources.pixels()->StopKeeping();
                 work->result.index = work->index;
                 work->result.inputPath = work->entry->path;
+                if (job.skipExisting) {
+                    // Resumed runs number by position, so the name is known
+                    // here without the naming stage's numbers.
+                    const int32_t position = work->entry->listPosition;
+                    FileContext named = ContextFor(
+                        job, *work->entry, position >= 0 ? job.firstFileNumber + position : 0, 0);
+                    work->skipped = SkipIfOutputIsCurrent(job.settings, named, work->result);
+                }
                 return work;
             }) &
             tbb::make_filter<std::shared_ptr<FileWork>, std::shared_ptr<FileWork>>(
@@ -236,6 +260,7 @@ WorkerOutcome ConvertSideBySide(const ConversionJob& job, RunResources& resource
                 [&](std::shared_ptr<FileWork> work) {
                     // The numbers are not known yet; the naming stage sets them.
                     work->file = ContextFor(job, *work->entry, 0, 0);
+                    if (work->skipped) return work;
                     work->begin = std::chrono::steady_clock::now();
                     FreeImageMessageScope scope([&work](const std::string& message) {
                         work->result.libraryMessages.push_back(message);
@@ -256,7 +281,7 @@ WorkerOutcome ConvertSideBySide(const ConversionJob& job, RunResources& resource
                     events.FileStarted(work->index, work->entry->path);
                     FileResult& result = work->result;
                     if (work->output) {
-                        work->file.FileCounter = outcome.nextFileNumber;
+                        work->file.FileCounter = FileNumberOf(job, *work->entry, outcome);
                         work->file.RandomNumber = outcome.nextRandomNumber;
                         FreeImageMessageScope scope([&result](const std::string& message) {
                             result.libraryMessages.push_back(message);
@@ -294,8 +319,8 @@ WorkerOutcome ConvertInTurn(const ConversionJob& job, RunResources& resources,
         PublishStart(control, index, entry.path, lastMillis);
         events.FileStarted(index, entry.path);
 
-        FileContext file =
-            ContextFor(job, entry, outcome.nextFileNumber, outcome.nextRandomNumber);
+        FileContext file = ContextFor(job, entry, FileNumberOf(job, entry, outcome),
+                                      outcome.nextRandomNumber);
 
         bool stopped = false;
         const StepCheckpoint checkpoint = CheckpointFor(control, events, index, stopped);
@@ -303,6 +328,10 @@ WorkerOutcome ConvertInTurn(const ConversionJob& job, RunResources& resources,
         FileResult result;
         result.index = index;
         result.inputPath = entry.path;
+        if (job.skipExisting && SkipIfOutputIsCurrent(job.settings, file, result)) {
+            lastMillis = FinishFile(job, file, result, outcome, events);
+            continue;
+        }
         const auto begin = std::chrono::steady_clock::now();
         {
             FreeImageMessageScope scope([&result](const std::string& message) {
