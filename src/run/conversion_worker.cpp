@@ -293,7 +293,7 @@ WorkerOutcome ConvertSideBySide(const ConversionJob& job, RunResources& resource
                         result.reason = saved.detail;
                         work->output.reset();
                     }
-                    result.millis = MillisSince(work->begin);
+                    result.millis = work->skipped ? 0 : MillisSince(work->begin);
                     result.stopped = work->stopped;
                     lastMillis = FinishFile(job, work->file, result, outcome, events);
                 }));

@@ -6,9 +6,9 @@ namespace {
 
 bool IsUtf8(const std::string& text) {
     try {
-        (void)nlohmann::json(text).dump();
+        (void)nlohmann::ordered_json(text).dump();
         return true;
-    } catch (const nlohmann::json::type_error&) {
+    } catch (const nlohmann::ordered_json::type_error&) {
         return false;
     }
 }
@@ -22,7 +22,7 @@ int HexDigit(char c) {
 
 }  // namespace
 
-void PutName(nlohmann::json& object, const std::string& key, const std::string& name) {
+void PutName(nlohmann::ordered_json& object, const std::string& key, const std::string& name) {
     object[key] = name;
     if (IsUtf8(name)) return;
     static const char kDigits[] = "0123456789abcdef";
@@ -35,7 +35,7 @@ void PutName(nlohmann::json& object, const std::string& key, const std::string& 
     object[key + "_hex"] = hex;
 }
 
-std::optional<std::string> GetName(const nlohmann::json& object, const std::string& key) {
+std::optional<std::string> GetName(const nlohmann::ordered_json& object, const std::string& key) {
     const auto hex = object.find(key + "_hex");
     if (hex != object.end() && hex->is_string()) {
         const std::string& digits = hex->get_ref<const std::string&>();
@@ -54,8 +54,8 @@ std::optional<std::string> GetName(const nlohmann::json& object, const std::stri
     return plain->get<std::string>();
 }
 
-std::string JsonLine(const nlohmann::json& object) {
-    return object.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
+std::string JsonLine(const nlohmann::ordered_json& object) {
+    return object.dump(-1, ' ', false, nlohmann::ordered_json::error_handler_t::replace);
 }
 
 }  // namespace orvex

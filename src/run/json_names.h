@@ -13,13 +13,13 @@
 
 namespace orvex {
 
-void PutName(nlohmann::json& object, const std::string& key, const std::string& name);
+void PutName(nlohmann::ordered_json& object, const std::string& key, const std::string& name);
 
 // The name stored by PutName under `key` (from "<key>_hex" when there is
 // one); empty when the object holds neither as a string.
-std::optional<std::string> GetName(const nlohmann::json& object, const std::string& key);
+std::optional<std::string> GetName(const nlohmann::ordered_json& object, const std::string& key);
 
 // The object as one line of JSON text, without the line break.
-std::string JsonLine(const nlohmann::json& object);
+std::string JsonLine(const nlohmann::ordered_json& object);
 
 }  // namespace orvex

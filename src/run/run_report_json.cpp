@@ -11,7 +11,7 @@
 namespace orvex {
 
 std::string FileReportLine(const FileResult& result, int64_t bytesWritten) {
-    nlohmann::json object;
+    nlohmann::ordered_json object;
     object["type"] = "file";
     PutName(object, "input", result.inputPath);
     const char* status = result.converted ? "converted" : result.skipped ? "skipped" : "failed";
@@ -31,7 +31,7 @@ std::string FileReportLine(const FileResult& result, int64_t bytesWritten) {
 }
 
 std::string SummaryReportLine(const RunTally& tally) {
-    nlohmann::json object;
+    nlohmann::ordered_json object;
     object["type"] = "summary";
     object["files"] = tally.files;
     object["converted"] = tally.converted;

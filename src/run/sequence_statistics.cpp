@@ -33,7 +33,7 @@ struct LogMean {
     }
 };
 
-std::optional<FrameStatistics> FrameOf(const nlohmann::json& object) {
+std::optional<FrameStatistics> FrameOf(const nlohmann::ordered_json& object) {
     if (!object.is_object()) return std::nullopt;
     std::optional<std::string> input = GetName(object, "input");
     const auto position = object.find("position");
@@ -60,7 +60,7 @@ std::optional<FrameStatistics> FrameOf(const nlohmann::json& object) {
 }  // namespace
 
 std::string FrameStatisticsLine(const FrameStatistics& frame) {
-    nlohmann::json object;
+    nlohmann::ordered_json object;
     PutName(object, "input", frame.input);
     object["position"] = frame.position;
     // Written as doubles, which give the floats back exactly.
@@ -102,7 +102,7 @@ std::optional<std::vector<FrameStatistics>> ReadSequenceStatistics(const std::st
     for (int64_t number = 1; std::getline(in, line); ++number) {
         if (line.find_first_not_of(" \t\r") == std::string::npos) continue;
         std::optional<FrameStatistics> frame =
-            FrameOf(nlohmann::json::parse(line, nullptr, false));
+            FrameOf(nlohmann::ordered_json::parse(line, nullptr, false));
         if (!frame) {
             reason = "line " + std::to_string(number) + " is not a frame's statistics";
             return std::nullopt;
