@@ -155,7 +155,7 @@ class ConsoleRun {
 
     // The measuring run: statistics instead of outputs.
     ConsoleRunOutcome Measure(const FileQueue& queue) {
-        Status("Measuring");
+        Status("Measuring...");
         const int32_t measured =
             m_batchOptions.Measure(queue, [this](const std::string& path, const std::string& why) {
                 m_out.PrintErrorText(CauseLine(m_programName, path, why));
