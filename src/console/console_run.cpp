@@ -114,8 +114,10 @@ class ConsoleRun {
         Status(FillPlaceholders(m_texts.Text("Msg", "Import complete"), std::to_string(imported)));
         // A share of a list shorter than the number of shares may hold
         // nothing: that share's work is done.
-        if (imported == 0 && m_batchOptions.sharded() && m_batchOptions.listSize() > 0)
-            return ConsoleRunOutcome::Converted;
+        if (imported == 0 && m_batchOptions.sharded() && m_batchOptions.listSize() > 0) {
+            WriteSummary(RunTally{});
+            return m_reportWritten ? ConsoleRunOutcome::Converted : ConsoleRunOutcome::NotComplete;
+        }
         if (imported == 0) {
             m_out.PrintLine(m_texts.Text("Msg", "Conversion is not complete"));
             m_out.PrintLine(m_texts.Text("Msg", "Empty input files"));
@@ -170,6 +172,19 @@ class ConsoleRun {
                std::to_string(queue.size()));
         return measured == static_cast<int32_t>(queue.size()) ? ConsoleRunOutcome::Converted
                                                                : ConsoleRunOutcome::NotComplete;
+    }
+
+    // The --report file's last line; a report that could not be written
+    // whole is said on standard error and fails the run.
+    void WriteSummary(const RunTally& tally) {
+        JsonLinesFile* json = m_batchOptions.report();
+        if (json == nullptr) return;
+        json->Write(SummaryReportLine(tally));
+        if (json->error() != 0) {
+            m_reportWritten = false;
+            m_out.PrintErrorText(CauseLine(m_programName, m_batchOptions.reportPath(),
+                                           std::strerror(json->error())));
+        }
     }
 
     void Status(const std::string& line) {
@@ -229,21 +244,14 @@ class ConsoleRun {
         run.Start();
         run.Wait();
         if (showProgress) progress.Finish();
-        if (JsonLinesFile* json = m_batchOptions.report()) {
-            RunTally tally;
-            tally.files = files;
-            tally.converted = run.outcome().filesConverted;
-            tally.skipped = m_events.skipped;
-            tally.failed = m_events.finished - tally.converted - tally.skipped;
-            tally.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - begin)
-                                .count();
-            json->Write(SummaryReportLine(tally));
-            if (json->error() != 0) {
-                m_reportWritten = false;
-                m_out.PrintErrorText(CauseLine(m_programName, m_batchOptions.reportPath(),
-                                               std::strerror(json->error())));
-            }
-        }
+        RunTally tally;
+        tally.files = files;
+        tally.converted = run.outcome().filesConverted;
+        tally.skipped = m_events.skipped;
+        tally.failed = m_events.finished - tally.converted - tally.skipped;
+        tally.seconds =
+            std::chrono::duration<double>(std::chrono::steady_clock::now() - begin).count();
+        WriteSummary(tally);
         m_project.FileCounter = run.outcome().nextFileNumber;
         m_project.RandomNumber = run.outcome().nextRandomNumber;
         return run.outcome().filesConverted;
