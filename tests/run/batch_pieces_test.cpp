@@ -6,7 +6,6 @@
 #include <set>
 
 #include "run/json_names.h"
-#include "run/run_report_json.h"
 #include "run/sequence_statistics.h"
 #include "run/shard_selection.h"
 #include "support/temp_folder.h"
@@ -73,32 +72,6 @@ TEST(JsonNames, EveryFileNameComesBackExactly) {
         EXPECT_EQ(GetName(parsed, "input"), name);
         EXPECT_EQ(parsed.contains("input_hex"), name.find('\xFF') != std::string::npos);
     }
-}
-
-TEST(JsonReport, FileLinesSayWhatBecameOfTheFile) {
-    FileResult failed;
-    failed.inputPath = "a.hdr";
-    failed.reason = "The file could not be loaded";
-    failed.millis = 1500;
-    const auto line = nlohmann::json::parse(FileReportLine(failed, 0));
-    EXPECT_EQ(line["status"], "failed");
-    EXPECT_EQ(line["cause"], "The file could not be loaded");
-    EXPECT_FALSE(line.contains("output"));
-    EXPECT_DOUBLE_EQ(line["seconds"].get<double>(), 1.5);
-
-    FileResult converted;
-    converted.inputPath = "a.hdr";
-    converted.converted = true;
-    converted.outputPath = "out/a.jpg";
-    converted.inputWidth = 40;
-    converted.outputWidth = 20;
-    const auto done = nlohmann::json::parse(FileReportLine(converted, 1234));
-    EXPECT_EQ(done["status"], "converted");
-    EXPECT_EQ(done["output"], "out/a.jpg");
-    EXPECT_EQ(done["bytes"], 1234);
-    EXPECT_EQ(done["width_in"], 40);
-    EXPECT_EQ(done["width_out"], 20);
-    EXPECT_FALSE(done.contains("cause"));
 }
 
 FrameStatistics Frame(const std::string& name, int32_t position, float largest, float mean) {
