@@ -3,6 +3,10 @@
 
 #include <sys/stat.h>
 
+#include <tbb/parallel_for.h>
+#include <tbb/task_arena.h>
+
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 
@@ -65,21 +69,37 @@ std::string BatchOptions::Apply(ConversionJob& job, const RunReport& report) {
 }
 
 int32_t BatchOptions::Measure(
-    const FileQueue& queue,
+    const ConversionJob& job,
     const std::function<void(const std::string&, const std::string&)>& failed) {
     JsonLinesFile statistics;
     if (!statistics.Open(m_project.MeasureSequenceFile)) return -1;
+    const FileQueue& queue = job.queue;
+    // As many files at once as a conversion would take (the memory's bound),
+    // on the run's cores; the lines follow the queue's order.
+    const size_t atOnce = static_cast<size_t>(std::max(1, job.filesAtOnce));
+    const int cores = job.cores > 0 ? job.cores : tbb::this_task_arena::max_concurrency();
+    tbb::task_arena arena(std::min(cores, tbb::this_task_arena::max_concurrency()));
     int32_t measured = 0;
-    for (size_t at = 0; at < queue.size(); ++at) {
-        const QueuedFile& file = queue[at];
-        const int32_t position =
-            file.listPosition >= 0 ? file.listPosition : static_cast<int32_t>(at);
-        std::string reason;
-        if (const auto frame = MeasureFrame(file.path, position, reason)) {
-            statistics.Write(FrameStatisticsLine(*frame));
-            ++measured;
-        } else {
-            failed(file.path, reason);
+    for (size_t first = 0; first < queue.size(); first += atOnce) {
+        const size_t count = std::min(atOnce, queue.size() - first);
+        std::vector<std::optional<FrameStatistics>> frames(count);
+        std::vector<std::string> reasons(count);
+        arena.execute([&] {
+            tbb::parallel_for(size_t{0}, count, [&](size_t i) {
+                const QueuedFile& file = queue[first + i];
+                const int32_t position = file.listPosition >= 0
+                                             ? file.listPosition
+                                             : static_cast<int32_t>(first + i);
+                frames[i] = MeasureFrame(file.path, position, reasons[i]);
+            });
+        });
+        for (size_t i = 0; i < count; ++i) {
+            if (frames[i]) {
+                statistics.Write(FrameStatisticsLine(*frames[i]));
+                ++measured;
+            } else {
+                failed(queue[first + i].path, reasons[i]);
+            }
         }
         if (statistics.error() != 0) {
             errno = statistics.error();

@@ -33,11 +33,12 @@ class BatchOptions {
     JsonLinesFile* report() { return m_report.IsOpen() ? &m_report : nullptr; }
     const std::string& reportPath() const { return m_project.ReportFile; }
 
-    // The measuring run: every queued file's statistics into the
-    // --measure-sequence file, in queue order; `failed` hears of each file
-    // that could not be measured. Returns the number of files measured, or -1
-    // when the statistics file cannot be written (errno set).
-    int32_t Measure(const FileQueue& queue,
+    // The measuring run: the statistics of every file of the job's queue
+    // into the --measure-sequence file, in queue order, several files at once
+    // as the job allows; `failed` hears of each file that could not be
+    // measured. Returns the number of files measured, or -1 when the
+    // statistics file cannot be written (errno set).
+    int32_t Measure(const ConversionJob& job,
                     const std::function<void(const std::string& path, const std::string& reason)>&
                         failed);
 

@@ -124,7 +124,7 @@ class ConsoleRun {
             return ConsoleRunOutcome::NotComplete;
         }
 
-        if (m_batchOptions.measuring()) return Measure(run.job.queue);
+        if (m_batchOptions.measuring()) return Measure(run.job);
         Status("General", "Converting");
         int32_t converted = Convert(std::move(run.job));
         const int32_t skipped = m_events.skipped;
@@ -156,10 +156,11 @@ class ConsoleRun {
     }
 
     // The measuring run: statistics instead of outputs.
-    ConsoleRunOutcome Measure(const FileQueue& queue) {
+    ConsoleRunOutcome Measure(const ConversionJob& job) {
         Status("Measuring...");
+        const FileQueue& queue = job.queue;
         const int32_t measured =
-            m_batchOptions.Measure(queue, [this](const std::string& path, const std::string& why) {
+            m_batchOptions.Measure(job, [this](const std::string& path, const std::string& why) {
                 m_out.PrintErrorText(CauseLine(m_programName, path, why));
             });
         if (measured < 0) {
