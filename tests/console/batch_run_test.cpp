@@ -95,9 +95,9 @@ TEST_F(BatchRunTest, AKilledRunResumesWithoutRewritingWhatIsDone) {
         std::snprintf(name, sizeof name, "in/f%02d.hdr", i);
         ASSERT_TRUE(test::WriteTestHdr(File(name), 900, 600));
     }
-    const Lines common{"-q", "-i", "in", "-o", "out", "--jobs=2"};
+    const Lines common{"-q", "-i", "in", "-o", "out"};
     Lines first = common;
-    first.push_back("--report=first.jsonl");
+    first.insert(first.end(), {"--jobs=2", "--report=first.jsonl"});
     test::Process killed(ORVEX_EXECUTABLE, first, m_temp.Path());
     killed.Start();
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
@@ -118,7 +118,8 @@ TEST_F(BatchRunTest, AKilledRunResumesWithoutRewritingWhatIsDone) {
     for (const auto& line : ReportLines("first.jsonl")) EXPECT_EQ(line["status"], "converted");
 
     Lines again = common;
-    again.insert(again.end(), {"--skip-existing", "--report=again.jsonl"});
+    // One file after another this time: the other way through the worker.
+    again.insert(again.end(), {"--jobs=1", "--skip-existing", "--report=again.jsonl"});
     ProcessResult result = Run(again);
     EXPECT_EQ(result.exitCode, 0) << result.err;
     EXPECT_EQ(FilesBelow("out").size(), static_cast<size_t>(kFiles));
