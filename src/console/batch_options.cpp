@@ -61,7 +61,8 @@ std::string BatchOptions::Apply(ConversionJob& job, const RunReport& report) {
                    " does not list " + PrintablePath(missing);
     }
 
-    if (!p.ReportFile.empty() && !m_report.Open(p.ReportFile))
+    // A measuring run converts nothing, so it has no report to write.
+    if (!p.ReportFile.empty() && !measuring() && !m_report.Open(p.ReportFile))
         return "Cannot write the report file: " + PrintablePath(p.ReportFile) + " (" +
                std::strerror(errno) + ")";
     job.skipExisting = p.SkipExisting != 0;
