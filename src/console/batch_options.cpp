@@ -91,7 +91,7 @@ int32_t BatchOptions::Measure(
                 const int32_t position = file.listPosition >= 0
                                              ? file.listPosition
                                              : static_cast<int32_t>(first + i);
-                frames[i] = MeasureFrame(file.path, position, reasons[i]);
+                frames[i] = MeasureFrame(job.settings, file.path, position, reasons[i]);
             });
         });
         for (size_t i = 0; i < count; ++i) {

@@ -6,6 +6,7 @@
 #include <fstream>
 #include <unordered_map>
 
+#include "run/chain_steps.h"
 #include "run/conversion_chain.h"
 #include "run/json_names.h"
 #include "settings/file_context.h"
@@ -69,16 +70,31 @@ std::string FrameStatisticsLine(const FrameStatistics& frame) {
     return JsonLine(object);
 }
 
-std::optional<FrameStatistics> MeasureFrame(const std::string& path, int32_t position,
+std::optional<FrameStatistics> MeasureFrame(const ConversionSettings& settings,
+                                            const std::string& path, int32_t position,
                                             std::string& reason) {
     FileContext file;
     file.InputPath = path;
-    Result<Bitmap> image = LoadChainInput(file);
-    if (!image.ok()) {
-        reason = image.reason();
+    Result<Bitmap> loaded = LoadChainInput(file);
+    if (!loaded.ok()) {
+        reason = loaded.reason();
         return std::nullopt;
     }
-    std::optional<DragoStatistics> figures = MeasureDragoStatistics(image.value().get());
+    // The steps before the tone mapping, so the figures are those of the
+    // picture the mapping sees (rotated, resized), as a frame's own are.
+    Bitmap image = std::move(loaded.value());
+    StepInput input{settings, file, nullptr, 0, 0, {}};
+    for (const ChainStepRow& row : ChainStepTable()) {
+        if (row.step == ChainStep::ToneMap) break;
+        if (!row.apply || (row.isOn && !row.isOn(settings))) continue;
+        image = row.apply(std::move(image), input);
+        if (!image) {
+            reason = !input.reason.empty() ? input.reason
+                                           : std::string("No image after the ") + row.name + " step";
+            return std::nullopt;
+        }
+    }
+    std::optional<DragoStatistics> figures = MeasureDragoStatistics(image.get());
     if (!figures) {
         reason = "The picture cannot be tone-mapped";
         return std::nullopt;

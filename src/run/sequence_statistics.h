@@ -17,6 +17,7 @@
 
 namespace orvex {
 
+struct ConversionSettings;
 struct FileContext;
 
 struct FrameStatistics {
@@ -28,9 +29,11 @@ struct FrameStatistics {
 // One line of the statistics file, without the line break.
 std::string FrameStatisticsLine(const FrameStatistics& frame);
 
-// The figures of `path` as the tone mapping would measure them on the
-// picture as loaded; empty with `reason` when it cannot be loaded or mapped.
-std::optional<FrameStatistics> MeasureFrame(const std::string& path, int32_t position,
+// The figures of `path` as the chain's tone mapping would measure them with
+// `settings` (after the rotation and resizing); empty with `reason` when it
+// cannot be loaded or mapped.
+std::optional<FrameStatistics> MeasureFrame(const ConversionSettings& settings,
+                                            const std::string& path, int32_t position,
                                             std::string& reason);
 
 // Every frame of a statistics file, in sequence order (by position, then

@@ -243,6 +243,22 @@ TEST_F(BatchRunTest, ALockedSequenceDoesNotFlicker) {
         convert("shared", {"--shard=" + std::to_string(index) + "/3", "--sequence-statistics=joined.jsonl"});
     EXPECT_EQ(FilesBelow("shared"), FilesBelow("locked"));
 
+    // Figures measured with the conversion's own resizing are those the frame
+    // is mapped with on its own: a sequence of one frame gives its bytes.
+    const Lines resize{"-i", "frames/f01.hdr", "--width=24", "--height=16"};
+    for (const char* folder : {"alone", "measured-alone", "one-frame"})
+        fs::create_directory(File(folder));
+    auto with = [&](Lines extra) {
+        Lines arguments{"-q"};
+        arguments.insert(arguments.end(), resize.begin(), resize.end());
+        arguments.insert(arguments.end(), extra.begin(), extra.end());
+        EXPECT_EQ(Run(arguments).exitCode, 0);
+    };
+    with({"-o", "alone"});
+    with({"-o", "measured-alone", "--measure-sequence=one.jsonl"});
+    with({"-o", "one-frame", "--sequence-statistics=one.jsonl"});
+    EXPECT_EQ(FilesBelow("one-frame"), FilesBelow("alone"));
+
     // A window of frames follows the light, more gently than each frame alone.
     convert("smoothed", {"--sequence-statistics=all.jsonl", "--sequence-window=5"});
     EXPECT_EQ(FilesBelow("smoothed").size(), static_cast<size_t>(kFrames));
