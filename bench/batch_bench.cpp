@@ -30,7 +30,7 @@ using Args = std::vector<std::string>;
 namespace {
 
 struct Timing {
-    double seconds = -1;  // wall time, negative when the run failed
+    double seconds = -1;    // wall time, negative when the run failed
     double cpuSeconds = 0;  // user + system time of the child
 };
 
@@ -56,7 +56,8 @@ Timing Time(const Args& argv) {
     if (child < 0 || ::wait4(child, &status, 0, &usage) != child || !WIFEXITED(status) ||
         WEXITSTATUS(status) != 0)
         return timing;
-    timing.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    timing.seconds =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     const auto seconds = [](const timeval& t) { return t.tv_sec + t.tv_usec / 1e6; };
     timing.cpuSeconds = seconds(usage.ru_utime) + seconds(usage.ru_stime);
     return timing;
@@ -83,7 +84,8 @@ void Fill(const fs::path& folder, const fs::path& picture, int count) {
 
 int main(int argc, char** argv) {
     const int runs = argc > 1 ? std::max(1, std::atoi(argv[1])) : 7;
-    const fs::path work = fs::temp_directory_path() / ("orvex-batch-bench-" + std::to_string(::getpid()));
+    const fs::path work =
+        fs::temp_directory_path() / ("orvex-batch-bench-" + std::to_string(::getpid()));
     fs::create_directories(work);
     const fs::path picture = work / "small.hdr";
     if (RunOnce({MAKE_SAMPLE_HDR, picture.string(), "320", "200"}) < 0) {
@@ -160,9 +162,10 @@ int main(int argc, char** argv) {
         }
         const double seconds =
             std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-        std::printf("  the options' own work for 200 files (skip look-up of %d finished outputs, "
-                    "200 report lines): %.2f ms, %.3f %% of the plain run\n",
-                    skipped, seconds * 1000, 100.0 * seconds / base);
+        std::printf(
+            "  the options' own work for 200 files (skip look-up of %d finished outputs, "
+            "200 report lines): %.2f ms, %.3f %% of the plain run\n",
+            skipped, seconds * 1000, 100.0 * seconds / base);
     }
 
     Fill(work / "in1000", picture, 1000);
@@ -176,9 +179,10 @@ int main(int argc, char** argv) {
     }
     std::vector<double> rerun;
     for (int run = 0; run < runs; ++run) rerun.push_back(RunOnce(thousand));
-    std::printf("--skip-existing rerun over 1000 finished files: %.3f s median, %.3f s best "
-                "(goal: at most 0.5 s)\n",
-                Median(rerun), *std::min_element(rerun.begin(), rerun.end()));
+    std::printf(
+        "--skip-existing rerun over 1000 finished files: %.3f s median, %.3f s best "
+        "(goal: at most 0.5 s)\n",
+        Median(rerun), *std::min_element(rerun.begin(), rerun.end()));
     fs::remove_all(work);
     return 0;
 }

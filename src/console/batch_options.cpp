@@ -2,7 +2,6 @@
 #include "console/batch_options.h"
 
 #include <sys/stat.h>
-
 #include <tbb/parallel_for.h>
 #include <tbb/task_arena.h>
 
@@ -88,9 +87,8 @@ int32_t BatchOptions::Measure(
         arena.execute([&] {
             tbb::parallel_for(size_t{0}, count, [&](size_t i) {
                 const QueuedFile& file = queue[first + i];
-                const int32_t position = file.listPosition >= 0
-                                             ? file.listPosition
-                                             : static_cast<int32_t>(first + i);
+                const int32_t position =
+                    file.listPosition >= 0 ? file.listPosition : static_cast<int32_t>(first + i);
                 frames[i] = MeasureFrame(job.settings, file.path, position, reasons[i]);
             });
         });

@@ -38,9 +38,9 @@ class BatchOptions {
     // as the job allows; `failed` hears of each file that could not be
     // measured. Returns the number of files measured, or -1 when the
     // statistics file cannot be written (errno set).
-    int32_t Measure(const ConversionJob& job,
-                    const std::function<void(const std::string& path, const std::string& reason)>&
-                        failed);
+    int32_t Measure(
+        const ConversionJob& job,
+        const std::function<void(const std::string& path, const std::string& reason)>& failed);
 
   private:
     const ProjectState& m_project;

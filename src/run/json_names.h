@@ -7,7 +7,6 @@
 #pragma once
 
 #include <nlohmann/json.hpp>
-
 #include <optional>
 #include <string>
 

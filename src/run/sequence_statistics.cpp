@@ -89,8 +89,9 @@ std::optional<FrameStatistics> MeasureFrame(const ConversionSettings& settings,
         if (!row.apply || (row.isOn && !row.isOn(settings))) continue;
         image = row.apply(std::move(image), input);
         if (!image) {
-            reason = !input.reason.empty() ? input.reason
-                                           : std::string("No image after the ") + row.name + " step";
+            reason = !input.reason.empty()
+                         ? input.reason
+                         : std::string("No image after the ") + row.name + " step";
             return std::nullopt;
         }
     }
@@ -152,7 +153,8 @@ std::vector<DragoStatistics> SharedStatistics(const std::vector<FrameStatistics>
         DragoStatistics locked;
         LogMean mean;
         for (const FrameStatistics& frame : frames) {
-            locked.largestLuminance = std::max(locked.largestLuminance, frame.figures.largestLuminance);
+            locked.largestLuminance =
+                std::max(locked.largestLuminance, frame.figures.largestLuminance);
             mean.Add(frame.figures.logAverageLuminance);
         }
         locked.logAverageLuminance = mean.Value();

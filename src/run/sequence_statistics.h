@@ -21,7 +21,7 @@ struct ConversionSettings;
 struct FileContext;
 
 struct FrameStatistics {
-    std::string input;   // the file as the run queued it
+    std::string input;     // the file as the run queued it
     int32_t position = 0;  // its 0-based position in the whole list
     DragoStatistics figures;
 };

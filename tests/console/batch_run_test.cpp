@@ -73,9 +73,9 @@ TEST_F(BatchRunTest, SharesTogetherWriteWhatOneRunWrites) {
         fs::create_directory(File(out));
         for (int index = 1; index <= count; ++index) {
             Lines share = common;
-            share.insert(share.end(), {"-o", out, "--jobs=2",
-                                       "--shard=" + std::to_string(index) + "/" +
-                                           std::to_string(count)});
+            share.insert(share.end(),
+                         {"-o", out, "--jobs=2",
+                          "--shard=" + std::to_string(index) + "/" + std::to_string(count)});
             ProcessResult result = Run(share);
             EXPECT_EQ(result.exitCode, 0) << count << " " << index << result.err;
         }
@@ -200,12 +200,11 @@ TEST_F(BatchRunTest, ALockedSequenceDoesNotFlicker) {
         const float light = i % 3 == 0 ? 400.0f : 0.0f;
         char name[32];
         std::snprintf(name, sizeof name, "frames/f%02d.hdr", i);
-        ASSERT_TRUE(test_support::WriteHdrWithFreeImage(
-            File(name), 48, 32, [light](int x, int y) {
-                if (x < 8 && y < 8) return test_support::Rgb{light, light, light};
-                const float level = 0.05f + 2.0f * static_cast<float>(x + y) / 80.0f;
-                return test_support::Rgb{level, level * 0.7f, level * 0.4f};
-            }));
+        ASSERT_TRUE(test_support::WriteHdrWithFreeImage(File(name), 48, 32, [light](int x, int y) {
+            if (x < 8 && y < 8) return test_support::Rgb{light, light, light};
+            const float level = 0.05f + 2.0f * static_cast<float>(x + y) / 80.0f;
+            return test_support::Rgb{level, level * 0.7f, level * 0.4f};
+        }));
     }
     auto frameOutput = [&](const std::string& folder, int i) {
         char name[32];
@@ -235,12 +234,14 @@ TEST_F(BatchRunTest, ALockedSequenceDoesNotFlicker) {
     std::string joined;
     for (int index : {3, 1, 2}) {
         const std::string part = "part" + std::to_string(index) + ".jsonl";
-        convert("measured", {"--shard=" + std::to_string(index) + "/3", "--measure-sequence=" + part});
+        convert("measured",
+                {"--shard=" + std::to_string(index) + "/3", "--measure-sequence=" + part});
         joined += test_support::ReadFileBytes(File(part));
     }
     test_support::WriteFileBytes(File("joined.jsonl"), joined);
     for (int index = 1; index <= 3; ++index)
-        convert("shared", {"--shard=" + std::to_string(index) + "/3", "--sequence-statistics=joined.jsonl"});
+        convert("shared",
+                {"--shard=" + std::to_string(index) + "/3", "--sequence-statistics=joined.jsonl"});
     EXPECT_EQ(FilesBelow("shared"), FilesBelow("locked"));
 
     // Figures measured with the conversion's own resizing are those the frame
@@ -268,8 +269,10 @@ TEST_F(BatchRunTest, BadBatchOptionsAreRefusedBeforeAnyWork) {
     ASSERT_TRUE(test::WriteTestHdr(File("a.hdr")));
     fs::create_directory(File("out"));
     const std::pair<Lines, std::string> cases[] = {
-        {{"--shard=4/3"}, "Error: Invalid value for --shard: 4/3 (accepted: K/N, whole numbers with 1 <= K <= N)"},
-        {{"--sequence-window=0"}, "Error: Invalid value for --sequence-window: 0 (accepted: a whole number, 1 or more)"},
+        {{"--shard=4/3"},
+         "Error: Invalid value for --shard: 4/3 (accepted: K/N, whole numbers with 1 <= K <= N)"},
+        {{"--sequence-window=0"},
+         "Error: Invalid value for --sequence-window: 0 (accepted: a whole number, 1 or more)"},
         {{"--sequence-window=3"}, "Error: --sequence-window needs --sequence-statistics"},
         {{"--skip-existing", "--filename-mask=%filename%_%width%.%ext%"},
          "Error: --skip-existing cannot find earlier outputs by a file-name mask with %width%"},

@@ -61,8 +61,9 @@ TEST(ShardSelection, SharesCoverTheListOnceWithTheirPositions) {
 // A name that is not UTF-8 still gives valid JSON and comes back exactly; a
 // line break and quotes are escaped by the library.
 TEST(JsonNames, EveryFileNameComesBackExactly) {
-    for (const std::string& name : {std::string("plain.hdr"), std::string("two\nlines \"q\".hdr"),
-                                   std::string("caf\xC3\xA9.hdr"), std::string("bad\xFF\xC3.hdr")}) {
+    for (const std::string& name :
+         {std::string("plain.hdr"), std::string("two\nlines \"q\".hdr"),
+          std::string("caf\xC3\xA9.hdr"), std::string("bad\xFF\xC3.hdr")}) {
         nlohmann::ordered_json object;
         PutName(object, "input", name);
         const std::string line = JsonLine(object);
@@ -98,8 +99,8 @@ TEST(SequenceStatistics, AFileJoinedFromSharesReadsBackInOrder) {
     EXPECT_EQ((*frames)[2].figures.largestLuminance, 3.3f);
     EXPECT_EQ((*frames)[1].figures.logAverageLuminance, 0.2f);
 
-    EXPECT_FALSE(ReadSequenceStatistics(temp.WriteFile("bad.jsonl", lines + "{\"input\":1}\n"),
-                                        reason));
+    EXPECT_FALSE(
+        ReadSequenceStatistics(temp.WriteFile("bad.jsonl", lines + "{\"input\":1}\n"), reason));
     EXPECT_EQ(reason, "line 4 is not a frame's statistics");
     EXPECT_FALSE(ReadSequenceStatistics(temp.File("missing.jsonl"), reason));
 }
