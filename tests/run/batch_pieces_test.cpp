@@ -2,9 +2,6 @@
 // names in JSON lines, and a frame sequence's shared figures.
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <set>
-
 #include "run/json_names.h"
 #include "run/sequence_statistics.h"
 #include "run/shard_selection.h"
@@ -12,13 +9,6 @@
 
 namespace orvex {
 namespace {
-
-FileQueue QueueOf(int files) {
-    FileQueue queue;
-    for (int i = 0; i < files; ++i) queue.push_back(QueuedFile{"f" + std::to_string(i), ""});
-    NumberByPosition(queue);
-    return queue;
-}
 
 TEST(ShardSelection, ReadsOnlyKOfNWithKFromOneToN) {
     for (const char* good : {"1/1", "2/3", "3/3", " 1 / 2 "}) EXPECT_TRUE(ParseShard(good)) << good;
@@ -28,34 +18,6 @@ TEST(ShardSelection, ReadsOnlyKOfNWithKFromOneToN) {
     const Shard shard = *ParseShard("2/7");
     EXPECT_EQ(shard.index, 2);
     EXPECT_EQ(shard.count, 7);
-}
-
-// Whatever the list's length, the shares together hold every file once, each
-// with its position in the whole list, and a share keeps the list's order.
-TEST(ShardSelection, SharesCoverTheListOnceWithTheirPositions) {
-    for (int files : {0, 1, 2, 5, 12}) {
-        for (int count : {1, 3, 7}) {
-            std::multiset<int32_t> seen;
-            for (int index = 1; index <= count; ++index) {
-                FileQueue queue = QueueOf(files);
-                Shard shard;
-                shard.index = index;
-                shard.count = count;
-                KeepShard(queue, shard);
-                for (size_t at = 0; at < queue.size(); ++at) {
-                    const int32_t position = queue[at].listPosition;
-                    EXPECT_EQ(position % count, index - 1);
-                    EXPECT_EQ(queue[at].path, "f" + std::to_string(position));
-                    if (at > 0) {
-                        EXPECT_LT(queue[at - 1].listPosition, position);
-                    }
-                    seen.insert(position);
-                }
-            }
-            ASSERT_EQ(seen.size(), static_cast<size_t>(files)) << files << " " << count;
-            EXPECT_EQ(std::set<int32_t>(seen.begin(), seen.end()).size(), seen.size());
-        }
-    }
 }
 
 // A name that is not UTF-8 still gives valid JSON and comes back exactly; a
