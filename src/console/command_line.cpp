@@ -11,6 +11,7 @@
 #include "console/option_table.h"
 #include "console/profile_file.h"
 #include "console/value_parsing.h"
+#include "run/shard_selection.h"
 #include "text/trim.h"
 #include "text/unicode_case.h"
 
@@ -18,7 +19,10 @@ namespace orvex {
 
 namespace {
 
-enum class RunOption { Input, Output, Conversion, Profile, Debug, Quiet, Pause, Jobs };
+enum class RunOption {
+    Input, Output, Conversion, Profile, Debug, Quiet, Pause, Jobs,
+    Shard, SkipExisting, Report, MeasureSequence, SequenceStatistics, SequenceWindow,
+};
 
 struct RunOptionRow {
     const char* shortName;  // nullptr when there is none
@@ -26,7 +30,7 @@ struct RunOptionRow {
     RunOption option;
 };
 
-constexpr std::array<RunOptionRow, 8> kRunOptions{{
+constexpr std::array<RunOptionRow, 14> kRunOptions{{
     {"-I", "--INPUT", RunOption::Input},
     {"-O", "--OUTPUT", RunOption::Output},
     {"-C", "--CONVERSION", RunOption::Conversion},
@@ -35,6 +39,12 @@ constexpr std::array<RunOptionRow, 8> kRunOptions{{
     {"-Q", "--QUIET", RunOption::Quiet},
     {"-P", "--PAUSE", RunOption::Pause},
     {nullptr, "--JOBS", RunOption::Jobs},
+    {nullptr, "--SHARD", RunOption::Shard},
+    {nullptr, "--SKIP-EXISTING", RunOption::SkipExisting},
+    {nullptr, "--REPORT", RunOption::Report},
+    {nullptr, "--MEASURE-SEQUENCE", RunOption::MeasureSequence},
+    {nullptr, "--SEQUENCE-STATISTICS", RunOption::SequenceStatistics},
+    {nullptr, "--SEQUENCE-WINDOW", RunOption::SequenceWindow},
 }};
 
 // The modes start-up picks by the first argument; later on they are
@@ -194,7 +204,43 @@ class ArgumentLoop {
                         m_project.FilesAtOnce = std::min(jobs, 256);
                 }
                 break;
+            case RunOption::Shard:
+                if (TakeLongValue(false, value)) {
+                    if (const std::optional<Shard> shard = ParseShard(value)) {
+                        m_project.ShardIndex = shard->index;
+                        m_project.ShardCount = shard->count;
+                    } else {
+                        RefuseValue(value, "K/N, whole numbers with 1 <= K <= N");
+                    }
+                }
+                break;
+            case RunOption::SkipExisting:
+                m_project.SkipExisting = 1;
+                break;
+            case RunOption::Report:
+                if (TakeLongValue(true, value)) m_project.ReportFile = value;
+                break;
+            case RunOption::MeasureSequence:
+                if (TakeLongValue(true, value)) m_project.MeasureSequenceFile = value;
+                break;
+            case RunOption::SequenceStatistics:
+                if (TakeLongValue(true, value)) m_project.SequenceStatisticsFile = value;
+                break;
+            case RunOption::SequenceWindow:
+                if (TakeLongValue(false, value)) {
+                    const int32_t window = ParseNumberValue(value);
+                    if (window < 1 || value.find_first_not_of("0123456789 \t") != std::string::npos)
+                        RefuseValue(value, "a whole number, 1 or more");
+                    else
+                        m_project.SequenceWindow = window;
+                }
+                break;
         }
+    }
+
+    void RefuseValue(const std::string& value, const char* accepted) {
+        m_result.error = "Invalid value for " + PrintablePath(NameAsTyped(m_arguments[m_index])) +
+                         ": " + PrintablePath(value) + " (accepted: " + accepted + ")";
     }
 
     void ApplyProfile(const std::string& path) {

@@ -4,10 +4,14 @@
 #include "console/console_run.h"
 
 #include <algorithm>
+#include <cerrno>
+#include <chrono>
+#include <cstring>
 #include <memory>
 #include <optional>
 #include <vector>
 
+#include "console/batch_options.h"
 #include "console/failure_causes.h"
 #include "console/file_report.h"
 #include "console/progress_line.h"
@@ -35,8 +39,11 @@ struct FileEvents : ConversionObserver {
     }
     void FileFinished(const FileResult& result) override {
         if (report) report->FileFinished(result);
+        if (json) json->Write(FileReportLine(result, OutputBytes(result)));
+        if (result.skipped) ++skipped;
+        ++finished;
         // A file the user stopped did not fail; the run ends by the signal.
-        if (!result.converted && !result.stopped) {
+        if (!result.converted && !result.stopped && !result.skipped) {
             const std::string line = CauseLine(
                 programName, result.inputPath,
                 result.reason.empty() ? std::string("not converted") : result.reason);
@@ -45,7 +52,7 @@ struct FileEvents : ConversionObserver {
             else
                 out->PrintErrorText(line);
         }
-        if (collect && !result.converted) results.push_back(result);
+        if (collect && !result.converted && !result.skipped) results.push_back(result);
         if (progress) progress->FileFinished();
     }
     ConsoleOutput* out = nullptr;
@@ -54,6 +61,9 @@ struct FileEvents : ConversionObserver {
     ProgressLine* progress = nullptr;
     bool collect = false;
     std::vector<FileResult> results;
+    JsonLinesFile* json = nullptr;  // the --report file
+    int32_t skipped = 0;            // outputs found current (--skip-existing)
+    int32_t finished = 0;
 };
 
 class ConsoleRun {
@@ -67,7 +77,8 @@ class ConsoleRun {
           m_quiet(quiet),
           m_programName(programName),
           m_report([&out](const std::string& line) { out.PrintLine(line); },
-                   project.RunMode == "DEBUG", PrintablePath) {}
+                   project.RunMode == "DEBUG", PrintablePath),
+          m_batchOptions(project) {}
 
     ConsoleRunOutcome Run() {
         Status("General", "Preparing");
@@ -93,19 +104,31 @@ class ConsoleRun {
         m_project.InputExtension = run.inputExtension;
         m_project.OutputExtension = run.outputExtension;
         m_batch = run.batch;
+        if (const std::string refusal = m_batchOptions.Apply(run.job, m_report); !refusal.empty()) {
+            m_out.PrintLine(std::string(kErrorPrefix) + refusal);
+            return ConsoleRunOutcome::Refused;
+        }
 
         Status("General", "Importing");
         int32_t imported = static_cast<int32_t>(run.job.queue.size());
         Status(FillPlaceholders(m_texts.Text("Msg", "Import complete"), std::to_string(imported)));
         ReportSkipped(run.skipped);
+        // A share of a list shorter than the number of shares may hold
+        // nothing: that share's work is done.
+        if (imported == 0 && m_batchOptions.sharded() && m_batchOptions.listSize() > 0) {
+            WriteSummary(RunTally{});
+            return m_reportWritten ? ConsoleRunOutcome::Converted : ConsoleRunOutcome::NotComplete;
+        }
         if (imported == 0) {
             m_out.PrintLine(m_texts.Text("Msg", "Conversion is not complete"));
             m_out.PrintLine(m_texts.Text("Msg", "Empty input files"));
             return ConsoleRunOutcome::NotComplete;
         }
 
+        if (m_batchOptions.measuring()) return Measure(run.job);
         Status("General", "Converting");
         int32_t converted = Convert(std::move(run.job));
+        const int32_t skipped = m_events.skipped;
         // A batch names every file that failed, in quiet mode too.
         for (const FileResult& failed : m_events.results)
             m_out.PrintLine("Not converted: " + PrintablePath(failed.inputPath));
@@ -113,14 +136,59 @@ class ConsoleRun {
             Status("Msg", "Conversion complete");
             Status(FillPlaceholders(m_texts.Text("Msg", "Files converted"),
                                     std::to_string(converted), std::to_string(imported)));
-            return converted == imported ? ConsoleRunOutcome::Converted
-                                         : ConsoleRunOutcome::NotComplete;
+            if (skipped > 0) Status(SkippedLine(skipped, imported));
+            return converted + skipped == imported && m_reportWritten
+                       ? ConsoleRunOutcome::Converted
+                       : ConsoleRunOutcome::NotComplete;
+        }
+        // A rerun that finds every output in place has nothing to do.
+        if (skipped > 0) {
+            Status(SkippedLine(skipped, imported));
+            if (skipped == imported && m_reportWritten) return ConsoleRunOutcome::Converted;
         }
         m_out.PrintLine(m_texts.Text("Msg", "Conversion is not complete"));
         return ConsoleRunOutcome::NotComplete;
     }
 
   private:
+    static std::string SkippedLine(int32_t skipped, int32_t imported) {
+        return "Files skipped, their outputs are current: " + std::to_string(skipped) + " of " +
+               std::to_string(imported);
+    }
+
+    // The measuring run: statistics instead of outputs.
+    ConsoleRunOutcome Measure(const ConversionJob& job) {
+        Status("Measuring...");
+        const FileQueue& queue = job.queue;
+        const int32_t measured =
+            m_batchOptions.Measure(job, [this](const std::string& path, const std::string& why) {
+                m_out.PrintErrorText(CauseLine(m_programName, path, why));
+            });
+        if (measured < 0) {
+            m_out.PrintErrorText(CauseLine(m_programName, m_project.MeasureSequenceFile,
+                                           std::strerror(errno)));
+            m_out.PrintLine(m_texts.Text("Msg", "Conversion is not complete"));
+            return ConsoleRunOutcome::NotComplete;
+        }
+        Status("Files measured: " + std::to_string(measured) + " of " +
+               std::to_string(queue.size()));
+        return measured == static_cast<int32_t>(queue.size()) ? ConsoleRunOutcome::Converted
+                                                               : ConsoleRunOutcome::NotComplete;
+    }
+
+    // The --report file's last line; a report that could not be written
+    // whole is said on standard error and fails the run.
+    void WriteSummary(const RunTally& tally) {
+        JsonLinesFile* json = m_batchOptions.report();
+        if (json == nullptr) return;
+        json->Write(SummaryReportLine(tally));
+        if (json->error() != 0) {
+            m_reportWritten = false;
+            m_out.PrintErrorText(CauseLine(m_programName, m_batchOptions.reportPath(),
+                                           std::strerror(json->error())));
+        }
+    }
+
     void Status(const std::string& line) {
         if (!m_quiet) m_out.PrintLine(line);
     }
@@ -195,10 +263,21 @@ class ConsoleRun {
         m_events.report = debug ? &fileReport : nullptr;
         m_events.progress = showProgress ? &progress : nullptr;
         m_events.collect = m_batch;
+        m_events.json = m_batchOptions.report();
+        const auto begin = std::chrono::steady_clock::now();
+        const int32_t files = static_cast<int32_t>(job.queue.size());
         ConversionRun run(std::move(job), &m_events);
         run.Start();
         run.Wait();
         if (showProgress) progress.Finish();
+        RunTally tally;
+        tally.files = files;
+        tally.converted = run.outcome().filesConverted;
+        tally.skipped = m_events.skipped;
+        tally.failed = m_events.finished - tally.converted - tally.skipped;
+        tally.seconds =
+            std::chrono::duration<double>(std::chrono::steady_clock::now() - begin).count();
+        WriteSummary(tally);
         m_project.FileCounter = run.outcome().nextFileNumber;
         m_project.RandomNumber = run.outcome().nextRandomNumber;
         return run.outcome().filesConverted;
@@ -211,6 +290,8 @@ class ConsoleRun {
     bool m_quiet;
     std::string m_programName;
     RunReport m_report;
+    BatchOptions m_batchOptions;
+    bool m_reportWritten = true;
     bool m_batch = false;
     FileEvents m_events;
 };

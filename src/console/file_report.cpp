@@ -42,6 +42,10 @@ void FileReport::FileStarted(int32_t /*index*/, const std::string& inputPath) {
 }
 
 void FileReport::FileFinished(const FileResult& result) {
+    if (result.skipped) {
+        m_print("[SKIPPED] Current output: " + PrintablePath(result.outputPath));
+        return;
+    }
     if (result.converted) {
         m_print("[OK] Saving As: " + PrintablePath(result.outputPath));
         return;

@@ -18,6 +18,7 @@
 #include "imaging/threshold.h"
 #include "imaging/tone_map.h"
 #include "run/run_resources.h"
+#include "run/sequence_statistics.h"
 #include "settings/conversion_settings.h"
 #include "settings/file_context.h"
 
@@ -49,7 +50,11 @@ Bitmap Resize(Bitmap image, StepInput& in) {
 Bitmap Normalise(Bitmap image, StepInput&) { return NormalisePixelType(std::move(image)); }
 
 Bitmap ToneMap(Bitmap image, StepInput& in) {
-    return ToneMapImage(std::move(image), PixelsOf(in), DragoControlsFor(in.settings));
+    // The operator's controls from the settings; a frame of a sequence is
+    // scaled by the sequence's statistics rather than its own.
+    DragoControls controls = DragoControlsFor(in.settings);
+    controls.statistics = SequenceToneControls(in.file).statistics;
+    return ToneMapImage(std::move(image), PixelsOf(in), controls);
 }
 
 Bitmap Flip(Bitmap image, StepInput& in) {

@@ -68,6 +68,8 @@ Result<Bitmap> LoadChainInput(FileContext& file, const RunResources* resources) 
     Bitmap image =
         LoadInputImage(file.InputPath, &loadReason, resources ? resources->pixels() : nullptr);
     file.SourceBitDepth = image ? static_cast<int32_t>(FreeImage_GetBPP(image.get())) : 0;
+    file.SourceWidth = image ? WidthOf(image) : 0;
+    file.SourceHeight = image ? HeightOf(image) : 0;
     if (!image || WidthOf(image) == 0 || HeightOf(image) == 0)
         return FileFailure(loadReason.empty() ? "The file could not be loaded" : loadReason);
     return image;
@@ -110,6 +112,8 @@ Result<Bitmap> ProcessImage(Bitmap image, const ConversionSettings& settings, Fi
         }
         if (checkpoint && !checkpoint(row.step)) return FileFailure(kStoppedReason);
     }
+    file.FinalWidth = WidthOf(image);
+    file.FinalHeight = HeightOf(image);
     return image;
 }
 

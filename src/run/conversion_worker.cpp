@@ -20,6 +20,7 @@
 #include "formats/image_io.h"
 #include "run/output_names.h"
 #include "run/run_resources.h"
+#include "run/skip_existing.h"
 #include "settings/file_context.h"
 #include "settings/project_state.h"
 
@@ -97,10 +98,6 @@ bool WorkerHold::WaitUntilWorkerHolds(std::chrono::milliseconds timeout) const {
     return m_changed.wait_for(lock, timeout, [this] { return m_waiting > 0; });
 }
 
-namespace {
-
-}  // namespace
-
 FileContext FileContextFor(const ConversionJob& job, const QueuedFile& entry, int32_t fileNumber,
                            int32_t randomNumber) {
     FileContext file;
@@ -114,10 +111,20 @@ FileContext FileContextFor(const ConversionJob& job, const QueuedFile& entry, in
     file.AutoBitDepth = job.target.automaticDepth() ? 1 : 0;
     file.RandomNumber = randomNumber;
     file.FileCounter = fileNumber;
+    file.SequenceLargestLuminance = entry.sequenceLargestLuminance;
+    file.SequenceLogAverageLuminance = entry.sequenceLogAverageLuminance;
     return file;
 }
 
 namespace {
+
+// "%n%" of a file: its position in the whole list when the job numbers by
+// position, otherwise the next number of the files converted so far.
+int32_t FileNumberOf(const ConversionJob& job, const QueuedFile& entry,
+                     const WorkerOutcome& outcome) {
+    return entry.listPosition >= 0 ? job.firstFileNumber + entry.listPosition
+                                   : outcome.nextFileNumber;
+}
 
 int64_t MillisSince(std::chrono::steady_clock::time_point begin) {
     return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() -
@@ -174,7 +181,11 @@ StepCheckpoint CheckpointFor(WorkerControl& control, ConversionObserver& events,
 int64_t FinishFile(const ConversionJob& job, const FileContext& file, FileResult& result,
                    WorkerOutcome& outcome, ConversionObserver& events) {
     int64_t shown = 0;
+    result.inputWidth = file.SourceWidth;
+    result.inputHeight = file.SourceHeight;
     if (result.converted) {
+        result.outputWidth = file.FinalWidth;
+        result.outputHeight = file.FinalHeight;
         result.reason.clear();
         result.outputPath = file.OutputPath;
         events.StepDone(result.index, ChainStep::Save);
@@ -200,6 +211,7 @@ struct FileWork {
     FileResult result;
     std::chrono::steady_clock::time_point begin;
     bool stopped = false;
+    bool skipped = false;  // its output is there already: nothing to do
 };
 
 // Several files at once: a serial stage hands out the queue in order, the
@@ -233,6 +245,14 @@ WorkerOutcome ConvertSideBySide(const ConversionJob& job, RunResources& resource
                 if (next == job.queue.size()) resources.pixels()->StopKeeping();
                 work->result.index = work->index;
                 work->result.inputPath = work->entry->path;
+                if (job.skipExisting) {
+                    // Resumed runs number by position, so the name is known
+                    // here without the naming stage's numbers.
+                    const int32_t position = work->entry->listPosition;
+                    FileContext named = FileContextFor(
+                        job, *work->entry, position >= 0 ? job.firstFileNumber + position : 0, 0);
+                    work->skipped = SkipIfOutputIsCurrent(job.settings, named, work->result);
+                }
                 return work;
             }) &
             tbb::make_filter<std::shared_ptr<FileWork>, std::shared_ptr<FileWork>>(
@@ -240,6 +260,7 @@ WorkerOutcome ConvertSideBySide(const ConversionJob& job, RunResources& resource
                 [&](std::shared_ptr<FileWork> work) {
                     // The numbers are not known yet; the naming stage sets them.
                     work->file = FileContextFor(job, *work->entry, 0, 0);
+                    if (work->skipped) return work;
                     work->begin = std::chrono::steady_clock::now();
                     if (!work->entry->failure.empty()) {
                         work->result.reason = work->entry->failure;
@@ -264,7 +285,7 @@ WorkerOutcome ConvertSideBySide(const ConversionJob& job, RunResources& resource
                     events.FileStarted(work->index, work->entry->path);
                     FileResult& result = work->result;
                     if (work->output) {
-                        work->file.FileCounter = outcome.nextFileNumber;
+                        work->file.FileCounter = FileNumberOf(job, *work->entry, outcome);
                         work->file.RandomNumber = outcome.nextRandomNumber;
                         FreeImageMessageScope scope([&result](const std::string& message) {
                             result.libraryMessages.push_back(message);
@@ -277,7 +298,7 @@ WorkerOutcome ConvertSideBySide(const ConversionJob& job, RunResources& resource
                         result.reason = saved.detail;
                         work->output.reset();
                     }
-                    result.millis = MillisSince(work->begin);
+                    result.millis = work->skipped ? 0 : MillisSince(work->begin);
                     result.stopped = work->stopped;
                     lastMillis = FinishFile(job, work->file, result, outcome, events);
                 }));
@@ -304,8 +325,8 @@ WorkerOutcome ConvertInTurn(const ConversionJob& job, RunResources& resources,
         PublishStart(control, index, entry.path, lastMillis);
         events.FileStarted(index, entry.path);
 
-        FileContext file =
-            FileContextFor(job, entry, outcome.nextFileNumber, outcome.nextRandomNumber);
+        FileContext file = FileContextFor(job, entry, FileNumberOf(job, entry, outcome),
+                                          outcome.nextRandomNumber);
 
         bool stopped = false;
         const StepCheckpoint checkpoint = CheckpointFor(control, events, index, stopped);
@@ -313,6 +334,10 @@ WorkerOutcome ConvertInTurn(const ConversionJob& job, RunResources& resources,
         FileResult result;
         result.index = index;
         result.inputPath = entry.path;
+        if (job.skipExisting && SkipIfOutputIsCurrent(job.settings, file, result)) {
+            lastMillis = FinishFile(job, file, result, outcome, events);
+            continue;
+        }
         const auto begin = std::chrono::steady_clock::now();
         if (!entry.failure.empty()) {
             result.reason = entry.failure;
@@ -347,10 +372,10 @@ WorkerOutcome ConversionWorker(const ConversionJob& job, RunResources& resources
         PixelPool& pool;
         ~KeptPixelsRelease() { pool.Release(); }
     } keptPixelsRelease{*resources.pixels()};
-    // Every parallel loop of the run, the chain's own included, runs in the
-    // run's arena and so on at most its cores.
     // No file of the run writes over another's output or over an input.
     RunOutputs outputs(job.queue);
+    // Every parallel loop of the run, the chain's own included, runs in the
+    // run's arena and so on at most its cores.
     WorkerOutcome outcome;
     resources.Run([&] {
         outcome = job.filesAtOnce > 1 && job.queue.size() > 1 && !WatermarkShowsNumbers(job.settings)

@@ -37,6 +37,13 @@ struct QueuedFile {
     // Why an input named in the run cannot be converted (not a regular file,
     // empty, unreadable): the file fails with it without being opened.
     std::string failure;
+    // The file's 0-based position in the whole list when its "%n%" is
+    // numbered by position (a run that converts one share of a list, or
+    // resumes one); -1 numbers it by the files converted before it.
+    int32_t listPosition = -1;
+    // The Drago statistics of the frame sequence it belongs to; 0: its own.
+    float sequenceLargestLuminance = 0;
+    float sequenceLogAverageLuminance = 0;
 };
 using FileQueue = std::vector<QueuedFile>;
 
@@ -55,6 +62,9 @@ struct ConversionJob {
     // and tone mapping inside each file included (0 = every core). A run
     // asked for one job on a shared machine uses one core.
     int32_t cores = 0;
+    // A file whose output already exists, and is not older than the file,
+    // is skipped: neither converted nor rewritten.
+    bool skipExisting = false;
 };
 
 // The file context of queue entry `entry` with the job's save target and the
@@ -68,10 +78,15 @@ struct FileResult {
     std::string inputPath;
     bool converted = false;
     bool stopped = false;     // the run was stopped while this file was open
+    bool skipped = false;     // its output was there already (outputPath names it)
     std::string outputPath;   // the file written (converted only)
     std::string reason;       // why it failed ("" when converted)
     std::vector<std::string> libraryMessages;  // the image library's own messages
     int64_t millis = 0;
+    int32_t inputWidth = 0;  // the picture as loaded, 0 when it was not
+    int32_t inputHeight = 0;
+    int32_t outputWidth = 0;  // the picture written (converted only)
+    int32_t outputHeight = 0;
 };
 
 // Receives the worker's events on the worker's thread; an implementation that

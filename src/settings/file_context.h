@@ -19,11 +19,19 @@ struct FileContext {
     int32_t SaveFlags = 0;
     int8_t AutoBitDepth = 0;
     int32_t SourceBitDepth = 0;
+    int32_t SourceWidth = 0;   // the picture as loaded
+    int32_t SourceHeight = 0;
+    int32_t FinalWidth = 0;    // the picture the save writes
+    int32_t FinalHeight = 0;
     int32_t CurrentWidth = 0;
     int32_t CurrentHeight = 0;
     int32_t CurrentFrame = 0;
     int32_t RandomNumber = 0;  // "%rnd%"
     int32_t FileCounter = 0;   // "%n%"
+    // The Drago statistics a frame sequence shares (largest and log-average
+    // luminance); 0 maps the picture with its own.
+    float SequenceLargestLuminance = 0;
+    float SequenceLogAverageLuminance = 0;
 };
 
 }  // namespace orvex

@@ -23,6 +23,14 @@ struct ProjectState {
     std::string OutputExtension;
     int8_t CommandLineInput = 0;
     std::string RunMode;  // "", "DEBUG" or "T"
+    // Batch options of a console run; empty or 0 when not given.
+    int32_t ShardIndex = 0;              // "--shard=K/N": K, 1-based
+    int32_t ShardCount = 0;              // N; 0 = the whole list
+    int8_t SkipExisting = 0;             // "--skip-existing"
+    std::string ReportFile;              // "--report"
+    std::string MeasureSequenceFile;     // "--measure-sequence"
+    std::string SequenceStatisticsFile;  // "--sequence-statistics"
+    int32_t SequenceWindow = 0;          // "--sequence-window": 0 = locked
 };
 
 // A uniformly drawn number from 1 to 99999 for "%rnd%".

@@ -73,6 +73,8 @@ class Process {
         }
     }
 
+    pid_t pid() const { return m_pid; }
+
     ProcessResult Wait() {
         ProcessResult result;
         int status = 0;

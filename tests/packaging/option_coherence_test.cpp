@@ -27,7 +27,9 @@ using test_support::ReadSourceFile;
 // Options the command line knows besides the rows of the option table.
 const std::vector<std::string> kConsoleOptions{
     "--input=",  "--output=", "--conversion=", "--profile=", "--help",
-    "--version", "--quiet",   "--debug",       "--pause",    "--jobs="};
+    "--version", "--quiet",   "--debug",       "--pause",    "--jobs=",
+    "--shard=",  "--skip-existing", "--report=", "--measure-sequence=",
+    "--sequence-statistics=", "--sequence-window="};
 
 std::string Lower(std::string text) {
     for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
