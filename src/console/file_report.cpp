@@ -43,6 +43,7 @@ void FileReport::FileStarted(int32_t /*index*/, const std::string& inputPath) {
 
 void FileReport::FileFinished(const FileResult& result) {
     if (result.converted) {
+        if (!result.note.empty()) m_print(EscapeControls(result.note, false));
         m_print("[OK] Saving As: " + PrintablePath(result.outputPath));
         return;
     }

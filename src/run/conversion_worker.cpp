@@ -174,6 +174,7 @@ int64_t FinishFile(const ConversionJob& job, const FileContext& file, FileResult
     if (result.converted) {
         result.reason.clear();
         result.outputPath = file.OutputPath;
+        result.note = file.GainMapNote;
         events.StepDone(result.index, ChainStep::Save);
         ++outcome.filesConverted;
         shown = std::max<int64_t>(result.millis, kShortestReportedMillis);

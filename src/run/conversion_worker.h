@@ -57,6 +57,7 @@ struct FileResult {
     std::string outputPath;   // the file written (converted only)
     std::string reason;       // why it failed ("" when converted)
     std::vector<std::string> libraryMessages;  // the image library's own messages
+    std::string note;  // a converted file's remark for the report ("" for none)
     int64_t millis = 0;
 };
 

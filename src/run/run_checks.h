@@ -34,6 +34,7 @@ enum class RunFault {
     EmptyWatermarkImage,    // an image watermark without a file name
     InvalidWatermarkImage,  // missing, empty, a folder, or not a picture we can decode
     InvalidValue,           // a setting outside its option's range: detail names both
+    GainMapConflict,        // a gain map with a step that hides the scene: detail names it
     FileFailed,             // one file could not be converted: detail says why
 };
 

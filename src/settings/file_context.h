@@ -4,9 +4,12 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 
 namespace orvex {
+
+struct GainMapSource;
 
 struct FileContext {
     std::string InputPath;       // the file being converted
@@ -24,6 +27,11 @@ struct FileContext {
     int32_t CurrentFrame = 0;
     int32_t RandomNumber = 0;  // "%rnd%"
     int32_t FileCounter = 0;   // "%n%"
+    // What the gain map is made from, kept from the HDR picture by the tone
+    // mapping until the save (null without a gain map), and the report's
+    // remark when a wanted gain map was left out.
+    std::shared_ptr<GainMapSource> GainMap;
+    std::string GainMapNote;
 };
 
 }  // namespace orvex
