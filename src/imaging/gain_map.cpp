@@ -14,6 +14,9 @@
 namespace orvex {
 namespace {
 
+// The gamma the map's values are stored with (see MakeGainMap).
+constexpr double kMapGamma = 0.5;
+
 // Below this many stops of headroom a map would change nothing visible.
 constexpr double kLeastHeadroom = 1.0 / 16;
 
@@ -201,7 +204,11 @@ Bitmap MakeGainMap(const GainMapSource& source, FIBITMAP* base, GainMapMetadata*
     m.gainMapMax = QuantisedGainValue(source.headroom);
     m.hdrCapacityMin = 0;
     m.hdrCapacityMax = m.gainMapMax;
-    m.gamma = 1;
+    // The normalised gain is stored as its square root (the decoder squares
+    // it): the JPEG's ringing around a sharp highlight, a few levels over a
+    // map of zeros, then decodes to next to nothing, so the sky next to a
+    // sun does not glow; the top of the range keeps half a level's precision.
+    m.gamma = kMapGamma;
     Bitmap map = AdoptBitmap(FreeImage_Allocate(static_cast<int>(source.mapWidth),
                                                 static_cast<int>(source.mapHeight), 8));
     if (!map) return fail("not enough memory for the gain map");
@@ -211,7 +218,8 @@ Bitmap MakeGainMap(const GainMapSource& source, FIBITMAP* base, GainMapMetadata*
     const unsigned bytesPerPixel = bpp / 8;
     const float offsetSdr = static_cast<float>(m.offsetSdr);
     const float offsetHdr = static_cast<float>(m.offsetHdr);
-    const float levelsPerStop = static_cast<float>(255 / m.gainMapMax);
+    const float stopsToUnit = static_cast<float>(1 / m.gainMapMax);
+    const float mapGamma = static_cast<float>(m.gamma);
     try {
         ForEachMapRow(source, [&](unsigned my, unsigned y0, unsigned y1) {
             std::vector<float> sdr(source.mapWidth, 0.0f);
@@ -233,7 +241,8 @@ Bitmap MakeGainMap(const GainMapSource& source, FIBITMAP* base, GainMapMetadata*
                 const float ySdr = sdr[mx] / static_cast<float>(rows * columns);
                 const float yHdr = ySdr * std::exp2(boost[mx]);
                 const float gain = std::log2((yHdr + offsetHdr) / (ySdr + offsetSdr));
-                const float level = std::clamp(gain * levelsPerStop, 0.0f, 255.0f);
+                const float level =
+                    255.0f * std::pow(std::clamp(gain * stopsToUnit, 0.0f, 1.0f), mapGamma);
                 out[mx] = static_cast<BYTE>(level + 0.5f);
             }
         });
