@@ -19,6 +19,7 @@ packages=(
   lintian dpkg-dev debhelper devscripts file man-db
   desktop-file-utils appstream libxml2-utils shared-mime-info libglib2.0-bin
   clang libclang-rt-14-dev
+  libimage-exiftool-perl
 )
 
 SUDO=""
