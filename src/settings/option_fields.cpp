@@ -409,7 +409,7 @@ std::vector<OptionField> BuildTable() {
             .Range(0, 1)
             .Report("JPG Gain Map: ")
             .OnlyWhenChanged()
-            .Shown("Gain Map", Page::Output, Check()),
+            .Shown("HDR Gain Map", Page::Output, Check()),
         Row(ForWriter("jpg", Float(out, "JPG Gain Map Headroom", &S::JpgGainMapHeadroom)))
             .Option(SwitchesOn(Real("--GAIN-MAP-HEADROOM"), &S::JpgGainMap))
             .Refuses(1, 6)
