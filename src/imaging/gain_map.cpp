@@ -14,7 +14,8 @@
 namespace orvex {
 namespace {
 
-// The gamma the map's values are stored with (see MakeGainMap).
+// The gamma the map's values are stored with (see MakeGainMap): the level is
+// the square root of the normalised gain.
 constexpr double kMapGamma = 0.5;
 
 // Below this many stops of headroom a map would change nothing visible.
@@ -100,7 +101,6 @@ std::shared_ptr<GainMapSource> MeasureGainMapSource(FIBITMAP* hdr,
         source->height = FreeImage_GetHeight(hdr);
         source->mapWidth = (source->width + scale - 1) / scale;
         source->mapHeight = (source->height + scale - 1) / scale;
-        source->boost.assign(static_cast<size_t>(source->mapWidth) * source->mapHeight, 0.0f);
 
         const double largest = statistics.largestLuminance;
         const double logAverage = statistics.logAverageLuminance;
@@ -113,12 +113,15 @@ std::shared_ptr<GainMapSource> MeasureGainMapSource(FIBITMAP* hdr,
             source->headroom = 0;
             return source;
         }
+        source->boost.reset(new float[static_cast<size_t>(source->mapWidth) * source->mapHeight]);
 
         const float inverseAverage = static_cast<float>(1 / logAverage);
-        const float stopsPerLog = static_cast<float>(source->headroom / std::log(largest / logAverage));
+        const float inverseLogRange = static_cast<float>(1 / std::log(largest / logAverage));
+        const float headroomStops = static_cast<float>(source->headroom);
         const unsigned width = source->width, height = source->height;
         ForEachMapRow(*source, [&](unsigned my, unsigned y0, unsigned y1) {
-            float* out = source->boost.data() + static_cast<size_t>(my) * source->mapWidth;
+            float* out = source->boost.get() + static_cast<size_t>(my) * source->mapWidth;
+            std::vector<float> sum(source->mapWidth, 0.0f);
             for (unsigned y = y0; y < y1; ++y) {
                 const unsigned line = flipVertical ? height - 1 - y : y;
                 const auto* rgb = reinterpret_cast<const float*>(
@@ -128,15 +131,16 @@ std::shared_ptr<GainMapSource> MeasureGainMapSource(FIBITMAP* hdr,
                     const float relative = (kRedY * p[0] + kGreenY * p[1] + kBlueY * p[2]) * inverseAverage;
                     // Not finite, not positive or at most the log-average: not lifted.
                     if (!(relative > 1.0f)) continue;
-                    const float boost = std::isfinite(relative) ? std::log(relative) * stopsPerLog
-                                                                : static_cast<float>(source->headroom);
-                    out[x / scale] += std::min(boost, static_cast<float>(source->headroom));
+                    const float s = std::isfinite(relative)
+                                        ? std::min(std::log(relative) * inverseLogRange, 1.0f)
+                                        : 1.0f;
+                    sum[x / scale] += headroomStops * s * s;
                 }
             }
             const unsigned rows = y1 - y0;
             for (unsigned mx = 0; mx < source->mapWidth; ++mx) {
                 const unsigned columns = std::min(scale, width - mx * scale);
-                out[mx] /= static_cast<float>(rows * columns);
+                out[mx] = sum[mx] / static_cast<float>(rows * columns);
             }
         });
         return source;
@@ -146,6 +150,7 @@ std::shared_ptr<GainMapSource> MeasureGainMapSource(FIBITMAP* hdr,
 }
 
 bool MarkCoveredPixels(GainMapSource& source, FIBITMAP* before, FIBITMAP* after) {
+    if (!source.boost) return true;  // nothing lifted, nothing to clear
     if (!before || !after || FreeImage_GetWidth(before) != source.width ||
         FreeImage_GetHeight(before) != source.height || FreeImage_GetWidth(after) != source.width ||
         FreeImage_GetHeight(after) != source.height)
@@ -160,7 +165,7 @@ bool MarkCoveredPixels(GainMapSource& source, FIBITMAP* before, FIBITMAP* after)
     const unsigned scale = static_cast<unsigned>(source.controls.scale);
     const size_t rowBytes = 3 * static_cast<size_t>(source.width);
     ForEachMapRow(source, [&](unsigned my, unsigned y0, unsigned y1) {
-        float* out = source.boost.data() + static_cast<size_t>(my) * source.mapWidth;
+        float* out = source.boost.get() + static_cast<size_t>(my) * source.mapWidth;
         for (unsigned y = y0; y < y1; ++y) {
             const BYTE* rowA = FreeImage_GetScanLine(a, static_cast<int>(y));
             const BYTE* rowB = FreeImage_GetScanLine(b, static_cast<int>(y));
@@ -181,7 +186,7 @@ Bitmap MakeGainMap(const GainMapSource& source, FIBITMAP* base, GainMapMetadata*
     };
     if (!base || FreeImage_GetWidth(base) != source.width || FreeImage_GetHeight(base) != source.height)
         return fail("the gain map does not fit the picture");
-    if (source.headroom < kLeastHeadroom) return fail(kNoHighlightsReason);
+    if (source.headroom < kLeastHeadroom || !source.boost) return fail(kNoHighlightsReason);
     const unsigned bpp = FreeImage_GetBPP(base);
     if (FreeImage_GetImageType(base) != FIT_BITMAP || (bpp != 8 && bpp != 24 && bpp != 32))
         return fail("the gain map cannot read a picture of this depth");
@@ -219,7 +224,6 @@ Bitmap MakeGainMap(const GainMapSource& source, FIBITMAP* base, GainMapMetadata*
     const float offsetSdr = static_cast<float>(m.offsetSdr);
     const float offsetHdr = static_cast<float>(m.offsetHdr);
     const float stopsToUnit = static_cast<float>(1 / m.gainMapMax);
-    const float mapGamma = static_cast<float>(m.gamma);
     try {
         ForEachMapRow(source, [&](unsigned my, unsigned y0, unsigned y1) {
             std::vector<float> sdr(source.mapWidth, 0.0f);
@@ -233,16 +237,21 @@ Bitmap MakeGainMap(const GainMapSource& source, FIBITMAP* base, GainMapMetadata*
                                                      kBlueY * linear[p[FI_RGBA_BLUE]];
                 }
             }
-            const float* boost = source.boost.data() + static_cast<size_t>(my) * source.mapWidth;
+            const float* boost = source.boost.get() + static_cast<size_t>(my) * source.mapWidth;
             BYTE* out = FreeImage_GetScanLine(map.get(), static_cast<int>(my));
             const unsigned rows = y1 - y0;
             for (unsigned mx = 0; mx < source.mapWidth; ++mx) {
                 const unsigned columns = std::min(scale, width - mx * scale);
+                // Nothing lifted (most of a picture): a gain of 1, level 0.
+                if (!(boost[mx] > 0)) {
+                    out[mx] = 0;
+                    continue;
+                }
                 const float ySdr = sdr[mx] / static_cast<float>(rows * columns);
                 const float yHdr = ySdr * std::exp2(boost[mx]);
                 const float gain = std::log2((yHdr + offsetHdr) / (ySdr + offsetSdr));
-                const float level =
-                    255.0f * std::pow(std::clamp(gain * stopsToUnit, 0.0f, 1.0f), mapGamma);
+                // Stored with the gamma kMapGamma, a square root.
+                const float level = 255.0f * std::sqrt(std::clamp(gain * stopsToUnit, 0.0f, 1.0f));
                 out[mx] = static_cast<BYTE>(level + 0.5f);
             }
         });

@@ -8,7 +8,7 @@
 // in the base, where
 //
 //   s = 0                       for Y <= 1 (at or below the log-average)
-//   s = ln Y / ln Ymax          above it, reaching 1 at the brightest pixel
+//   s = (ln Y / ln Ymax)^2      above it, reaching 1 at the brightest pixel
 //                               (Ymax: the brightest pixel's Y)
 //   H = min(headroom, scene range - base range)   (stops, never below 0)
 //
@@ -18,7 +18,10 @@
 // the scene's luminance (the base does, and so does s), leaves everything up
 // to the log-average as it is, and gives back to the highlights what the
 // curve took from them, never more than the scene had and never more than
-// the headroom. Simply mapping the scene to a white of 2^headroom with the
+// the headroom. The square keeps the lift small just above the log-average
+// and spends it on the highlights; with the map stored at gamma 0.5 (see
+// MakeGainMap) its levels then follow ln Y evenly, so a picture's grain
+// costs the map's JPEG no more than it must. Simply mapping the scene to a white of 2^headroom with the
 // same curve would brighten the shadows and midtones too.
 #pragma once
 
@@ -53,8 +56,10 @@ struct GainMapSource {
     // scene has no highlights the base has not shown already.
     double headroom = 0;
     // Per map pixel (rows as the picture's scanlines): log2 of the boost,
-    // the mean over the pixels the map pixel covers; 0 where nothing is lifted.
-    std::vector<float> boost;
+    // the mean over the pixels the map pixel covers; 0 where nothing is
+    // lifted. Every value is written once, by the row's own task, so a large
+    // map is never cleared on one core first. Empty when nothing is lifted.
+    std::unique_ptr<float[]> boost;
 };
 
 // The scene-side numbers of the rendition for `hdr` (a 96-bit RGBF picture)

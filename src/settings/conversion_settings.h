@@ -67,7 +67,7 @@ struct ConversionSettings {
     int8_t JpgGainMap = 0;
     float JpgGainMapHeadroom = 3.0f;
     int32_t JpgGainMapScale = 1;
-    int32_t JpgGainMapQuality = 85;
+    int32_t JpgGainMapQuality = 70;
     int32_t JxrBpp = 0;
     int32_t PbmBpp = 0;
     int32_t PcxBpp = 0;

@@ -342,7 +342,7 @@ TEST_F(GainMapTest, ValuesThatAreNotFiniteOrNegativeNeverReachTheMetadata) {
         EXPECT_GE(v, 0);
         EXPECT_LE(v, settings.JpgGainMapHeadroom);
     }
-    for (float boost : gm.source->boost) ASSERT_TRUE(std::isfinite(boost));
+    for (size_t i = 0; i < size_t{kWidth} * kHeight; ++i) ASSERT_TRUE(std::isfinite(gm.source->boost[i]));
 }
 
 }  // namespace
