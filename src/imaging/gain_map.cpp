@@ -58,6 +58,8 @@ const std::array<float, 256>& LinearOfByte() {
     return table;
 }
 
+unsigned ScaleShift(unsigned scale) { return scale == 4 ? 2 : scale == 2 ? 1 : 0; }
+
 // Calls body(y0, y1) for the picture rows each map row covers, map rows in
 // parallel.
 template <typename Body>
@@ -95,7 +97,9 @@ std::shared_ptr<GainMapSource> MeasureGainMapSource(FIBITMAP* hdr,
     try {
         auto source = std::make_shared<GainMapSource>();
         source->controls = wanted;
-        const unsigned scale = static_cast<unsigned>(std::clamp(wanted.scale, 1, 4));
+        // 1, 2 or 4, so that a pixel's map column is a shift away.
+        const unsigned scale = wanted.scale >= 4 ? 4u : wanted.scale >= 2 ? 2u : 1u;
+        const unsigned shift = ScaleShift(scale);
         source->controls.scale = static_cast<int>(scale);
         source->width = FreeImage_GetWidth(hdr);
         source->height = FreeImage_GetHeight(hdr);
@@ -134,7 +138,7 @@ std::shared_ptr<GainMapSource> MeasureGainMapSource(FIBITMAP* hdr,
                     const float s = std::isfinite(relative)
                                         ? std::min(std::log(relative) * inverseLogRange, 1.0f)
                                         : 1.0f;
-                    sum[x / scale] += headroomStops * s * s;
+                    sum[x >> shift] += headroomStops * s * s;
                 }
             }
             const unsigned rows = y1 - y0;
@@ -164,6 +168,7 @@ bool MarkCoveredPixels(GainMapSource& source, FIBITMAP* before, FIBITMAP* after)
     if (!a || !b) return false;
     const unsigned scale = static_cast<unsigned>(source.controls.scale);
     const size_t rowBytes = 3 * static_cast<size_t>(source.width);
+    const unsigned shift = ScaleShift(scale);
     ForEachMapRow(source, [&](unsigned my, unsigned y0, unsigned y1) {
         float* out = source.boost.get() + static_cast<size_t>(my) * source.mapWidth;
         for (unsigned y = y0; y < y1; ++y) {
@@ -171,7 +176,7 @@ bool MarkCoveredPixels(GainMapSource& source, FIBITMAP* before, FIBITMAP* after)
             const BYTE* rowB = FreeImage_GetScanLine(b, static_cast<int>(y));
             for (size_t i = 0; i < rowBytes; i += 3) {
                 if (rowA[i] != rowB[i] || rowA[i + 1] != rowB[i + 1] || rowA[i + 2] != rowB[i + 2])
-                    out[i / 3 / scale] = 0;
+                    out[(i / 3) >> shift] = 0;
             }
         }
     });
@@ -221,6 +226,7 @@ Bitmap MakeGainMap(const GainMapSource& source, FIBITMAP* base, GainMapMetadata*
     const unsigned scale = static_cast<unsigned>(source.controls.scale);
     const unsigned width = source.width;
     const unsigned bytesPerPixel = bpp / 8;
+    const unsigned shift = ScaleShift(scale);
     const float offsetSdr = static_cast<float>(m.offsetSdr);
     const float offsetHdr = static_cast<float>(m.offsetHdr);
     const float stopsToUnit = static_cast<float>(1 / m.gainMapMax);
@@ -231,7 +237,7 @@ Bitmap MakeGainMap(const GainMapSource& source, FIBITMAP* base, GainMapMetadata*
                 const BYTE* row = FreeImage_GetScanLine(base, static_cast<int>(y));
                 for (unsigned x = 0; x < width; ++x) {
                     const BYTE* p = row + static_cast<size_t>(x) * bytesPerPixel;
-                    sdr[x / scale] += bpp == 8 ? paletteLuminance[p[0]]
+                    sdr[x >> shift] += bpp == 8 ? paletteLuminance[p[0]]
                                                : kRedY * linear[p[FI_RGBA_RED]] +
                                                      kGreenY * linear[p[FI_RGBA_GREEN]] +
                                                      kBlueY * linear[p[FI_RGBA_BLUE]];
