@@ -20,6 +20,7 @@ packages=(
   desktop-file-utils appstream libxml2-utils shared-mime-info libglib2.0-bin
   clang libclang-rt-14-dev
   nlohmann-json3-dev parallel openssh-server openssh-client
+  libimage-exiftool-perl
 )
 
 SUDO=""

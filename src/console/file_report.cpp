@@ -47,6 +47,7 @@ void FileReport::FileFinished(const FileResult& result) {
         return;
     }
     if (result.converted) {
+        if (!result.note.empty()) m_print(EscapeControls(result.note, false));
         m_print("[OK] Saving As: " + PrintablePath(result.outputPath));
         return;
     }

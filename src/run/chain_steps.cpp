@@ -17,6 +17,7 @@
 #include "imaging/rotate.h"
 #include "imaging/threshold.h"
 #include "imaging/tone_map.h"
+#include "run/gain_map_steps.h"
 #include "run/run_resources.h"
 #include "run/sequence_statistics.h"
 #include "settings/conversion_settings.h"
@@ -49,11 +50,14 @@ Bitmap Resize(Bitmap image, StepInput& in) {
 
 Bitmap Normalise(Bitmap image, StepInput&) { return NormalisePixelType(std::move(image)); }
 
+// The operator's controls from the settings; a frame of a sequence is scaled
+// by the sequence's statistics rather than its own. A gain map's source is
+// measured on the HDR picture first, with the statistics the mapping then
+// uses.
 Bitmap ToneMap(Bitmap image, StepInput& in) {
-    // The operator's controls from the settings; a frame of a sequence is
-    // scaled by the sequence's statistics rather than its own.
     DragoControls controls = DragoControlsFor(in.settings);
     controls.statistics = SequenceToneControls(in.file).statistics;
+    if (!KeepHdrForGainMap(image.get(), in.settings, in.file, controls, &in.reason)) return {};
     return ToneMapImage(std::move(image), PixelsOf(in), controls);
 }
 
@@ -73,12 +77,13 @@ Bitmap Threshold(Bitmap image, StepInput& in) {
 Bitmap Dither(Bitmap image, StepInput& in) { return ApplyDither(std::move(image), in.settings); }
 
 // Placed by the size after resizing.
-Bitmap Frame(Bitmap image, StepInput& in) {
+Bitmap DrawFrame(Bitmap image, StepInput& in) {
     return DrawSolidFrame(std::move(image), in.width, in.height, in.settings);
 }
+Bitmap Frame(Bitmap image, StepInput& in) { return DrawKeepingGainMap(std::move(image), in, DrawFrame); }
 
 // A watermark that cannot be made fails the file with its own reason.
-Bitmap Watermark(Bitmap image, StepInput& in) {
+Bitmap DrawMark(Bitmap image, StepInput& in) {
     if (in.resources && !in.resources->watermarkFailure().empty()) {
         in.reason = in.resources->watermarkFailure();
         return {};
@@ -86,6 +91,10 @@ Bitmap Watermark(Bitmap image, StepInput& in) {
     const WatermarkSources sources = in.resources ? in.resources->watermark() : WatermarkSources();
     return DrawWatermark(std::move(image), in.width, in.height, in.settings, in.file, sources,
                          &in.reason);
+}
+
+Bitmap Watermark(Bitmap image, StepInput& in) {
+    return DrawKeepingGainMap(std::move(image), in, DrawMark);
 }
 
 // The name may show the depth, so it is chosen before the name.

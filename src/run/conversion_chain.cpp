@@ -10,6 +10,7 @@
 
 #include "formats/image_io.h"
 #include "run/chain_steps.h"
+#include "run/gain_map_steps.h"
 #include "run/output_names.h"
 #include "imaging/chain_memory.h"
 #include "platform/available_memory.h"
@@ -159,6 +160,10 @@ RunCheck SaveFailed(const std::string& saveReason) {
 RunCheck SaveChainOutput(Bitmap image, const ConversionSettings& settings, FileContext& file,
                          const StepCheckpoint& checkpoint, RunOutputs* outputs) {
     if (!image) return FileFailure("No picture to save");
+    // With a gain map the file is made in memory, then named and stored.
+    if (file.GainMap)
+        return SaveEncodedChainOutput(EncodeChainOutput(std::move(image), file), settings, file,
+                                      checkpoint, outputs);
     if (RunCheck named = NameChainOutput(settings, file, checkpoint, outputs); !named.ok())
         return named;
     std::string saveReason;
@@ -168,7 +173,8 @@ RunCheck SaveChainOutput(Bitmap image, const ConversionSettings& settings, FileC
     return {};
 }
 
-Result<std::string> EncodeChainOutput(Bitmap image, const FileContext& file) {
+Result<std::string> EncodeChainOutput(Bitmap image, FileContext& file) {
+    if (file.GainMap) return EncodeWithGainMap(std::move(image), file);
     std::string bytes;
     std::string reason;
     if (!EncodeImage(image.get(), file.OutputFormatId, file.SaveFlags, &bytes, &reason))

@@ -67,8 +67,9 @@ RunCheck SaveChainOutput(Bitmap image, const ConversionSettings& settings, FileC
 
 // The processed picture written into memory with the output's writer and
 // flags (file.OutputFormatId, file.SaveFlags), while its file name is not
-// known yet; the picture is let go. Fails with the writer's reason.
-Result<std::string> EncodeChainOutput(Bitmap image, const FileContext& file);
+// known yet, with its gain map when file.GainMap holds one (then let go);
+// the picture is let go. Fails with the writer's reason.
+Result<std::string> EncodeChainOutput(Bitmap image, FileContext& file);
 
 // SaveChainOutput for a picture written ahead by EncodeChainOutput: the same
 // naming and checks in the same order, then the bytes into the file (or the

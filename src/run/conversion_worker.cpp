@@ -188,6 +188,7 @@ int64_t FinishFile(const ConversionJob& job, const FileContext& file, FileResult
         result.outputHeight = file.FinalHeight;
         result.reason.clear();
         result.outputPath = file.OutputPath;
+        result.note = file.GainMapNote;
         events.StepDone(result.index, ChainStep::Save);
         ++outcome.filesConverted;
         shown = std::max<int64_t>(result.millis, kShortestReportedMillis);

@@ -82,6 +82,7 @@ struct FileResult {
     std::string outputPath;   // the file written (converted only)
     std::string reason;       // why it failed ("" when converted)
     std::vector<std::string> libraryMessages;  // the image library's own messages
+    std::string note;  // a converted file's remark for the report ("" for none)
     int64_t millis = 0;
     int32_t inputWidth = 0;  // the picture as loaded, 0 when it was not
     int32_t inputHeight = 0;

@@ -98,9 +98,15 @@ std::vector<const OptionField*> RowsOfFormat(WriteWhen when, std::string_view fo
     return rows;
 }
 
-// A row's report line: its label, then its value as the report shows it.
+// A row's report line: its label, then its value as the report shows it;
+// nothing for a row reported only when changed that holds its default.
 std::string RowLine(const OptionField& row, const CS& settings, CompressionWriter writer) {
     if (row.reportLabel == nullptr) return {};
+    if (row.reportOnlyChanged) {
+        static const CS defaults{};
+        if (FieldNumber(settings, row.config.member) == FieldNumber(defaults, row.config.member))
+            return {};
+    }
     return row.reportLabel + ShownValue(row, settings, writer);
 }
 
@@ -134,7 +140,10 @@ RunCheck CheckOutputOptions(std::string_view outputExtension, const CS& settings
     const CompressionWriter writer = CompressionWriterOf(outputExtension);
     const std::vector<const OptionField*> rows =
         RowsOfFormat(WriteWhen::OutputExtension, outputExtension);
-    for (const OptionField* row : rows) report.Debug(RowLine(*row, settings, writer));
+    for (const OptionField* row : rows) {
+        std::string line = RowLine(*row, settings, writer);
+        if (!line.empty() || !row->reportOnlyChanged) report.Debug(line);
+    }
     const std::string extension(outputExtension);
     for (const OptionField* row : rows) {
         const double value = FieldNumber(settings, row->config.member);
@@ -314,6 +323,8 @@ std::string ConsoleErrorLine(const RunCheck& check) {
         case RunFault::InvalidValue: return "Error: Invalid value for " + check.detail;
         case RunFault::DuplicateOutput: return "Error: Duplicate output file";
         case RunFault::OutputOverInput: return "Error: Output file replaces an input file";
+        case RunFault::GainMapConflict:
+            return "Error: A gain map cannot be written with " + check.detail;
         case RunFault::FileFailed: return {};  // a file's failure is reported per file
     }
     return {};
@@ -342,6 +353,7 @@ const char* MessageKey(RunFault fault) {
         case RunFault::InvalidValue: return "Invalid value";
         case RunFault::DuplicateOutput: return "Duplicate output file";
         case RunFault::OutputOverInput: return "Output replaces input";
+        case RunFault::GainMapConflict: return "Gain map conflict";
         case RunFault::FileFailed: return "";
     }
     return "";

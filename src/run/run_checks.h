@@ -36,6 +36,7 @@ enum class RunFault {
     InvalidValue,           // a setting outside its option's range: detail names both
     DuplicateOutput,        // two inputs would write one output: detail, path and otherPath
     OutputOverInput,        // an output would replace another input: detail, path and otherPath
+    GainMapConflict,        // a gain map with a step that hides the scene: detail names it
     FileFailed,             // one file could not be converted: detail says why
 };
 

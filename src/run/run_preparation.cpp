@@ -8,6 +8,7 @@
 #include "formats/output_formats.h"
 #include "run/conversion_run.h"
 #include "run/output_names.h"
+#include "run/gain_map_steps.h"
 #include "settings/program_identity.h"
 #include "settings/setting_ranges.h"
 
@@ -95,6 +96,8 @@ Result<PreparedRun> PrepareRun(const ConversionSettings& settings, const RunRequ
                         SettingName(*range->row) + ": " + FormatSettingNumber(range->value) +
                             " (accepted: " + AcceptedValuesText(*range->row) + ")");
     }
+    if (RunCheck check = CheckGainMapOptions(settings, prepared.outputExtension); !check.ok())
+        return check;
     ConversionJob& job = prepared.job;
     if (RunCheck check = CheckChainOptions(settings, report, job.font); !check.ok()) return check;
     ReportFileOptions(settings, report);

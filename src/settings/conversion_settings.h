@@ -61,6 +61,13 @@ struct ConversionSettings {
     int32_t JpgQuality = 95;
     int32_t JpgChroma = 0;
     int32_t JpgSaveAs = 0;
+    // The gain map that keeps the HDR in a JPEG: off by default; its
+    // headroom in stops, its scale (1, 2 or 4: full, half, quarter size) and
+    // its JPEG quality.
+    int8_t JpgGainMap = 0;
+    float JpgGainMapHeadroom = 3.0f;
+    int32_t JpgGainMapScale = 1;
+    int32_t JpgGainMapQuality = 70;
     int32_t JxrBpp = 0;
     int32_t PbmBpp = 0;
     int32_t PcxBpp = 0;

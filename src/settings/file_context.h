@@ -4,9 +4,12 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 
 namespace orvex {
+
+struct GainMapSource;
 
 struct FileContext {
     std::string InputPath;       // the file being converted
@@ -32,6 +35,11 @@ struct FileContext {
     // luminance); 0 maps the picture with its own.
     float SequenceLargestLuminance = 0;
     float SequenceLogAverageLuminance = 0;
+    // What the gain map is made from, kept from the HDR picture by the tone
+    // mapping until the save (null without a gain map), and the report's
+    // remark when a wanted gain map was left out.
+    std::shared_ptr<GainMapSource> GainMap;
+    std::string GainMapNote;
 };
 
 }  // namespace orvex

@@ -132,6 +132,9 @@ struct OptionField {
     int family = -1;                   // keyword family naming its values
     std::optional<FieldRange> range;
     const char* reportLabel = nullptr;  // "JPG Quality: "
+    // The report shows the row only when its value differs from the default
+    // (options added later, so that a run without them prints what it did).
+    bool reportOnlyChanged = false;
     const char* caption = nullptr;      // text key of group "Preferences"
     PreferencesPage page = PreferencesPage::None;
     ControlSpec control;

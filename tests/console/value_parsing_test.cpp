@@ -98,7 +98,7 @@ TEST(LongOptionTable, NamesAndProfileKeysAreUniqueUpperCaseOptions) {
         EXPECT_EQ(FindCommandLineOption(name), &row);
         EXPECT_EQ(FindProfileOption(key), &row);
     }
-    EXPECT_EQ(names.size(), 109u);
+    EXPECT_EQ(names.size(), 113u);
     EXPECT_EQ(FindProfileOption("--FR-SOLID-OPACITY"), nullptr);
     EXPECT_EQ(FindCommandLineOption("--WM-SOLID-OPACITY"), nullptr);
     EXPECT_EQ(FindCommandLineOption("--INPUT"), nullptr);

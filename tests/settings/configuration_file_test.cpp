@@ -244,7 +244,8 @@ TEST_F(ConfigurationFileTest, KeysOfUnlistedFormatsAreReadButNotWrittenBack) {
     EXPECT_EQ(text.find("PNG"), std::string::npos);
     EXPECT_EQ(GroupBody(text, "Output"),
               "Format = jpg\r\nJPG BPP = 0\r\nJPG Quality = 95\r\nJPG Chroma = 0\r\n"
-              "JPG Save As = 0\r\n");
+              "JPG Save As = 0\r\nJPG Gain Map = 0\r\nJPG Gain Map Headroom = 3.000000\r\n"
+              "JPG Gain Map Scale = 1\r\nJPG Gain Map Quality = 70\r\n");
     ASSERT_TRUE(LoadConfiguration(s, m_path, kDesktop));
     EXPECT_EQ(s.PngCompression, 0);
 }
@@ -259,7 +260,9 @@ TEST_F(ConfigurationFileTest, FormatKeysFollowTheListsInListOrder) {
               "RAW Image Height = 0\r\nRAW Tone Mapping = 2\r\nDDS Load As = 0\r\n");
     EXPECT_EQ(GroupBody(text, "Output"),
               "Format = jpg\r\nWEBP BPP = 0\r\nWEBP Quality = 77\r\nJPG BPP = 0\r\n"
-              "JPG Quality = 95\r\nJPG Chroma = 0\r\nJPG Save As = 0\r\n");
+              "JPG Quality = 95\r\nJPG Chroma = 0\r\nJPG Save As = 0\r\nJPG Gain Map = 0\r\n"
+              "JPG Gain Map Headroom = 3.000000\r\nJPG Gain Map Scale = 1\r\n"
+              "JPG Gain Map Quality = 70\r\n");
     // Depth-only writers and the colour modes have their keys too.
     const std::string more = ConfigurationText(s, {"psd"}, {"psd", "tiff"});
     EXPECT_EQ(GroupBody(more, "Input"), "Format = hdr\r\nPSD Color Mode = 0\r\n");

@@ -36,7 +36,7 @@ TEST(OptionFieldTable, EveryFieldAndEveryKeyAppearsOnce) {
         EXPECT_TRUE(profileKeys.insert(profile).second) << profile;
         EXPECT_EQ(std::string(row.option->name).rfind("--", 0), 0u) << row.option->name;
     }
-    EXPECT_EQ(options.size(), 109u);
+    EXPECT_EQ(options.size(), 113u);
 }
 
 TEST(OptionFieldTable, DefaultsLieInsideTheirRanges) {

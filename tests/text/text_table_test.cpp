@@ -94,9 +94,9 @@ TEST_F(TextTableTest, GroupsAndTheirSizesFollowTheDataOrder) {
     }
     const std::vector<std::pair<std::string, int>> expected = {{"Menu", 29},
                                                                {"General", 10},
-                                                               {"Msg", 50},
+                                                               {"Msg", 51},
                                                                {"Dialog", 18},
-                                                               {"Preferences", 223},
+                                                               {"Preferences", 227},
                                                                {"About", 4},
                                                                {"Custom-Converter", 4},
                                                                {"Uninstall", 3},

@@ -93,7 +93,11 @@ void SetVariant(S& settings, const OptionField& row, int variant) {
             break;
         }
         case ControlKind::NumberChoice:
-            SetFieldNumber(settings, member, variant == 0 ? 7 : 42);
+            // A small range (the gain map's scale, 1 to 4) takes its top two.
+            if (row.range && row.range->maximum < 42)
+                SetFieldNumber(settings, member, row.range->maximum - variant);
+            else
+                SetFieldNumber(settings, member, variant == 0 ? 7 : 42);
             break;
         case ControlKind::ColourButton:
         case ControlKind::ColourChoice:
