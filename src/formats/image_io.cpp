@@ -100,6 +100,34 @@ bool Fail(std::string* reason, std::string text) {
     return false;
 }
 
+// A Radiance input opened for decoding, with its size and header.
+struct OpenedInput {
+    std::unique_ptr<std::FILE, int (*)(std::FILE*)> file{nullptr, &std::fclose};
+    uint64_t size = 0;
+    RadianceHeader header;
+};
+
+// Opens `path` without waiting, so that a FIFO put in place of an input file
+// is refused instead of blocking the worker until someone writes, and reads
+// its header. False with the reason for anything but a regular file with a
+// valid header.
+bool OpenRadianceInput(const std::string& path, OpenedInput& input, std::string& reason) {
+    const int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    input.file.reset(fd >= 0 ? fdopen(fd, "rb") : nullptr);
+    if (!input.file) {
+        reason = "the file could not be opened: " + ErrnoText(errno);
+        if (fd >= 0) close(fd);
+        return false;
+    }
+    struct stat info {};
+    if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        reason = "not a regular file";
+        return false;
+    }
+    input.size = static_cast<uint64_t>(info.st_size);
+    return ReadRadianceHeader(input.file.get(), input.size, &input.header, &reason);
+}
+
 }  // namespace
 
 FreeImageMessageScope::FreeImageMessageScope(std::function<void(const std::string&)> sink)
@@ -116,30 +144,13 @@ Bitmap LoadInputImage(const std::string& path, std::string* failureReason,
     std::string& reason = failureReason ? *failureReason : ignored;
     reason.clear();
 
-    // Opened without waiting, so that a FIFO put in place of an input file
-    // is refused below instead of blocking the worker until someone writes.
-    const int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    std::FILE* file = fd >= 0 ? fdopen(fd, "rb") : nullptr;
-    if (!file) {
-        reason = "the file could not be opened: " + ErrnoText(errno);
-        if (fd >= 0) close(fd);
-        return {};
-    }
-    struct FileCloser {
-        std::FILE* file;
-        ~FileCloser() { std::fclose(file); }
-    } closer{file};
+    OpenedInput input;
+    if (!OpenRadianceInput(path, input, reason)) return {};
+    const int fd = fileno(input.file.get());
+    const uint64_t fileSize = input.size;
+    const RadianceHeader& header = input.header;
 
-    struct stat info {};
-    if (fstat(fileno(file), &info) != 0 || !S_ISREG(info.st_mode)) {
-        reason = "not a regular file";
-        return {};
-    }
-    const auto fileSize = static_cast<uint64_t>(info.st_size);
-    RadianceHeader header;
-    if (!ReadRadianceHeader(file, fileSize, &header, &reason)) return {};
-
-    Bitmap picture = DecodeRadianceFile(fileno(file), fileSize, header, &reason, pixels);
+    Bitmap picture = DecodeRadianceFile(fd, fileSize, header, &reason, pixels);
     if (!picture) {
         reason = "could not decode the pixel data: " + reason;
         return {};
@@ -156,25 +167,11 @@ Bitmap LoadReducedInputImage(const std::string& path, uint32_t longestSide, Redu
     std::string ignored;
     std::string& reason = failureReason ? *failureReason : ignored;
     reason.clear();
-    const int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    std::FILE* file = fd >= 0 ? fdopen(fd, "rb") : nullptr;
-    if (!file) {
-        reason = "the file could not be opened: " + ErrnoText(errno);
-        if (fd >= 0) close(fd);
-        return {};
-    }
-    struct FileCloser {
-        std::FILE* file;
-        ~FileCloser() { std::fclose(file); }
-    } closer{file};
-    struct stat info {};
-    if (fstat(fileno(file), &info) != 0 || !S_ISREG(info.st_mode)) {
-        reason = "not a regular file";
-        return {};
-    }
-    const auto fileSize = static_cast<uint64_t>(info.st_size);
-    RadianceHeader header;
-    if (!ReadRadianceHeader(file, fileSize, &header, &reason)) return {};
+    OpenedInput input;
+    if (!OpenRadianceInput(path, input, reason)) return {};
+    const int fd = fileno(input.file.get());
+    const uint64_t fileSize = input.size;
+    const RadianceHeader& header = input.header;
     const uint32_t longer = std::max(header.width, header.height);
     const uint32_t side = std::max<uint32_t>(1, longestSide);
     load->factor = (longer + side - 1) / side;
@@ -182,7 +179,7 @@ Bitmap LoadReducedInputImage(const std::string& path, uint32_t longestSide, Redu
     load->fullHeight = header.height;
     if (load->factor <= 1) return {};
     Bitmap picture =
-        DecodeRadianceFileReduced(fileno(file), fileSize, header, load->factor,
+        DecodeRadianceFileReduced(fd, fileSize, header, load->factor,
                                   &load->lowestLuminance, &load->highestLuminance, &reason);
     if (!picture && !reason.empty()) reason = "could not decode the pixel data: " + reason;
     return picture;

@@ -194,16 +194,8 @@ std::shared_ptr<PreviewFrame> PreviewRenderer::Render(const PreviewRequest& requ
 
     // The file's context as the worker gives it to the first file of a run.
     const ConversionJob& job = cache.run.value().job;
-    FileContext file;
-    file.InputPath = request.inputPath;
-    file.OutputFolder = job.target.outputFolder;
-    file.OutputExtension = job.target.outputExtension;
-    file.OutputFormatId = job.target.formatId;
-    file.OutputBitDepth = job.target.bitDepth;
-    file.SaveFlags = job.target.saveFlags;
-    file.AutoBitDepth = job.target.automaticDepth() ? 1 : 0;
-    file.RandomNumber = job.randomNumber;
-    file.FileCounter = job.firstFileNumber;
+    FileContext file =
+        FileContextFor(job, QueuedFile(request.inputPath), job.firstFileNumber, job.randomNumber);
 
     Result<PreviewResult> rendered =
         request.fullSize
