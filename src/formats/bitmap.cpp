@@ -13,6 +13,8 @@
 #include <mutex>
 #include <vector>
 
+#include "platform/large_block.h"
+
 #if defined(__SANITIZE_ADDRESS__)
 #include <sanitizer/asan_interface.h>
 #define ORVEX_POISON(address, bytes) __asan_poison_memory_region(address, bytes)
@@ -32,9 +34,10 @@ uint64_t RoundUp(uint64_t value, uint64_t step) { return (value + step - 1) / st
 
 // Blocks are kept for the sizes asked for lately (a file asks for two: its
 // decoded picture and its tone-mapped one), never more than kMostKept of one
-// size. Fresh memory costs a page fault and a cleared page for every 4 KiB
-// the decoder writes, about a third of the time of a six-megapixel picture; a
-// batch of pictures from one camera reuses the blocks instead.
+// size. Fresh memory costs a page fault and a cleared page for every page
+// the decoder writes (with 4 KiB pages about a third of the time of a
+// six-megapixel picture, less with huge pages); a batch of pictures from one
+// camera reuses the blocks instead.
 //
 // As many as a run converts files at once, with room to spare.
 constexpr size_t kMostKept = 4;
@@ -57,7 +60,7 @@ struct PixelPool::State {
     static void FreeAll(std::vector<Kept>& blocks) {
         for (const Kept& kept : blocks) {
             ORVEX_UNPOISON(kept.block, kept.bytes);
-            std::free(kept.block);
+            FreeLargeBlock(kept.block);
         }
         blocks.clear();
     }
@@ -105,7 +108,7 @@ void* PixelPool::Take(size_t bytes) {
         }
     }
     State::FreeAll(unwanted);
-    return std::aligned_alloc(kAlignment, bytes);
+    return AllocateLargeBlock(bytes);
 }
 
 void PixelPool::Give(void* block, size_t bytes) {
@@ -119,7 +122,7 @@ void PixelPool::Give(void* block, size_t bytes) {
             return;
         }
     }
-    std::free(block);
+    FreeLargeBlock(block);
 }
 
 void PixelPool::StopKeeping() {
@@ -163,21 +166,20 @@ Bitmap AllocateUncleared(const std::shared_ptr<PixelPool>& pool, FREE_IMAGE_TYPE
     const uint64_t bytes = pitch * height;
     if (bytes > std::numeric_limits<size_t>::max()) return nullptr;
 
-    // Plain heap memory (a kept block of the same size when there is one): a
-    // new large block comes straight from the system as fresh pages, and the
-    // leak checker watches it like any other.
+    // A kept block of the same size when there is one, else a fresh large
+    // block on huge pages where the kernel has them; heap memory either way,
+    // so the leak checker watches it like any other.
     const size_t blockBytes = static_cast<size_t>(RoundUp(bytes, kAlignment));
-    void* pixels = pool ? pool->Take(blockBytes) : std::aligned_alloc(kAlignment, blockBytes);
+    void* pixels = pool ? pool->Take(blockBytes) : AllocateLargeBlock(blockBytes);
     if (!pixels) return nullptr;
     FIBITMAP* bitmap = FreeImage_ConvertFromRawBitsEx(
-        FALSE, static_cast<BYTE*>(pixels), type, static_cast<int>(width),
-        static_cast<int>(height), static_cast<int>(pitch), bitsPerPixel, redMask, greenMask,
-        blueMask, FALSE);
+        FALSE, static_cast<BYTE*>(pixels), type, static_cast<int>(width), static_cast<int>(height),
+        static_cast<int>(pitch), bitsPerPixel, redMask, greenMask, blueMask, FALSE);
     if (!bitmap) {
         if (pool) {
             pool->Give(pixels, blockBytes);
         } else {
-            std::free(pixels);
+            FreeLargeBlock(pixels);
         }
         return nullptr;
     }
@@ -193,7 +195,7 @@ void BitmapDeleter::operator()(FIBITMAP* bitmap) noexcept {
         if (pool) {
             pool->Give(borrowedPixels, borrowedBytes);
         } else {
-            std::free(borrowedPixels);
+            FreeLargeBlock(borrowedPixels);
         }
         pixelsOf = nullptr;
         borrowedPixels = nullptr;
@@ -207,7 +209,8 @@ Bitmap AllocateUnclearedRgbf(unsigned width, unsigned height,
     return AllocateUncleared(pool, FIT_RGBF, 8 * sizeof(FIRGBF), width, height, 0, 0, 0);
 }
 
-Bitmap AllocateUncleared24(unsigned width, unsigned height, const std::shared_ptr<PixelPool>& pool) {
+Bitmap AllocateUncleared24(unsigned width, unsigned height,
+                           const std::shared_ptr<PixelPool>& pool) {
     return AllocateUncleared(pool, FIT_BITMAP, 24, width, height, FI_RGBA_RED_MASK,
                              FI_RGBA_GREEN_MASK, FI_RGBA_BLUE_MASK);
 }

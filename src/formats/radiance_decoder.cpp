@@ -14,10 +14,15 @@
 // The fast way: one quick pass over the data finds where each scanline
 // starts (walking the packet counts of run-length scanlines and taking flat
 // ones as 4 bytes a pixel), then the scanlines are decoded on all cores,
-// each straight into its place in the picture. Old-style runs make a flat
-// scanline shorter than it looks, so when one turns up, or the quick pass
-// fails, the picture is decoded again one scanline after the other, which
-// also gives the exact reason of a failure.
+// each straight into its place in the picture, band after band. Old-style
+// runs make a flat scanline shorter than it looks, so when one turns up the
+// rest of the picture, from the band where it did, is decoded one scanline
+// after the other (the whole picture when the quick pass fails), which also
+// gives the exact reason of a failure.
+//
+// A file read whole gives back the pixel data of each band once it is
+// decoded, so that a load holds the decoded picture and a band's share of
+// the file rather than both whole.
 #include "formats/radiance_decoder.h"
 
 #include <tbb/blocked_range.h>
@@ -31,10 +36,13 @@
 #include <cmath>
 #include <cstring>
 #include <exception>
+#include <functional>
 #include <memory>
 #include <new>
 #include <system_error>
 #include <vector>
+
+#include "platform/large_block.h"
 
 namespace orvex {
 namespace {
@@ -74,7 +82,7 @@ struct Destination {
 
 // Places scanlines in the picture for each of the eight resolution strings.
 class Layout {
-public:
+  public:
     Layout(FIBITMAP* picture, const RadianceHeader& header)
         : m_bits(FreeImage_GetBits(picture)),
           m_pitch(FreeImage_GetPitch(picture)),
@@ -99,7 +107,7 @@ public:
         return {RowFromTop(y) + x * kPixel, m_orientation.bottomToTop ? pitch : -pitch};
     }
 
-private:
+  private:
     unsigned char* RowFromTop(uint32_t y) const {
         return m_bits + static_cast<size_t>(m_height - 1 - y) * m_pitch;
     }
@@ -230,13 +238,13 @@ Outcome DecodeScanline(const Input& in, size_t* pos, uint32_t length, uint32_t s
     return FlatScanline(in, pos, length, scanline, oldStyleRuns, to, reason);
 }
 
-// The careful way: one scanline after the other, old-style runs expanded.
+// The careful way: one scanline after the other from scanline `first`, which
+// starts at `pos`, old-style runs expanded.
 bool DecodeInOrder(const Input& in, const RadianceHeader& header, const Layout& layout,
-                   std::string* reason) {
+                   uint32_t first, size_t pos, std::string* reason) {
     const uint32_t length = header.ScanlineLength();
     std::vector<unsigned char> planes;
-    size_t pos = 0;
-    for (uint32_t s = 0; s < header.ScanlineCount(); ++s) {
+    for (uint32_t s = first; s < header.ScanlineCount(); ++s) {
         if (DecodeScanline(in, &pos, length, s, true, planes, layout.For(s), reason) !=
             Outcome::kOk) {
             return false;
@@ -267,27 +275,47 @@ bool FindScanlineStarts(const Input& in, const RadianceHeader& header,
     return true;
 }
 
-// The quick way; false when the picture must be decoded the careful way.
-bool DecodeInParallel(const Input& in, const RadianceHeader& header, const Layout& layout) {
+// Scanlines a band: a sixteenth of the picture, at least eight scanlines.
+uint32_t BandScanlines(uint32_t count) { return std::max<uint32_t>(8, (count + 15) / 16); }
+
+// Gives back the input's bytes [from, to) once no scanline needs them.
+using ReleaseInput = std::function<void(size_t from, size_t to)>;
+
+// The quick way, band after band. Returns the first scanline it did not
+// decode, with where it starts in `*resumeAt`: the scanline count when all
+// were decoded; else the first scanline of the band where one was found in
+// a form only the careful way can place (0 when the quick pass failed).
+uint32_t DecodeInParallel(const Input& in, const RadianceHeader& header, const Layout& layout,
+                          const ReleaseInput& release, size_t* resumeAt) {
     const uint32_t length = header.ScanlineLength();
     const uint32_t count = header.ScanlineCount();
+    *resumeAt = 0;
     std::vector<size_t> starts;
-    if (!FindScanlineStarts(in, header, starts)) return false;
-    std::atomic<bool> repeatsFound{false};
-    tbb::parallel_for(
-        tbb::blocked_range<uint32_t>(0, count, 8), [&](const tbb::blocked_range<uint32_t>& range) {
-            std::vector<unsigned char> planes;
-            for (uint32_t s = range.begin(); s != range.end(); ++s) {
-                if (repeatsFound.load(std::memory_order_relaxed)) return;
-                size_t at = starts[s];
-                if (DecodeScanline(in, &at, length, s, false, planes, layout.For(s), nullptr) !=
-                    Outcome::kOk) {
-                    repeatsFound.store(true, std::memory_order_relaxed);
-                    return;
-                }
-            }
-        });
-    return !repeatsFound.load();
+    if (!FindScanlineStarts(in, header, starts)) return 0;
+    const uint32_t band = BandScanlines(count);
+    for (uint32_t first = 0; first < count; first += band) {
+        const uint32_t end = std::min(count, first + band);
+        std::atomic<bool> repeatsFound{false};
+        tbb::parallel_for(tbb::blocked_range<uint32_t>(first, end, 8),
+                          [&](const tbb::blocked_range<uint32_t>& range) {
+                              std::vector<unsigned char> planes;
+                              for (uint32_t s = range.begin(); s != range.end(); ++s) {
+                                  if (repeatsFound.load(std::memory_order_relaxed)) return;
+                                  size_t at = starts[s];
+                                  if (DecodeScanline(in, &at, length, s, false, planes,
+                                                     layout.For(s), nullptr) != Outcome::kOk) {
+                                      repeatsFound.store(true, std::memory_order_relaxed);
+                                      return;
+                                  }
+                              }
+                          });
+        if (repeatsFound.load()) {
+            *resumeAt = starts[first];
+            return first;
+        }
+        if (release) release(starts[first], end < count ? starts[end] : in.size);
+    }
+    return count;
 }
 
 // One scanline as four byte planes (red, green, blue, exponent), from either
@@ -365,14 +393,16 @@ bool DecodeReducedRows(const Input& in, const RadianceHeader& header, uint32_t f
 
 // The pixel data of the open file `fd` after `header`, read in blocks on all
 // cores; `got` bytes of it are usable. Null with a reason when it cannot be read.
-std::unique_ptr<unsigned char[]> ReadPixelData(int fd, uint64_t fileSize,
-                                               const RadianceHeader& header, uint64_t* got,
-                                               std::string* reason);
+LargeBuffer ReadPixelData(int fd, uint64_t fileSize, const RadianceHeader& header, uint64_t* got,
+                          std::string* reason);
 
 }  // namespace
 
-Bitmap DecodeRadiancePixels(const unsigned char* data, size_t size, const RadianceHeader& header,
-                            std::string* reason, const std::shared_ptr<PixelPool>& pixels) {
+namespace {
+
+Bitmap DecodePixels(const unsigned char* data, size_t size, const RadianceHeader& header,
+                    std::string* reason, const std::shared_ptr<PixelPool>& pixels,
+                    const ReleaseInput& release) {
     if (header.width == 0 || header.height == 0) {
         if (reason) *reason = "the picture is empty";
         return nullptr;
@@ -389,7 +419,10 @@ Bitmap DecodeRadiancePixels(const unsigned char* data, size_t size, const Radian
     std::string why;
     bool decoded = false;
     try {
-        decoded = DecodeInParallel(in, header, layout) || DecodeInOrder(in, header, layout, &why);
+        size_t resumeAt = 0;
+        const uint32_t done = DecodeInParallel(in, header, layout, release, &resumeAt);
+        decoded = done == header.ScanlineCount() ||
+                  DecodeInOrder(in, header, layout, done, resumeAt, &why);
     } catch (const std::exception&) {
         why = "not enough memory to decode the picture";
     }
@@ -400,11 +433,17 @@ Bitmap DecodeRadiancePixels(const unsigned char* data, size_t size, const Radian
     return picture;
 }
 
+}  // namespace
+
+Bitmap DecodeRadiancePixels(const unsigned char* data, size_t size, const RadianceHeader& header,
+                            std::string* reason, const std::shared_ptr<PixelPool>& pixels) {
+    return DecodePixels(data, size, header, reason, pixels, nullptr);
+}
+
 namespace {
 
-std::unique_ptr<unsigned char[]> ReadPixelData(int fd, uint64_t fileSize,
-                                               const RadianceHeader& header, uint64_t* got,
-                                               std::string* reason) {
+LargeBuffer ReadPixelData(int fd, uint64_t fileSize, const RadianceHeader& header, uint64_t* got,
+                          std::string* reason) {
     if (header.dataOffset > fileSize) {
         if (reason) *reason = "the file holds no pixel data";
         return nullptr;
@@ -416,7 +455,7 @@ std::unique_ptr<unsigned char[]> ReadPixelData(int fd, uint64_t fileSize,
     const uint64_t mostUsed =
         uint64_t{header.ScanlineCount()} * (8ull * header.ScanlineLength() + 4);
     const uint64_t wanted = std::min(fileSize - header.dataOffset, mostUsed);
-    std::unique_ptr<unsigned char[]> buffer(new (std::nothrow) unsigned char[wanted ? wanted : 1]);
+    LargeBuffer buffer = AllocateLargeBuffer(wanted);
     if (!buffer) {
         if (reason) *reason = "not enough memory to read the file";
         return nullptr;
@@ -431,8 +470,8 @@ std::unique_ptr<unsigned char[]> ReadPixelData(int fd, uint64_t fileSize,
         const uint64_t end = std::min(wanted, begin + kReadBlock);
         uint64_t at = begin;
         while (at < end) {
-            const ssize_t n = pread(fd, buffer.get() + at, end - at,
-                                    static_cast<off_t>(header.dataOffset + at));
+            const ssize_t n =
+                pread(fd, buffer.get() + at, end - at, static_cast<off_t>(header.dataOffset + at));
             if (n < 0 && errno == EINTR) continue;
             if (n < 0) {
                 readError = errno;
@@ -465,9 +504,12 @@ std::unique_ptr<unsigned char[]> ReadPixelData(int fd, uint64_t fileSize,
 Bitmap DecodeRadianceFile(int fd, uint64_t fileSize, const RadianceHeader& header,
                           std::string* reason, const std::shared_ptr<PixelPool>& pixels) {
     uint64_t got = 0;
-    const std::unique_ptr<unsigned char[]> data = ReadPixelData(fd, fileSize, header, &got, reason);
+    const LargeBuffer data = ReadPixelData(fd, fileSize, header, &got, reason);
     if (!data) return nullptr;
-    return DecodeRadiancePixels(data.get(), got, header, reason, pixels);
+    const auto release = [&data, got](size_t from, size_t to) {
+        ReleaseLargeBlockPages(data.get(), static_cast<size_t>(got), from, to);
+    };
+    return DecodePixels(data.get(), static_cast<size_t>(got), header, reason, pixels, release);
 }
 
 Bitmap DecodeRadianceFileReduced(int fd, uint64_t fileSize, const RadianceHeader& header,
@@ -479,7 +521,7 @@ Bitmap DecodeRadianceFileReduced(int fd, uint64_t fileSize, const RadianceHeader
         return nullptr;
     }
     uint64_t got = 0;
-    const std::unique_ptr<unsigned char[]> data = ReadPixelData(fd, fileSize, header, &got, reason);
+    const LargeBuffer data = ReadPixelData(fd, fileSize, header, &got, reason);
     if (!data) return nullptr;
     Bitmap reduced =
         AdoptBitmap(FreeImage_AllocateT(FIT_RGBF, static_cast<int>(header.width / factor),

@@ -251,6 +251,81 @@ TEST(DecodeRadiancePixels, ReadsEachScanlineInItsOwnForm) {
     }
 }
 
+// Pixels identical, byte for byte, in two decoded pictures of one size.
+void ExpectSamePixels(FIBITMAP* a, FIBITMAP* b) {
+    ASSERT_EQ(FreeImage_GetWidth(a), FreeImage_GetWidth(b));
+    ASSERT_EQ(FreeImage_GetHeight(a), FreeImage_GetHeight(b));
+    const size_t rowBytes = FreeImage_GetWidth(a) * sizeof(FIRGBF);
+    for (unsigned y = 0; y < FreeImage_GetHeight(a); ++y) {
+        ASSERT_EQ(std::memcmp(FreeImage_GetScanLine(a, static_cast<int>(y)),
+                              FreeImage_GetScanLine(b, static_cast<int>(y)), rowBytes),
+                  0)
+            << "row " << y;
+    }
+}
+
+// Flat scanlines of `width` random pixels; scanline `runAt` has pixels 5 to
+// 9 stored as old-style repeats of pixel 4 in `withRuns`, and written out in
+// `expanded`.
+void FlatWithOldStyleRuns(uint32_t width, uint32_t height, uint32_t runAt, std::string* withRuns,
+                          std::string* expanded) {
+    std::mt19937 random(11);
+    const size_t lineBytes = 4 * size_t{width};
+    for (uint32_t s = 0; s < height; ++s) {
+        std::string line = RandomPixels(width, random);
+        if (s == runAt) {
+            *withRuns += line.substr(0, 20) + Pixel(1, 1, 1, 5) + line.substr(40);
+            for (int x = 5; x < 10; ++x) line.replace(4 * x, 4, line.substr(16, 4));
+        } else {
+            *withRuns += line;
+        }
+        *expanded += line;
+        ASSERT_EQ(line.size(), lineBytes);
+    }
+}
+
+// Old-style runs late in a tall picture: the bands before them are decoded
+// the quick way, the rest from the start of their band the careful way, and
+// the picture equals the same one stored without runs. A fault after them is
+// still reported at its own scanline.
+TEST(DecodeRadiancePixels, OldStyleRunsLateInThePictureResumeFromTheirBand) {
+    std::string withRuns, expanded;
+    FlatWithOldStyleRuns(20, 40, 30, &withRuns, &expanded);
+    std::string reason;
+    const Bitmap runs = Decode("-Y 40 +X 20", withRuns, &reason);
+    ASSERT_NE(runs, nullptr) << reason;
+    const Bitmap plain = Decode("-Y 40 +X 20", expanded, &reason);
+    ASSERT_NE(plain, nullptr) << reason;
+    ExpectSamePixels(runs.get(), plain.get());
+
+    EXPECT_EQ(Decode("-Y 40 +X 20", withRuns.substr(0, withRuns.size() - 3 * 80 - 10), &reason),
+              nullptr);
+    EXPECT_NE(reason.find("scanline 37 ends early"), std::string::npos) << reason;
+}
+
+// A file large enough that the pixel data of each decoded band is given back
+// while the rest is decoded: the picture is still the library's, and old-
+// style runs in its last band are read from data that was kept.
+TEST(DecodeRadiancePixels, LargeFilesGiveBackDecodedDataAndStayExact) {
+    ScopedTempFolder folder("decoder_large");
+    std::string withRuns, expanded;
+    FlatWithOldStyleRuns(1500, 1600, 1590, &withRuns, &expanded);
+    ASSERT_GT(withRuns.size(), size_t{9} << 20);
+    const std::string plainFile = Header("-Y 1600 +X 1500") + expanded;
+    const std::string plainPath = folder.File("plain.hdr");
+    ASSERT_TRUE(test_support::WriteFileBytes(plainPath, plainFile));
+    ExpectSameAsReference(plainPath, plainFile);
+
+    const std::string runsPath = folder.File("runs.hdr");
+    ASSERT_TRUE(test_support::WriteFileBytes(runsPath, Header("-Y 1600 +X 1500") + withRuns));
+    std::string reason;
+    const Bitmap runs(LoadInputImage(runsPath, &reason));
+    ASSERT_NE(runs, nullptr) << reason;
+    const Bitmap plain(LoadInputImage(plainPath, &reason));
+    ASSERT_NE(plain, nullptr) << reason;
+    ExpectSamePixels(runs.get(), plain.get());
+}
+
 TEST(DecodeRadiancePixels, IgnoresBytesAfterTheLastScanline) {
     ScopedTempFolder folder("decoder_trailing");
     std::mt19937 random(5);
