@@ -53,7 +53,7 @@ void InstallMessageRouting() {
 // Keeps the last FreeImage message of an operation for its failure reason
 // while still passing every message on to the sink in force.
 class MessageRecorder {
-public:
+  public:
     MessageRecorder()
         : m_outer(t_messageSink), m_scope([this](const std::string& message) {
               m_last = message;
@@ -67,7 +67,7 @@ public:
         return text.empty() ? "" : " (" + text + ")";
     }
 
-private:
+  private:
     std::function<void(const std::string&)> m_outer;
     std::string m_last;
     FreeImageMessageScope m_scope;
@@ -179,8 +179,8 @@ Bitmap LoadReducedInputImage(const std::string& path, uint32_t longestSide, Redu
     load->fullHeight = header.height;
     if (load->factor <= 1) return {};
     Bitmap picture =
-        DecodeRadianceFileReduced(fd, fileSize, header, load->factor,
-                                  &load->lowestLuminance, &load->highestLuminance, &reason);
+        DecodeRadianceFileReduced(fd, fileSize, header, load->factor, &load->lowestLuminance,
+                                  &load->highestLuminance, &reason);
     if (!picture && !reason.empty()) reason = "could not decode the pixel data: " + reason;
     return picture;
 }
@@ -246,12 +246,15 @@ bool UsesOwnJpegWriter(FIBITMAP* image, int formatId) {
 
 // Encodes with the program's JPEG writer. Its message goes where FreeImage's
 // writer sends its own (the current file's debug output) and into the reason.
-bool EncodeOwnJpeg(FIBITMAP* image, int flags, JpegFile* jpeg, std::string* reason) {
+bool OwnJpegFailed(const std::string& message, std::string* reason) {
     MessageRecorder messages;
-    std::string message;
-    if (EncodeJpeg(image, flags, jpeg, &message)) return true;
     FreeImage_OutputMessageProc(FIF_JPEG, "%s", message.c_str());
     return Fail(reason, "the writer could not save the picture" + messages.Detail());
+}
+
+bool EncodeOwnJpeg(FIBITMAP* image, int flags, JpegFile* jpeg, std::string* reason) {
+    std::string message;
+    return EncodeJpeg(image, flags, jpeg, &message) || OwnJpegFailed(message, reason);
 }
 
 }  // namespace
@@ -260,16 +263,38 @@ bool SaveImage(FIBITMAP* image, const std::string& path, int formatId, int flags
                std::string* failureReason) {
     if (!image) return Fail(failureReason, "there is no picture to save");
     if (UsesOwnJpegWriter(image, formatId)) {
+        // The strips are written as they are finished, while the rest of the
+        // picture is still being compressed.
         const auto write = [&](std::FILE* file, std::string* reason) {
-            JpegFile jpeg;
-            if (!EncodeOwnJpeg(image, flags, &jpeg, reason)) return false;
-            for (std::string_view piece : jpeg.Pieces()) {
-                if (std::fwrite(piece.data(), 1, piece.size(), file) != piece.size()) {
-                    return Fail(reason,
-                                "the output file could not be written: " + ErrnoText(errno));
+            // The disk stores the first megabytes while the rest are still
+            // compressed, so putting the file in place waits for little.
+            BackgroundSync sync(fileno(file));
+            int writeError = 0;
+            size_t buffered = 0;
+            const JpegSink sink = [&](std::string_view bytes) {
+                if (std::fwrite(bytes.data(), 1, bytes.size(), file) != bytes.size()) {
+                    writeError = errno != 0 ? errno : EIO;
+                    return false;
                 }
-            }
-            return true;
+                buffered += bytes.size();
+                if (buffered >= kWriteBufferBytes) {
+                    if (std::fflush(file) != 0) {
+                        writeError = errno != 0 ? errno : EIO;
+                        return false;
+                    }
+                    sync.Written(buffered);
+                    buffered = 0;
+                }
+                return true;
+            };
+            std::string message;
+            const bool encoded = StreamJpeg(image, flags, sink, &message);
+            if (const int syncError = sync.Finish(); syncError != 0 && writeError == 0)
+                writeError = syncError;
+            if (writeError != 0)
+                return Fail(reason,
+                            "the output file could not be written: " + ErrnoText(writeError));
+            return encoded || OwnJpegFailed(message, reason);
         };
         return WriteThroughPendingFile(path, write, failureReason);
     }

@@ -11,13 +11,17 @@
 
 #include <tbb/blocked_range.h>
 #include <tbb/parallel_for.h>
+#include <tbb/task_arena.h>
 
 #include <algorithm>
+#include <atomic>
 #include <csetjmp>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <mutex>
 #include <new>
+#include <optional>
 
 // jpeglib.h expects FILE and size_t to be declared before it.
 #include <jerror.h>
@@ -63,7 +67,7 @@ std::string JpegFile::Join() const {
 
 // Gives the writer below access to a file's pieces and buffers.
 class JpegFileBuilder {
-public:
+  public:
     explicit JpegFileBuilder(JpegFile* file) : m_file(file) {
         m_file->m_pieces.clear();
         m_file->m_buffers = std::make_unique<JpegFile::Buffers>();
@@ -74,7 +78,7 @@ public:
         m_file->m_pieces.emplace_back(reinterpret_cast<const char*>(data), size);
     }
 
-private:
+  private:
     JpegFile* m_file;
 };
 
@@ -83,6 +87,7 @@ namespace {
 constexpr const char* kDepthMessage =
     "only 24-bit highcolor or 8-bit greyscale/palette bitmaps can be saved as JPEG";
 constexpr const char* kMemoryMessage = "Memory allocation failed";
+constexpr const char* kNotTakenMessage = "the compressed data could not be written";
 
 // Pictures below half a megapixel are compressed in one piece: on two cores
 // strips took 0.61 x the one-piece time at 0.7 megapixels and 0.75 x at 0.35,
@@ -455,7 +460,55 @@ bool Fail(std::string* message, const char* text) {
     return false;
 }
 
-bool EncodeOnePiece(const Settings& s, JpegFile* file, std::string* message) {
+// Where the compressed pieces go, in file order: into a JpegFile that keeps
+// their buffers, or to a sink as soon as every piece before them is done,
+// their buffers then used again by the strips still to be compressed.
+class PieceOutput {
+  public:
+    explicit PieceOutput(JpegFile* file) { m_builder.emplace(file); }
+    explicit PieceOutput(const JpegSink& sink) : m_sink(&sink) {}
+    ~PieceOutput() {
+        for (const Destination& spare : m_spares) std::free(spare.data);
+    }
+    PieceOutput(const PieceOutput&) = delete;
+    PieceOutput& operator=(const PieceOutput&) = delete;
+
+    // Gives `out` the buffer of a piece already sent, when there is one.
+    void Prepare(Destination& out) {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        if (m_spares.empty()) return;
+        out.data = m_spares.back().data;
+        out.capacity = m_spares.back().capacity;
+        m_spares.pop_back();
+    }
+    bool Send(const unsigned char* data, size_t size) {
+        if (m_builder) {
+            m_builder->Add(data, size);
+            return true;
+        }
+        return (*m_sink)(std::string_view(reinterpret_cast<const char*>(data), size));
+    }
+    // Takes `out`'s buffer once its bytes are sent.
+    void Release(Destination& out) {
+        if (out.data) {
+            if (m_builder) {
+                m_builder->Adopt(out.data);
+            } else {
+                std::lock_guard<std::mutex> lock(m_mutex);
+                m_spares.push_back(out);
+            }
+        }
+        out = Destination{};
+    }
+
+  private:
+    std::optional<JpegFileBuilder> m_builder;
+    const JpegSink* m_sink = nullptr;
+    std::mutex m_mutex;
+    std::vector<Destination> m_spares;
+};
+
+bool EncodeOnePiece(const Settings& s, PieceOutput& output, std::string* message) {
     std::vector<unsigned char> scratch;
     if (s.input == Input::Palette || s.input == Input::InvertedGrey)
         scratch.resize(static_cast<size_t>(kRowsPerCall) * s.width * 3);
@@ -465,17 +518,35 @@ bool EncodeOnePiece(const Settings& s, JpegFile* file, std::string* message) {
     job.scratch = scratch.data();
     job.out.capacity = EstimatedBytes(s, s.height);
     const bool ok = CompressPiece(job);
-    JpegFileBuilder builder(file);
-    if (job.out.data) builder.Adopt(job.out.data);
     if (!ok) {
+        std::free(job.out.data);
         if (message) *message = job.message;
         return false;
     }
-    builder.Add(job.out.data, job.out.size);
-    return true;
+    const bool sent = output.Send(job.out.data, job.out.size);
+    output.Release(job.out);
+    return sent || Fail(message, kNotTakenMessage);
 }
 
-bool EncodeStrips(const Settings& s, const Plan& plan, JpegFile* file, std::string* message) {
+// Sends strip `i` of `count`: the first with its markers and the picture's
+// full height, the others' compressed data behind a restart marker, the
+// last followed by the end of the image.
+bool SendStrip(const Settings& s, size_t i, size_t count, Destination& out, PieceOutput& output,
+               std::string* message) {
+    const size_t start = ScanDataStart(out.data, out.size);
+    const bool whole = start != 0 && out.size >= start + 2 && out.data[out.size - 2] == 0xFF &&
+                       out.data[out.size - 1] == 0xD9;
+    if (!whole || (i == 0 && !SetFrameHeight(out.data, start, s.height)))
+        return Fail(message, "the compressed strips could not be joined");
+    const bool sent = i == 0 ? output.Send(out.data, out.size - 2)
+                             : output.Send(kRestartMarkers[(i - 1) % 8], 2) &&
+                                   output.Send(out.data + start, out.size - 2 - start);
+    output.Release(out);
+    if (sent && i + 1 == count && output.Send(kEndOfImage, 2)) return true;
+    return (sent && i + 1 < count) || Fail(message, kNotTakenMessage);
+}
+
+bool EncodeStrips(const Settings& s, const Plan& plan, PieceOutput& output, std::string* message) {
     const size_t count = (s.height + plan.stripRows - 1) / plan.stripRows;
     std::vector<PieceJob> jobs(count);
     std::vector<std::vector<unsigned char>> scratch(count);
@@ -488,29 +559,75 @@ bool EncodeStrips(const Settings& s, const Plan& plan, JpegFile* file, std::stri
         if (convert) scratch[i].resize(static_cast<size_t>(kRowsPerCall) * s.width * 3);
         job.scratch = scratch[i].data();
     }
-    std::vector<char> ok(count, 0);
-    const auto runAll = [&] {
-        tbb::parallel_for(tbb::blocked_range<size_t>(0, count, 1),
-                          [&](const tbb::blocked_range<size_t>& range) {
-                              for (size_t i = range.begin(); i != range.end(); ++i)
-                                  ok[i] = CompressPiece(jobs[i]) ? 1 : 0;
-                          });
-    };
-    // The first failing strip's message, in strip order.
-    const auto failed = [&] {
-        for (size_t i = 0; i < count; ++i) {
-            if (!ok[i]) {
-                if (message) *message = jobs[i].message;
-                return true;
-            }
+    // Buffers not sent (a failure, an exception) are freed on the way out.
+    struct FreeUnsent {
+        std::vector<PieceJob>& jobs;
+        ~FreeUnsent() {
+            for (PieceJob& job : jobs) std::free(job.out.data);
         }
-        return false;
-    };
+    } freeUnsent{jobs};
     const auto freeOutputs = [&] {
         for (PieceJob& job : jobs) {
             std::free(job.out.data);
             job.out = Destination{};
         }
+    };
+
+    std::vector<char> failed(count, 0);
+    std::atomic<bool> stop{false};
+    // Strips are sent in order by whichever worker finishes the next one to
+    // go; the other workers go on compressing meanwhile.
+    std::mutex sendMutex;
+    std::vector<char> compressed(count, 0);
+    size_t nextToSend = 0;
+    bool sending = false;
+    bool sendFailed = false;
+    std::string sendMessage;
+    const auto sendReady = [&](size_t finished) {
+        std::unique_lock<std::mutex> lock(sendMutex);
+        compressed[finished] = 1;
+        if (sending) return;
+        sending = true;
+        while (!stop.load() && nextToSend < count && compressed[nextToSend]) {
+            const size_t i = nextToSend++;
+            lock.unlock();
+            const bool sent = SendStrip(s, i, count, jobs[i].out, output, &sendMessage);
+            lock.lock();
+            if (!sent) {
+                sendFailed = true;
+                stop = true;
+            }
+        }
+        sending = false;
+    };
+    // Each worker takes the next strip from the top, so the strips finish
+    // about in order and few wait to be sent.
+    const auto runAll = [&](bool send) {
+        std::atomic<size_t> next{0};
+        const auto workers = std::min<size_t>(
+            count, static_cast<size_t>(std::max(1, tbb::this_task_arena::max_concurrency())));
+        tbb::parallel_for(size_t{0}, workers, [&](size_t) {
+            for (size_t i = next++; i < count && !stop.load(std::memory_order_relaxed);
+                 i = next++) {
+                if (send) output.Prepare(jobs[i].out);
+                if (!CompressPiece(jobs[i])) {
+                    failed[i] = 1;
+                    stop = true;
+                } else if (send) {
+                    sendReady(i);
+                }
+            }
+        });
+    };
+    // The first failing strip's message, in strip order.
+    const auto anyFailed = [&] {
+        for (size_t i = 0; i < count; ++i) {
+            if (failed[i]) {
+                if (message) *message = jobs[i].message;
+                return true;
+            }
+        }
+        return false;
     };
 
     // Optimised tables: every strip's symbols are counted first, and all
@@ -524,9 +641,9 @@ bool EncodeStrips(const Settings& s, const Plan& plan, JpegFile* file, std::stri
             jobs[i].out.capacity = 4096;
             jobs[i].out.discard = true;
         }
-        runAll();
+        runAll(false);
         freeOutputs();
-        if (failed()) return false;
+        if (anyFailed()) return false;
         merged = std::make_unique<SymbolCounts>();
         std::memset(merged.get(), 0, sizeof(SymbolCounts));
         for (const SymbolCounts& strip : counts) {
@@ -545,47 +662,17 @@ bool EncodeStrips(const Settings& s, const Plan& plan, JpegFile* file, std::stri
         job.out.capacity = EstimatedBytes(s, job.rows);
         job.out.discard = false;
     }
-    runAll();
-
-    JpegFileBuilder builder(file);
-    for (PieceJob& job : jobs) {
-        if (job.out.data) builder.Adopt(job.out.data);
-    }
-    if (failed()) return false;
-    for (size_t i = 0; i < count; ++i) {
-        Destination& out = jobs[i].out;
-        const size_t start = ScanDataStart(out.data, out.size);
-        const bool whole = start != 0 && out.size >= start + 2 && out.data[out.size - 2] == 0xFF &&
-                           out.data[out.size - 1] == 0xD9;
-        if (!whole || (i == 0 && !SetFrameHeight(out.data, start, s.height))) {
-            return Fail(message, "the compressed strips could not be joined");
-        }
-        if (i == 0) {
-            builder.Add(out.data, out.size - 2);
-        } else {
-            builder.Add(kRestartMarkers[(i - 1) % 8], 2);
-            builder.Add(out.data + start, out.size - 2 - start);
-        }
-    }
-    builder.Add(kEndOfImage, 2);
-    return true;
-}
-
-}  // namespace
-
-bool JpegWriterTakes(FIBITMAP* image) {
-    if (!image) return true;
-    if (FreeImage_GetThumbnail(image) != nullptr) return false;
-    const FIICCPROFILE* profile = FreeImage_GetICCProfile(image);
-    if (profile && profile->size > 0 && profile->data) return false;
-    for (FREE_IMAGE_MDMODEL model : {FIMD_COMMENTS, FIMD_EXIF_RAW, FIMD_IPTC, FIMD_XMP}) {
-        if (FreeImage_GetMetadataCount(model, image) > 0) return false;
+    runAll(true);
+    if (anyFailed()) return false;
+    if (sendFailed || nextToSend < count) {
+        if (message) *message = sendMessage;
+        return false;
     }
     return true;
 }
 
-bool EncodeJpeg(FIBITMAP* image, int flags, JpegFile* file, std::string* message, JpegCut cut) {
-    if (!image || !file) return Fail(message, "there is no picture to encode");
+bool Encode(FIBITMAP* image, int flags, PieceOutput& output, std::string* message, JpegCut cut) {
+    if (!image) return Fail(message, "there is no picture to encode");
     if (!FreeImage_HasPixels(image)) return Fail(message, "the picture has no pixels");
     const unsigned bpp = FreeImage_GetBPP(image);
     const FREE_IMAGE_COLOR_TYPE type = FreeImage_GetColorType(image);
@@ -616,12 +703,38 @@ bool EncodeJpeg(FIBITMAP* image, int flags, JpegFile* file, std::string* message
 
     try {
         const Plan plan = PlanStrips(s, cut);
-        return plan.stripRows == 0 ? EncodeOnePiece(s, file, message)
-                                   : EncodeStrips(s, plan, file, message);
+        return plan.stripRows == 0 ? EncodeOnePiece(s, output, message)
+                                   : EncodeStrips(s, plan, output, message);
     } catch (const std::bad_alloc&) {
-        *file = JpegFile();
         return Fail(message, kMemoryMessage);
     }
+}
+
+}  // namespace
+
+bool JpegWriterTakes(FIBITMAP* image) {
+    if (!image) return true;
+    if (FreeImage_GetThumbnail(image) != nullptr) return false;
+    const FIICCPROFILE* profile = FreeImage_GetICCProfile(image);
+    if (profile && profile->size > 0 && profile->data) return false;
+    for (FREE_IMAGE_MDMODEL model : {FIMD_COMMENTS, FIMD_EXIF_RAW, FIMD_IPTC, FIMD_XMP}) {
+        if (FreeImage_GetMetadataCount(model, image) > 0) return false;
+    }
+    return true;
+}
+
+bool EncodeJpeg(FIBITMAP* image, int flags, JpegFile* file, std::string* message, JpegCut cut) {
+    if (!file) return Fail(message, "there is no picture to encode");
+    PieceOutput output(file);
+    if (Encode(image, flags, output, message, cut)) return true;
+    *file = JpegFile();
+    return false;
+}
+
+bool StreamJpeg(FIBITMAP* image, int flags, const JpegSink& sink, std::string* message,
+                JpegCut cut) {
+    PieceOutput output(sink);
+    return Encode(image, flags, output, message, cut);
 }
 
 }  // namespace orvex

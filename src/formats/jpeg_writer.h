@@ -6,6 +6,7 @@
 #include <FreeImage.h>
 
 #include <cstddef>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -29,7 +30,7 @@ struct JpegCut {
 // compressed data and the markers between them, so that nothing is copied
 // into one block only to be written out.
 class JpegFile {
-public:
+  public:
     JpegFile();
     ~JpegFile();
     JpegFile(JpegFile&&) noexcept;
@@ -40,7 +41,7 @@ public:
     // The whole file in one string.
     std::string Join() const;
 
-private:
+  private:
     friend class JpegFileBuilder;
     struct Buffers;
     std::unique_ptr<Buffers> m_buffers;
@@ -61,6 +62,17 @@ bool JpegWriterTakes(FIBITMAP* image);
 // `message` when the picture cannot be encoded (a depth the writer does not
 // take, a size JPEG cannot hold, memory).
 bool EncodeJpeg(FIBITMAP* image, int flags, JpegFile* file, std::string* message,
+                JpegCut cut = JpegCut::Auto());
+
+// Receives a file's bytes in order; false refuses them and stops the encode.
+using JpegSink = std::function<bool(std::string_view bytes)>;
+
+// Encodes as EncodeJpeg does, handing the file's bytes to `sink` in order
+// while the picture is being compressed: a large picture's first strips are
+// written out while its last are still compressed, and their buffers serve
+// the strips to come. False when the picture cannot be encoded or the sink
+// refused bytes; the sink may then have had part of the file.
+bool StreamJpeg(FIBITMAP* image, int flags, const JpegSink& sink, std::string* message,
                 JpegCut cut = JpegCut::Auto());
 
 }  // namespace orvex

@@ -9,10 +9,14 @@
 
 #include <cerrno>
 #include <climits>
+#include <condition_variable>
 #include <cstdint>
 #include <cstdlib>
 #include <ctime>
 #include <fstream>
+#include <mutex>
+#include <system_error>
+#include <thread>
 
 #include "platform/signals.h"
 
@@ -79,6 +83,73 @@ void SyncFolderOf(const std::string& path) {
 }
 
 }  // namespace
+
+struct BackgroundSync::State {
+    int fd = -1;
+    size_t step = 0;
+    std::mutex mutex;
+    std::condition_variable wake;
+    size_t unflushed = 0;  // written since the last flush began
+    bool wanted = false;   // a flush is asked for
+    bool finishing = false;
+    int error = 0;
+    std::thread thread;  // started with the first flush
+};
+
+BackgroundSync::BackgroundSync(int fd, size_t stepBytes) : m_state(std::make_unique<State>()) {
+    m_state->fd = fd;
+    m_state->step = stepBytes == 0 ? 1 : stepBytes;
+}
+
+BackgroundSync::~BackgroundSync() { Finish(); }
+
+void BackgroundSync::Written(size_t bytes) {
+    State& s = *m_state;
+    std::unique_lock<std::mutex> lock(s.mutex);
+    s.unflushed += bytes;
+    if (s.unflushed < s.step || s.finishing) return;
+    s.unflushed = 0;
+    s.wanted = true;
+    if (s.thread.joinable()) {
+        lock.unlock();
+        s.wake.notify_one();
+        return;
+    }
+    try {
+        s.thread = std::thread([this] { Run(); });
+    } catch (const std::system_error&) {
+        // No thread to be had: the final flush does all the work, as it
+        // would for a small file.
+        s.wanted = false;
+    }
+}
+
+void BackgroundSync::Run() {
+    State& s = *m_state;
+    std::unique_lock<std::mutex> lock(s.mutex);
+    for (;;) {
+        s.wake.wait(lock, [&s] { return s.wanted || s.finishing; });
+        if (!s.wanted) return;
+        s.wanted = false;
+        lock.unlock();
+        const int result = fdatasync(s.fd);
+        const int error = result == 0 ? 0 : errno;
+        lock.lock();
+        if (error != 0 && s.error == 0) s.error = error;
+    }
+}
+
+int BackgroundSync::Finish() {
+    State& s = *m_state;
+    {
+        std::lock_guard<std::mutex> lock(s.mutex);
+        s.finishing = true;
+    }
+    s.wake.notify_one();
+    if (s.thread.joinable()) s.thread.join();
+    std::lock_guard<std::mutex> lock(s.mutex);
+    return s.error;
+}
 
 mode_t DefaultFileMode() {
     // The umask is read from the process status: setting it to read it back

@@ -4,6 +4,7 @@
 
 #include <sys/types.h>
 
+#include <cstddef>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -51,6 +52,31 @@ class PendingFile {
 
 // The permission bits a new file gets by default: 0666 less the umask.
 mode_t DefaultFileMode();
+
+// Flushes a file that is being written in parts to the disk on a thread of
+// its own, each time a few more megabytes were written, so that the flush
+// before the file is put in place waits only for its last part instead of
+// the whole file. The writer goes on meanwhile. A flush that fails is
+// reported by Finish: the file's own flush later would not see that error
+// again, since both go through one open file.
+class BackgroundSync {
+  public:
+    explicit BackgroundSync(int fd, size_t stepBytes = size_t{4} << 20);
+    ~BackgroundSync();  // waits for a flush under way
+    BackgroundSync(const BackgroundSync&) = delete;
+    BackgroundSync& operator=(const BackgroundSync&) = delete;
+
+    // `bytes` more have reached the kernel (written, not only buffered).
+    void Written(size_t bytes);
+    // Waits for the flushes asked for; 0, or the errno of a failed one.
+    int Finish();
+
+  private:
+    void Run();
+
+    struct State;
+    std::unique_ptr<State> m_state;
+};
 
 // Writes `contents` to a pending file for `path` and commits it. When
 // `path` is a symbolic link, the file it points to is replaced and the link

@@ -4,10 +4,13 @@
 #include "formats/jpeg_writer.h"
 
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 
 #include <cmath>
+#include <csignal>
 #include <cstdint>
+#include <filesystem>
 #include <map>
 #include <set>
 #include <string>
@@ -81,6 +84,21 @@ std::string OurFile(FIBITMAP* image, int flags, JpegCut cut) {
     std::string message;
     EXPECT_TRUE(EncodeJpeg(image, flags, &file, &message, cut)) << message;
     return file.Join();
+}
+
+// The bytes the writer hands over while it compresses, put together.
+std::string StreamedFile(FIBITMAP* image, int flags, JpegCut cut) {
+    std::string bytes;
+    std::string message;
+    EXPECT_TRUE(StreamJpeg(
+        image, flags,
+        [&bytes](std::string_view piece) {
+            bytes.append(piece);
+            return true;
+        },
+        &message, cut))
+        << message;
+    return bytes;
 }
 
 // The decoded pixels, row after row without padding; empty when the file
@@ -164,7 +182,7 @@ constexpr int kSubsamplings[] = {JPEG_SUBSAMPLING_444, JPEG_SUBSAMPLING_422, JPE
 constexpr int kModes[] = {0, JPEG_BASELINE, JPEG_OPTIMIZE, JPEG_PROGRESSIVE};
 
 class EverySetting : public ::testing::TestWithParam<std::tuple<int, int, int, bool>> {
-protected:
+  protected:
     static void SetUpTestSuite() {
         s_colour = new Bitmap(MakeColourPicture(203, 157));
         s_grey = new Bitmap(Grey(*s_colour));
@@ -193,6 +211,7 @@ TEST_P(EverySetting, OnePieceIsTheLibrarysFileAndStripsDecodeAlike) {
     EXPECT_EQ(OurFile(image, flags, JpegCut::OnePiece()), reference);
 
     const std::string strips = OurFile(image, flags, JpegCut::Strips(1));
+    EXPECT_EQ(StreamedFile(image, flags, JpegCut::Strips(1)), strips);
     const Markers ours = ReadMarkers(strips);
     ExpectSameVisibleMarkers(ours, ReadMarkers(reference));
     EXPECT_EQ(DecodedPixels(strips), DecodedPixels(reference));
@@ -350,6 +369,74 @@ TEST(JpegWriter, ALibraryErrorComesBackAsAMessageAndLeavesNoFile) {
 
     const Bitmap fine = MakeColourPicture(40, 30);
     EXPECT_TRUE(SaveImage(fine.get(), folder.File("fine.jpg"), FIF_JPEG, 95, &reason)) << reason;
+}
+
+// Strips are handed over in order as they are finished, whichever core
+// finished them: the streamed file is the kept one, byte for byte, every
+// time. A sink that refuses bytes stops the encode and hears nothing more.
+TEST(JpegWriter, StreamedStripsComeInOrderAndStopWhenRefused) {
+    const Bitmap picture = MakeColourPicture(1500, 1000);
+    for (int flags : {95 | JPEG_SUBSAMPLING_444, 75 | JPEG_SUBSAMPLING_420 | JPEG_OPTIMIZE,
+                      90 | JPEG_PROGRESSIVE}) {
+        SCOPED_TRACE(flags);
+        const std::string kept = OurFile(picture.get(), flags, JpegCut::Strips(2));
+        for (int run = 0; run < 20; ++run)
+            ASSERT_EQ(StreamedFile(picture.get(), flags, JpegCut::Strips(2)), kept);
+        EXPECT_EQ(StreamedFile(picture.get(), flags, JpegCut::Auto()),
+                  OurFile(picture.get(), flags, JpegCut::Auto()));
+
+        for (size_t refuseAt : {size_t{0}, kept.size() / 2, kept.size() - 1}) {
+            size_t taken = 0;
+            int callsAfterRefusal = 0;
+            bool refused = false;
+            std::string message;
+            const bool encoded = StreamJpeg(
+                picture.get(), flags,
+                [&](std::string_view piece) {
+                    if (refused) ++callsAfterRefusal;
+                    if (taken + piece.size() > refuseAt) {
+                        refused = true;
+                        return false;
+                    }
+                    taken += piece.size();
+                    return true;
+                },
+                &message, JpegCut::Strips(2));
+            EXPECT_FALSE(encoded);
+            EXPECT_TRUE(refused);
+            EXPECT_EQ(callsAfterRefusal, 0);
+            EXPECT_EQ(message, "the compressed data could not be written");
+        }
+    }
+}
+
+// A write that fails part-way through a large picture (a file size limit
+// stands in for a full disk) fails the save with the system's reason and
+// leaves nothing behind, not even while strips were still being compressed.
+TEST(JpegWriter, AWriteFailingPartWayLeavesNoFile) {
+    const Bitmap picture = MakeColourPicture(1500, 1000);
+    ScopedTempFolder folder{"jpeg"};
+    rlimit saved{};
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
+    void (*previous)(int) = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit small = saved;
+    small.rlim_cur = 300 * 1024;
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+    std::string reason;
+    const bool saved1 = SaveImage(picture.get(), folder.File("big.jpg"), FIF_JPEG,
+                                  100 | JPEG_SUBSAMPLING_444, &reason);
+    setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, previous);
+    EXPECT_FALSE(saved1);
+    EXPECT_NE(reason.find("the output file could not be written: "), std::string::npos) << reason;
+    EXPECT_TRUE(std::filesystem::is_empty(folder.Path()));
+
+    // Without the limit the same save is complete and decodes as the library's file.
+    ASSERT_TRUE(SaveImage(picture.get(), folder.File("big.jpg"), FIF_JPEG,
+                          100 | JPEG_SUBSAMPLING_444, &reason))
+        << reason;
+    EXPECT_EQ(DecodedPixels(ReadFileBytes(folder.File("big.jpg"))),
+              DecodedPixels(ReferenceFile(picture.get(), 100 | JPEG_SUBSAMPLING_444)));
 }
 
 // Pictures that carry metadata are written by FreeImage, which copies it.

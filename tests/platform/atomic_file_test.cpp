@@ -2,11 +2,13 @@
 // or a leftover temporary.
 #include "platform/atomic_file.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <csignal>
 #include <filesystem>
 #include <fstream>
@@ -100,6 +102,42 @@ TEST_F(AtomicFileTest, FailedWriteRemovesTheTemporaryAndKeepsTheOldFile) {
     EXPECT_FALSE(written);
     EXPECT_EQ(ReadFileBytes(target), old);
     EXPECT_EQ(EntryCount(), 1u);
+}
+
+// Flushes in the background keep up with a file written in parts, and one
+// that fails is reported at the end rather than lost: the file's own flush
+// would not see the error again.
+TEST_F(AtomicFileTest, BackgroundFlushesReportTheirFailure) {
+    const fs::path path = m_folder / "parts.bin";
+    const int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+    ASSERT_GE(fd, 0);
+    {
+        BackgroundSync sync(fd, 1024);
+        const std::string part(1000, 'p');
+        for (int i = 0; i < 200; ++i) {
+            ASSERT_EQ(write(fd, part.data(), part.size()), static_cast<ssize_t>(part.size()));
+            sync.Written(part.size());
+        }
+        EXPECT_EQ(sync.Finish(), 0);
+        sync.Written(5000);  // after the end: nothing more is flushed or started
+        EXPECT_EQ(sync.Finish(), 0);
+    }
+    close(fd);
+    EXPECT_EQ(fs::file_size(path), 200000u);
+
+    int pipeEnds[2];
+    ASSERT_EQ(pipe(pipeEnds), 0);
+    {
+        BackgroundSync sync(pipeEnds[1], 1);
+        sync.Written(1);  // a pipe cannot be flushed to a disk
+        EXPECT_EQ(sync.Finish(), EINVAL);
+    }
+    {
+        BackgroundSync unused(pipeEnds[1]);  // nothing written: no thread, no flush
+        EXPECT_EQ(unused.Finish(), 0);
+    }
+    close(pipeEnds[0]);
+    close(pipeEnds[1]);
 }
 
 }  // namespace
