@@ -24,15 +24,17 @@ void* AllocateLargeBlock(size_t bytes) {
     if (bytes == 0) bytes = 1;
     if (bytes > SIZE_MAX - kHugePage) return nullptr;
     const size_t rounded = RoundUp(bytes, kSmallAlignment);
-    if (rounded < kSmallestHuge) return std::aligned_alloc(kSmallAlignment, rounded);
-    void* block = std::aligned_alloc(kHugePage, rounded);
-    if (block != nullptr) {
-        // Only the whole huge pages: a huge page over the block's last part
-        // would make up to 2 MiB resident that the block never uses. Only
-        // advice, too: without transparent huge pages the call fails and the
-        // block works as it is.
-        (void)::madvise(block, rounded / kHugePage * kHugePage, MADV_HUGEPAGE);
-    }
+    // posix_memalign rather than aligned_alloc: the block's size need not be
+    // a multiple of its alignment.
+    void* block = nullptr;
+    if (rounded < kSmallestHuge)
+        return ::posix_memalign(&block, kSmallAlignment, rounded) == 0 ? block : nullptr;
+    if (::posix_memalign(&block, kHugePage, rounded) != 0) return nullptr;
+    // Only the whole huge pages: a huge page over the block's last part would
+    // make up to 2 MiB resident that the block never uses. Only advice, too:
+    // without transparent huge pages the call fails and the block works as it
+    // is.
+    (void)::madvise(block, rounded / kHugePage * kHugePage, MADV_HUGEPAGE);
     return block;
 }
 
