@@ -21,8 +21,8 @@
 // the headroom. The square keeps the lift small just above the log-average
 // and spends it on the highlights; with the map stored at gamma 0.5 (see
 // MakeGainMap) its levels then follow ln Y evenly, so a picture's grain
-// costs the map's JPEG no more than it must. Simply mapping the scene to a white of 2^headroom with the
-// same curve would brighten the shadows and midtones too.
+// costs the map's JPEG no more than it must. Simply mapping the scene to a white of 2^headroom with
+// the same curve would brighten the shadows and midtones too.
 #pragma once
 
 #include <FreeImage.h>
@@ -44,6 +44,11 @@ struct GainMapControls {
     int quality = 85;     // the map's JPEG quality
 };
 
+// The boost plane is one large block (a float a pixel at full scale).
+struct BoostPlaneDeleter {
+    void operator()(float* plane) const noexcept;
+};
+
 // What a gain map is made from, measured on the HDR picture just before it is
 // tone mapped and kept while the chain finishes the base: the rendition's
 // boost over the base per map pixel. Lean on purpose: one float for each map
@@ -59,7 +64,7 @@ struct GainMapSource {
     // the mean over the pixels the map pixel covers; 0 where nothing is
     // lifted. Every value is written once, by the row's own task, so a large
     // map is never cleared on one core first. Empty when nothing is lifted.
-    std::unique_ptr<float[]> boost;
+    std::unique_ptr<float[], BoostPlaneDeleter> boost;
 };
 
 // The scene-side numbers of the rendition for `hdr` (a 96-bit RGBF picture)
