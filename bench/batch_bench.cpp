@@ -6,8 +6,6 @@
 // 0.5 s.
 //
 //   batch_bench [runs]        (run it from a Release build folder)
-#include <sys/resource.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -18,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include "child_run.h"
 #include "run/run_report_json.h"
 #include "run/skip_existing.h"
 #include "settings/conversion_settings.h"
@@ -36,40 +35,17 @@ struct Timing {
 
 // One run of `argv` with its output dropped.
 Timing Time(const Args& argv) {
-    const auto start = std::chrono::steady_clock::now();
-    const pid_t child = ::fork();
-    if (child == 0) {
-        std::FILE* null = std::fopen("/dev/null", "w");
-        if (null != nullptr) {
-            ::dup2(fileno(null), 1);
-            ::dup2(fileno(null), 2);
-        }
-        std::vector<char*> args;
-        for (const std::string& arg : argv) args.push_back(const_cast<char*>(arg.c_str()));
-        args.push_back(nullptr);
-        ::execvp(args[0], args.data());
-        ::_exit(127);
-    }
-    int status = 0;
-    rusage usage{};
+    const bench::ChildRun run = bench::RunChild(argv);
     Timing timing;
-    if (child < 0 || ::wait4(child, &status, 0, &usage) != child || !WIFEXITED(status) ||
-        WEXITSTATUS(status) != 0)
-        return timing;
-    timing.seconds =
-        std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-    const auto seconds = [](const timeval& t) { return t.tv_sec + t.tv_usec / 1e6; };
-    timing.cpuSeconds = seconds(usage.ru_utime) + seconds(usage.ru_stime);
+    if (run.status != 0) return timing;
+    timing.seconds = run.seconds;
+    timing.cpuSeconds = run.cpuSeconds;
     return timing;
 }
 
 double RunOnce(const Args& argv) { return Time(argv).seconds; }
 
-double Median(std::vector<double> values) {
-    std::sort(values.begin(), values.end());
-    const size_t n = values.size();
-    return n == 0 ? 0.0 : (n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2.0);
-}
+using bench::Median;
 
 void Fill(const fs::path& folder, const fs::path& picture, int count) {
     fs::create_directories(folder);

@@ -85,6 +85,8 @@ int main(int argc, char** argv) {
         return 2;
     }
     QApplication application(argc, argv);
+    // The pictures are saved straight into the folder: it must exist first.
+    std::filesystem::create_directories(argv[1]);
     const std::string out = std::string(argv[1]) + "/";
     const std::string appFolder = std::string(argv[2]) + "/";
     TextTable texts;

@@ -11,66 +11,25 @@
 // found on this machine.
 //
 //   process_bench [runs]        (run it from a Release build folder)
-#include <sys/resource.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <string>
 #include <vector>
 
+#include "child_run.h"
+
 namespace fs = std::filesystem;
 using Args = std::vector<std::string>;
 
 namespace {
 
-struct Sample {
-    double seconds = 0.0;
-    double cpuSeconds = 0.0;  // user + system time of the child
-    long peakKiB = 0;
-    int status = -1;
-};
-
-// Runs `argv` with its output dropped and measures wall time and the peak
-// resident memory of the child (wait4's rusage).
-Sample RunOnce(const std::vector<std::string>& argv) {
-    auto start = std::chrono::steady_clock::now();
-    pid_t child = ::fork();
-    if (child == 0) {
-        std::FILE* null = std::fopen("/dev/null", "w");
-        if (null != nullptr) {
-            ::dup2(fileno(null), 1);
-            ::dup2(fileno(null), 2);
-        }
-        std::vector<char*> args;
-        for (const std::string& arg : argv) args.push_back(const_cast<char*>(arg.c_str()));
-        args.push_back(nullptr);
-        ::execvp(args[0], args.data());
-        ::_exit(127);
-    }
-    Sample sample;
-    int status = 0;
-    rusage usage{};
-    if (child > 0 && ::wait4(child, &status, 0, &usage) == child) {
-        sample.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-        sample.peakKiB = usage.ru_maxrss;
-        const auto seconds = [](const timeval& t) { return t.tv_sec + t.tv_usec / 1e6; };
-        sample.cpuSeconds = seconds(usage.ru_utime) + seconds(usage.ru_stime);
-    }
-    sample.seconds =
-        std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-    return sample;
-}
-
-double Median(std::vector<double> values) {
-    std::sort(values.begin(), values.end());
-    size_t n = values.size();
-    return n == 0 ? 0.0 : (n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2.0);
-}
+using orvex::bench::ChildRun;
+using orvex::bench::Median;
+using orvex::bench::RunChild;
 
 struct Series {
     Series(std::string seriesName, std::vector<std::string> command)
@@ -83,7 +42,7 @@ struct Series {
     long peakKiB = 0;
     int failures = 0;
 
-    void Add(const Sample& sample) {
+    void Add(const ChildRun& sample) {
         if (sample.status != 0) ++failures;
         seconds.push_back(sample.seconds);
         cpuSeconds.push_back(sample.cpuSeconds);
@@ -145,7 +104,7 @@ bool ComparePrograms(const std::string& label, const std::string& input, const f
     const bool haveLuminance = OnPath("luminance-hdr-cli");
     if (haveLuminance) peers.push_back(&luminance);
     for (int i = 0; i < runs; ++i) {
-        for (Series* series : peers) series->Add(RunOnce(series->argv));
+        for (Series* series : peers) series->Add(RunChild(series->argv));
     }
     for (Series* series : peers) series->Print();
     const double orvexTime = Median(orvex.seconds);
@@ -187,8 +146,8 @@ int main(int argc, char** argv) {
     std::printf(
         "Generating a 6000 x 4000 picture (24 megapixels) and a 6144 x 4096 one with a\n"
         "photograph's statistics (25 megapixels)...\n\n");
-    if (RunOnce({MAKE_SAMPLE_HDR, big, "6000", "4000"}).status != 0 ||
-        RunOnce({MAKE_SAMPLE_HDR, photo, "6144", "4096", "photo"}).status != 0) {
+    if (RunChild({MAKE_SAMPLE_HDR, big, "6000", "4000"}).status != 0 ||
+        RunChild({MAKE_SAMPLE_HDR, photo, "6144", "4096", "photo"}).status != 0) {
         std::fprintf(stderr, "could not generate the pictures in %s\n", work.string().c_str());
         return 1;
     }
@@ -204,7 +163,7 @@ int main(int argc, char** argv) {
     fs::create_directories(batch / "out");
     const std::string first = (batch / "p01.hdr").string();
     Args batchArgs = {ORVEX_EXECUTABLE, "-q"};
-    if (RunOnce({MAKE_SAMPLE_HDR, first, "3000", "2000"}).status == 0) {
+    if (RunChild({MAKE_SAMPLE_HDR, first, "3000", "2000"}).status == 0) {
         for (int i = 1; i <= 16; ++i) {
             const std::string name =
                 (batch / ((i < 10 ? "p0" : "p") + std::to_string(i) + ".hdr")).string();
@@ -220,7 +179,7 @@ int main(int argc, char** argv) {
     twoJobs.push_back("--jobs=2");
     // An orvex without batches converts one of the files, or none.
     size_t converted = 0;
-    if (RunOnce(oneJob).status == 0) {
+    if (RunChild(oneJob).status == 0) {
         for (const auto& entry : fs::directory_iterator(batch / "out"))
             converted += entry.is_regular_file();
     }
@@ -229,8 +188,8 @@ int main(int argc, char** argv) {
     } else {
         Series serial{"16 x 6 MP, --jobs=1", oneJob}, parallel{"16 x 6 MP, --jobs=2", twoJobs};
         for (int i = 0; i < runs; ++i) {
-            serial.Add(RunOnce(serial.argv));
-            parallel.Add(RunOnce(parallel.argv));
+            serial.Add(RunChild(serial.argv));
+            parallel.Add(RunChild(parallel.argv));
         }
         serial.Print();
         parallel.Print();
@@ -239,7 +198,7 @@ int main(int argc, char** argv) {
     }
 
     Series version{"orvex --version", {ORVEX_EXECUTABLE, "--version"}};
-    for (int i = 0; i < 21; ++i) version.Add(RunOnce(version.argv));
+    for (int i = 0; i < 21; ++i) version.Add(RunChild(version.argv));
     std::printf("%-28s median %8.1f ms (goal < 30 ms)\n\n", version.name.c_str(),
                 Median(version.seconds) * 1000.0);
 
@@ -259,7 +218,7 @@ int main(int argc, char** argv) {
     else
         std::printf("skipped: ImageMagick convert not installed\n");
     for (Series& other : others) {
-        for (int i = 0; i < runs; ++i) other.Add(RunOnce(other.argv));
+        for (int i = 0; i < runs; ++i) other.Add(RunChild(other.argv));
         other.Print();
         std::printf("%-28s %8.2f x\n", ("ratio orvex / " + other.name).substr(0, 28).c_str(),
                     orvexTime / Median(other.seconds));
